@@ -1,0 +1,193 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name></name>
+    <message id="MenuScriptsSubMenu">
+        <source>Scripts</source>
+        <extracomment>status menu item that carries the scripts submenu</extracomment>
+        <translation>Scripts</translation>
+    </message>
+    <message id="MenuPreferences">
+        <source>Preferences…</source>
+        <extracomment>status menu command; menu validation compares this title</extracomment>
+        <translation>Preferences…</translation>
+    </message>
+    <message id="MenuAbout">
+        <source>About Trundle</source>
+        <extracomment>status menu command; menu validation compares this title</extracomment>
+        <translation>About Trundle</translation>
+    </message>
+    <message id="MenuQuit">
+        <source>Quit Trundle</source>
+        <extracomment>status menu command; menu validation compares this title</extracomment>
+        <translation>Quit Trundle</translation>
+    </message>
+    <message id="HotKeyCount">
+        <source>20</source>
+        <extracomment>integer: how many hot-key IDs the pop-ups offer (0 to count - 1)</extracomment>
+        <translation>20</translation>
+    </message>
+    <message id="HotKeyDefaultID">
+        <source>0</source>
+        <extracomment>integer: the ID shown for a script without a hot key</extracomment>
+        <translation>0</translation>
+    </message>
+    <message id="HotKeyFirstMouseButtonID">
+        <source>13</source>
+        <extracomment>integer: the ID of the left mouse button; the others follow</extracomment>
+        <translation>13</translation>
+    </message>
+    <message id="HotKeyPrefix">
+        <source>HotKey</source>
+        <extracomment>the title of ID n is the text under this prefix followed by n</extracomment>
+        <translation>HotKey</translation>
+    </message>
+    <message id="HotKeyNone">
+        <source>None</source>
+        <extracomment>pop-up title of folder rows</extracomment>
+        <translation>None</translation>
+    </message>
+    <message id="HotKey0">
+        <source>None</source>
+        <extracomment>title of hot-key ID 0</extracomment>
+        <translation>None</translation>
+    </message>
+    <message id="HotKey1">
+        <source>F1</source>
+        <extracomment>title of hot-key ID 1</extracomment>
+        <translation>F1</translation>
+    </message>
+    <message id="HotKey2">
+        <source>F2</source>
+        <extracomment>title of hot-key ID 2</extracomment>
+        <translation>F2</translation>
+    </message>
+    <message id="HotKey3">
+        <source>F3</source>
+        <extracomment>title of hot-key ID 3</extracomment>
+        <translation>F3</translation>
+    </message>
+    <message id="HotKey4">
+        <source>F4</source>
+        <extracomment>title of hot-key ID 4</extracomment>
+        <translation>F4</translation>
+    </message>
+    <message id="HotKey5">
+        <source>F5</source>
+        <extracomment>title of hot-key ID 5</extracomment>
+        <translation>F5</translation>
+    </message>
+    <message id="HotKey6">
+        <source>F6</source>
+        <extracomment>title of hot-key ID 6</extracomment>
+        <translation>F6</translation>
+    </message>
+    <message id="HotKey7">
+        <source>F7</source>
+        <extracomment>title of hot-key ID 7</extracomment>
+        <translation>F7</translation>
+    </message>
+    <message id="HotKey8">
+        <source>F8</source>
+        <extracomment>title of hot-key ID 8</extracomment>
+        <translation>F8</translation>
+    </message>
+    <message id="HotKey9">
+        <source>F9</source>
+        <extracomment>title of hot-key ID 9</extracomment>
+        <translation>F9</translation>
+    </message>
+    <message id="HotKey10">
+        <source>F10</source>
+        <extracomment>title of hot-key ID 10</extracomment>
+        <translation>F10</translation>
+    </message>
+    <message id="HotKey11">
+        <source>F11</source>
+        <extracomment>title of hot-key ID 11</extracomment>
+        <translation>F11</translation>
+    </message>
+    <message id="HotKey12">
+        <source>F12</source>
+        <extracomment>title of hot-key ID 12</extracomment>
+        <translation>F12</translation>
+    </message>
+    <message id="HotKey13">
+        <source>Left Button</source>
+        <extracomment>title of hot-key ID 13</extracomment>
+        <translation>Left Button</translation>
+    </message>
+    <message id="HotKey14">
+        <source>Right Button</source>
+        <extracomment>title of hot-key ID 14</extracomment>
+        <translation>Right Button</translation>
+    </message>
+    <message id="HotKey15">
+        <source>Middle Button</source>
+        <extracomment>title of hot-key ID 15</extracomment>
+        <translation>Middle Button</translation>
+    </message>
+    <message id="HotKey16">
+        <source>Back Button</source>
+        <extracomment>title of hot-key ID 16</extracomment>
+        <translation>Back Button</translation>
+    </message>
+    <message id="HotKey17">
+        <source>Forward Button</source>
+        <extracomment>title of hot-key ID 17</extracomment>
+        <translation>Forward Button</translation>
+    </message>
+    <message id="HotKey18">
+        <source>Button 6</source>
+        <extracomment>title of hot-key ID 18</extracomment>
+        <translation>Button 6</translation>
+    </message>
+    <message id="HotKey19">
+        <source>Button 7</source>
+        <extracomment>title of hot-key ID 19</extracomment>
+        <translation>Button 7</translation>
+    </message>
+    <message id="DefaultPathPlatzhalterDings">
+        <source>(no path)</source>
+        <extracomment>browser text of a row without a file</extracomment>
+        <translation>(no path)</translation>
+    </message>
+    <message id="PreferencesWindowTitle">
+        <source>Trundle Preferences</source>
+        <translation>Trundle Preferences</translation>
+    </message>
+    <message id="PreferencesWindowBoxDeveloper">
+        <source>Developer</source>
+        <translation>Developer</translation>
+    </message>
+    <message id="PreferencesWindowDebugLoggingButtonTitle">
+        <source>Write a debug log to standard error</source>
+        <translation>Write a debug log to standard error</translation>
+    </message>
+    <message id="PreferencesWindowBoxShortcuts">
+        <source>Hot Keys</source>
+        <translation>Hot Keys</translation>
+    </message>
+    <message id="PreferencesWindowColumnFolders">
+        <source>Scripts</source>
+        <translation>Scripts</translation>
+    </message>
+    <message id="PreferencesWindowColumnShortcuts">
+        <source>Hot Key</source>
+        <translation>Hot Key</translation>
+    </message>
+    <message id="AboutWindowWindowTitle">
+        <source>About Trundle</source>
+        <translation>About Trundle</translation>
+    </message>
+    <message id="AboutWindowGoToHomeButtonTitle">
+        <source>Home Page</source>
+        <translation>Home Page</translation>
+    </message>
+    <message id="AboutWindowDonateButtonTitle">
+        <source>Donate…</source>
+        <translation>Donate…</translation>
+    </message>
+</context>
+</TS>
