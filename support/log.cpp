@@ -4,8 +4,8 @@
 
 #include <atomic>
 #include <cctype>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 // The conversions below build printf formats from the caller's format, one conversion at a
@@ -57,15 +57,13 @@ QString LogArgument::render(const QByteArray &spec, char conversion) const
     case 'E':
     case 'g':
     case 'G':
-        return QString::asprintf(
-            (pattern + conversion).constData(),
-            m_kind == Kind::Real      ? m_real
-            : m_kind == Kind::Integer ? double(m_integer)
-                                      : double(m_unsigned));
+        return QString::asprintf((pattern + conversion).constData(), m_kind == Kind::Real ? m_real
+                                                                     : m_kind == Kind::Integer
+                                                                         ? double(m_integer)
+                                                                         : double(m_unsigned));
     case 's':
         if (m_kind == Kind::CString)
-            return QString::asprintf((pattern + 's').constData(),
-                                     m_cstring ? m_cstring : "(null)");
+            return QString::asprintf((pattern + 's').constData(), m_cstring ? m_cstring : "(null)");
         if (m_kind == Kind::Value)
             return m_value.isString() ? m_value.stringValue() : m_value.description();
         break;
@@ -176,11 +174,9 @@ QString methodNameFromSignature(const char *signature)
 void writeProcessLogLine(const QString &text)
 {
     static const QByteArray processName = QByteArray(program_invocation_short_name);
-    const QByteArray line = QDateTime::currentDateTime()
-                                .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))
-                                .toUtf8() +
-                            ' ' + processName + '[' + QByteArray::number(getpid()) + "] " +
-                            text.toUtf8() + '\n';
+    const QByteArray line =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toUtf8() +
+        ' ' + processName + '[' + QByteArray::number(getpid()) + "] " + text.toUtf8() + '\n';
     // One write per line keeps lines whole when several processes share the terminal.
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
     std::fflush(stderr);
@@ -191,6 +187,7 @@ void logFormattedLine(const char *method, int line, const char *format,
 {
     if (!isDebugLoggingOn())
         return;
-    const QString prefix = QStringLiteral("%1 (%2): ").arg(methodNameFromSignature(method)).arg(line);
+    const QString prefix =
+        QStringLiteral("%1 (%2): ").arg(methodNameFromSignature(method)).arg(line);
     writeProcessLogLine(prefix + stringWithFormat(format, arguments));
 }

@@ -21,22 +21,32 @@
 class LogArgument
 {
 public:
-    enum class Kind { Integer, Unsigned, Real, CString, Pointer, Value };
+    enum class Kind
+    {
+        Integer,
+        Unsigned,
+        Real,
+        CString,
+        Pointer,
+        Value
+    };
 
     template<typename T>
-        requires(std::is_integral_v<T> && std::is_signed_v<T>)
-    LogArgument(T v) : m_kind(Kind::Integer), m_integer(v) {}
+    requires(std::is_integral_v<T> &&std::is_signed_v<T>) LogArgument(T v)
+        : m_kind(Kind::Integer), m_integer(v)
+    {}
     template<typename T>
-        requires(std::is_integral_v<T> && std::is_unsigned_v<T> && !std::is_same_v<T, bool>)
-    LogArgument(T v) : m_kind(Kind::Unsigned), m_unsigned(v) {}
+    requires(std::is_integral_v<T> &&std::is_unsigned_v<T> && !std::is_same_v<T, bool>)
+        LogArgument(T v)
+        : m_kind(Kind::Unsigned), m_unsigned(v)
+    {}
     LogArgument(bool v) : m_kind(Kind::Integer), m_integer(v ? 1 : 0) {}
     LogArgument(double v) : m_kind(Kind::Real), m_real(v) {}
     LogArgument(const char *v) : m_kind(Kind::CString), m_cstring(v) {}
     LogArgument(const void *v) : m_kind(Kind::Pointer), m_pointer(v) {}
     LogArgument(const QString &v) : m_kind(Kind::Value), m_value(v) {}
     LogArgument(const QStringList &v) : m_kind(Kind::Value), m_value(PlistValue::fromStringList(v))
-    {
-    }
+    {}
     LogArgument(const PlistValue &v) : m_kind(Kind::Value), m_value(v) {}
 
     // The argument rendered by one printf conversion (spec holds flags, width and precision
@@ -84,8 +94,7 @@ void logWithMethodName(const char *method, int line, const char *format, const A
 }
 
 // Writes to the process log whatever the debug switch says.
-template<typename... Args>
-void processLog(const char *format, const Args &...args)
+template<typename... Args> void processLog(const char *format, const Args &...args)
 {
     writeProcessLogLine(stringWithFormat(format, {LogArgument(args)...}));
 }

@@ -246,8 +246,7 @@ bool operator==(const PlistValue &a, const PlistValue &b)
     }
 }
 
-template<typename Int>
-static Int saturatingIntegerReading(QStringView text)
+template<typename Int> static Int saturatingIntegerReading(QStringView text)
 {
     qsizetype i = 0;
     while (i < text.size() && text[i].isSpace())

@@ -28,7 +28,17 @@ using PlistDictionaryRef = std::shared_ptr<PlistDictionary>;
 class PlistValue
 {
 public:
-    enum class Kind { Null, Boolean, Integer, Real, String, Array, Dictionary, Object };
+    enum class Kind
+    {
+        Null,
+        Boolean,
+        Integer,
+        Real,
+        String,
+        Array,
+        Dictionary,
+        Object
+    };
 
     PlistValue() = default;
     PlistValue(bool value) : m_value(value) {}

@@ -64,8 +64,8 @@ static std::optional<int> runShellLine(const QString &line)
 std::optional<QStringList> executeScriptAndCollectOutput(const QString &commandLine)
 {
     const QString capturePath = getNewTempFilePath(QStringLiteral("Quillbox"));
-    const QString fullLine = commandLine + QStringLiteral(" > ") + shellQuoted(capturePath) +
-                             QStringLiteral(" 2>&1");
+    const QString fullLine =
+        commandLine + QStringLiteral(" > ") + shellQuoted(capturePath) + QStringLiteral(" 2>&1");
     QZLog("commandWithTempfilePipe: %@", fullLine);
 
     QZLog("Running command...");

@@ -1,0 +1,303 @@
+#include "settingsfile.h"
+
+#include "log.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <plist/plist.h>
+
+#include <memory>
+
+namespace {
+
+struct PlistDeleter
+{
+    void operator()(void *node) const { plist_free(static_cast<plist_t>(node)); }
+};
+using PlistNode = std::unique_ptr<void, PlistDeleter>;
+
+// libplist's parsers and writer recurse once per nesting level, so a hostile file could exhaust
+// the stack. XML nesting is counted on the raw bytes before parsing; binary plists refer to
+// objects by index and are checked on the parsed tree, whose walk below is bounded by the limit.
+bool xmlNestingWithin(const QByteArray &bytes, int limit)
+{
+    int depth = 0;
+    const char *p = bytes.constData();
+    const char *end = p + bytes.size();
+    while ((p = static_cast<const char *>(memchr(p, '<', size_t(end - p))))) {
+        ++p;
+        const bool closing = p < end && *p == '/';
+        const char *name = closing ? p + 1 : p;
+        const auto startsWith = [&](const char *word, size_t n) {
+            return size_t(end - name) >= n && memcmp(name, word, n) == 0;
+        };
+        const bool container =
+            (startsWith("dict", 4) && (name + 4 < end) && (name[4] == '>' || name[4] == ' ')) ||
+            (startsWith("array", 5) && (name + 5 < end) && (name[5] == '>' || name[5] == ' '));
+        if (!container)
+            continue;
+        // An empty element "<dict/>" neither opens nor closes a level.
+        const char *close = static_cast<const char *>(memchr(name, '>', size_t(end - name)));
+        if (close && close > name && close[-1] == '/')
+            continue;
+        depth += closing ? -1 : 1;
+        if (depth > limit)
+            return false;
+    }
+    return true;
+}
+
+std::optional<PlistValue> fromNode(plist_t node, int depth, QString *error)
+{
+    if (depth > SettingsFile::maximumNestingDepth) {
+        *error = QStringLiteral("nested more than %1 levels deep")
+                     .arg(SettingsFile::maximumNestingDepth);
+        return std::nullopt;
+    }
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        uint8_t value = 0;
+        plist_get_bool_val(node, &value);
+        return PlistValue(value != 0);
+    }
+    case PLIST_UINT: {
+        uint64_t value = 0;
+        plist_get_uint_val(node, &value);
+        // Integers are stored as their 64-bit pattern: negative numbers come back as such.
+        return PlistValue(qint64(value));
+    }
+    case PLIST_REAL: {
+        double value = 0;
+        plist_get_real_val(node, &value);
+        return PlistValue(value);
+    }
+    case PLIST_STRING: {
+        char *value = nullptr;
+        plist_get_string_val(node, &value);
+        const QString text = QString::fromUtf8(value ? value : "");
+        free(value);
+        return PlistValue(text);
+    }
+    case PLIST_ARRAY: {
+        PlistArray items;
+        const uint32_t size = plist_array_get_size(node);
+        items.reserve(size);
+        for (uint32_t i = 0; i < size; ++i) {
+            std::optional<PlistValue> item =
+                fromNode(plist_array_get_item(node, i), depth + 1, error);
+            if (!item)
+                return std::nullopt;
+            items.append(*item);
+        }
+        return PlistValue::newArray(std::move(items));
+    }
+    case PLIST_DICT: {
+        PlistDictionary entries;
+        plist_dict_iter iter = nullptr;
+        plist_dict_new_iter(node, &iter);
+        for (;;) {
+            char *key = nullptr;
+            plist_t value = nullptr;
+            plist_dict_next_item(node, iter, &key, &value);
+            if (!value) {
+                free(key);
+                break;
+            }
+            std::optional<PlistValue> item = fromNode(value, depth + 1, error);
+            const QString name = QString::fromUtf8(key ? key : "");
+            free(key);
+            if (!item) {
+                free(iter);
+                return std::nullopt;
+            }
+            entries.insert(name, *item);
+        }
+        free(iter);
+        return PlistValue::newDictionary(std::move(entries));
+    }
+    default:
+        // Data, dates and identifiers never occur in this program's settings. Kept as their
+        // description would lose them on the next save; refusing the file keeps it intact.
+        *error = QStringLiteral("holds a data, date or identifier value");
+        return std::nullopt;
+    }
+}
+
+plist_t toNode(const PlistValue &value)
+{
+    switch (value.kind()) {
+    case PlistValue::Kind::Boolean:
+        return plist_new_bool(value.boolValue() ? 1 : 0);
+    case PlistValue::Kind::Integer:
+        return plist_new_uint(uint64_t(value.integerValue()));
+    case PlistValue::Kind::Real:
+        return plist_new_real(value.realValue());
+    case PlistValue::Kind::String:
+        return plist_new_string(value.stringValue().toUtf8().constData());
+    case PlistValue::Kind::Array: {
+        plist_t node = plist_new_array();
+        for (const PlistValue &item : *value.array())
+            if (plist_t child = toNode(item))
+                plist_array_append_item(node, child);
+        return node;
+    }
+    case PlistValue::Kind::Dictionary: {
+        plist_t node = plist_new_dict();
+        const PlistDictionaryRef entries = value.dictionary();
+        for (auto it = entries->cbegin(); it != entries->cend(); ++it)
+            if (plist_t child = toNode(it.value()))
+                plist_dict_set_item(node, it.key().toUtf8().constData(), child);
+        return node;
+    }
+    default:
+        // Run-time objects and null have no property-list form; they are left out.
+        return nullptr;
+    }
+}
+
+} // namespace
+
+SettingsFile::SettingsFile(QString path) : m_path(std::move(path)) {}
+
+QString SettingsFile::standardPath()
+{
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty() || !QDir::isAbsolutePath(config))
+        config = QDir::homePath() + QStringLiteral("/.config");
+    return config + QStringLiteral("/Trundle/Trundle.plist");
+}
+
+SettingsFile &SettingsFile::standard()
+{
+    static SettingsFile file(standardPath());
+    return file;
+}
+
+std::optional<PlistValue> SettingsFile::parse(const QByteArray &bytes, QString *error)
+{
+    QString reason;
+    if (!error)
+        error = &reason;
+    if (bytes.isEmpty()) {
+        *error = QStringLiteral("is empty");
+        return std::nullopt;
+    }
+    if (bytes.size() > maximumFileSize) {
+        *error = QStringLiteral("is larger than %1 bytes").arg(maximumFileSize);
+        return std::nullopt;
+    }
+    const bool binary = plist_is_binary(bytes.constData(), uint32_t(bytes.size()));
+    if (!binary && !xmlNestingWithin(bytes, maximumNestingDepth)) {
+        *error = QStringLiteral("is nested more than %1 levels deep").arg(maximumNestingDepth);
+        return std::nullopt;
+    }
+    plist_t raw = nullptr;
+    if (binary)
+        plist_from_bin(bytes.constData(), uint32_t(bytes.size()), &raw);
+    else
+        plist_from_xml(bytes.constData(), uint32_t(bytes.size()), &raw);
+    const PlistNode root(raw);
+    if (!root) {
+        *error = QStringLiteral("is not a property list");
+        return std::nullopt;
+    }
+    return fromNode(root.get(), 0, error);
+}
+
+QByteArray SettingsFile::serialize(const PlistValue &value)
+{
+    const PlistNode root(toNode(value));
+    if (!root)
+        return {};
+    char *xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(root.get(), &xml, &length);
+    QByteArray bytes(xml, qsizetype(length));
+    plist_to_xml_free(xml);
+    return bytes;
+}
+
+void SettingsFile::moveAsideAsCorrupt(const QString &reason)
+{
+    const QString aside = m_path + QStringLiteral(".corrupt-") +
+                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const bool moved = QFile::rename(m_path, aside);
+    processLog("The settings file %@ %@; %@ Starting with the default settings.", m_path, reason,
+               moved ? QStringLiteral("it was kept as %1.").arg(aside)
+                     : QStringLiteral("it could not be moved aside and will be kept unchanged."));
+    if (!moved) {
+        // Never overwrite a file we could not read and could not keep a copy of.
+        m_path.clear();
+    }
+}
+
+void SettingsFile::readOnce()
+{
+    if (m_read)
+        return;
+    m_read = true;
+    m_contents = std::make_shared<PlistDictionary>();
+    if (m_path.isEmpty())
+        return;
+    QFile file(m_path);
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        processLog("The settings file %@ cannot be read (%@); starting with the default settings "
+                   "and leaving it untouched.",
+                   m_path, file.errorString());
+        m_path.clear();
+        return;
+    }
+    if (file.size() > maximumFileSize) {
+        moveAsideAsCorrupt(QStringLiteral("is larger than %1 bytes").arg(maximumFileSize));
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+    QString error;
+    const std::optional<PlistValue> value = parse(bytes, &error);
+    if (!value) {
+        moveAsideAsCorrupt(error);
+        return;
+    }
+    if (!value->isDictionary()) {
+        moveAsideAsCorrupt(QStringLiteral("does not hold a dictionary"));
+        return;
+    }
+    m_contents = value->dictionary();
+}
+
+PlistValue SettingsFile::objectForKey(const QString &key)
+{
+    readOnce();
+    return m_contents->value(key);
+}
+
+bool SettingsFile::setObject(const PlistValue &value, const QString &key)
+{
+    readOnce();
+    if (m_path.isEmpty()) {
+        processLog("Settings are not saved: the settings file could not be read or kept aside.");
+        return false;
+    }
+    m_contents->insert(key, value);
+    const QByteArray bytes = serialize(PlistValue(m_contents));
+
+    const QFileInfo info(m_path);
+    if (!QDir().mkpath(info.absolutePath())) {
+        processLog("Cannot create the settings folder %@.", info.absolutePath());
+        return false;
+    }
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        processLog("Cannot write the settings file %@: %@", m_path, file.errorString());
+        return false;
+    }
+    return true;
+}

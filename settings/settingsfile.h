@@ -1,0 +1,52 @@
+#pragma once
+
+// The per-user settings file, standing in for the platform's user defaults: one XML property
+// list at $XDG_CONFIG_HOME/Trundle/Trundle.plist (default ~/.config/Trundle/Trundle.plist)
+// whose top-level dictionary maps keys to values.
+//
+// Reading never loses data: a file that cannot be used (not a property list, truncated, of the
+// wrong shape, too large or nested too deeply) is moved aside as Trundle.plist.corrupt-<time>
+// with one line on standard error, and the program starts from the defaults. Writing is atomic
+// (temporary file, flush, rename), so a crash leaves the old file or the new one, never a mix.
+
+#include "plistvalue.h"
+
+#include <QString>
+
+#include <optional>
+
+class SettingsFile
+{
+public:
+    explicit SettingsFile(QString path);
+
+    // The file of the current user.
+    static SettingsFile &standard();
+    static QString standardPath();
+
+    QString path() const { return m_path; }
+
+    // The value under key in the file, or null when the file or the key is missing.
+    PlistValue objectForKey(const QString &key);
+    // Replaces the value under key and writes the file at once. False (and a log line) when the
+    // file could not be written; the previous file is then untouched.
+    bool setObject(const PlistValue &value, const QString &key);
+
+    // Limits past which a file is refused as corrupt rather than parsed.
+    static constexpr qint64 maximumFileSize = 16 * 1024 * 1024;
+    static constexpr int maximumNestingDepth = 64;
+
+    // Parses property-list bytes (XML or binary) into a value; nothing when they are not a
+    // property list this program can use. error receives the reason.
+    static std::optional<PlistValue> parse(const QByteArray &bytes, QString *error = nullptr);
+    // The XML form of a value (which must be a property list).
+    static QByteArray serialize(const PlistValue &value);
+
+private:
+    void readOnce();
+    void moveAsideAsCorrupt(const QString &reason);
+
+    QString m_path;
+    bool m_read = false;
+    PlistDictionaryRef m_contents;
+};

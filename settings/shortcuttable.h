@@ -1,0 +1,32 @@
+#pragma once
+
+// The table that binds hot keys to scripts: shortcut ID in decimal -> the script's full path,
+// kept in appGlobals and changed in place. IDs 1 to 12 are F1 to F12, mouse buttons follow from
+// "HotKeyFirstMouseButtonID"; the browser offers IDs 0 to HotKeyCount - 1.
+
+#include "plistvalue.h"
+
+#include <QString>
+
+// The table in the store, or null when the store holds none (or something that is no table).
+PlistDictionaryRef shortcutTable();
+
+// The table key of an ID: its decimal form.
+QString shortcutKey(qint64 shortcutID);
+
+// The path bound to an ID, or the empty text when the ID is unbound.
+QString scriptPathForShortcutID(qint64 shortcutID);
+
+// The ID bound to path (the first in table order), or the default ID when none is.
+qint64 shortcutIDForFullPath(const QString &path);
+
+// Binds path to shortcutID: the ID's previous script loses it, and path loses every other ID.
+void assignShortcut(qint64 shortcutID, const QString &path);
+
+// Read afresh from the text table on every call.
+int hotKeyCount();
+int defaultShortcutID();
+qint64 firstMouseButtonID();
+// The title shown for an ID ("F5", "Right Button"); "HotKeyNone" for folders.
+QString titleForShortcutID(qint64 shortcutID);
+QString noShortcutTitle();
