@@ -1,0 +1,68 @@
+#pragma once
+
+// The preferences window: the debug-logging switch and a browser of its own in which hot keys
+// are bound to scripts. The store is saved when the window opens, on every click of the check
+// box and when the window closes, so nothing edited here waits for the program to quit.
+//
+// A controller lives from the opening of its window until the application controller drops it
+// after windowWillCloseNotification; it never deletes itself.
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class FileBrowserDataSource;
+class QCheckBox;
+class QGroupBox;
+class QTreeView;
+class QWidget;
+
+namespace Ui {
+class QZPreferencesWindow;
+}
+
+class QZPreferencesWindowController : public QObject
+{
+    Q_OBJECT
+
+public:
+    // windowNibName names the window description; "QZPreferencesWindow" is the one there is.
+    explicit QZPreferencesWindowController(const QString &windowNibName, QObject *parent = nullptr);
+    ~QZPreferencesWindowController() override;
+
+    QString windowNibName() const { return m_windowNibName; }
+    // Loads the window on the first call (windowWillLoad, then windowDidLoad, which shows it in
+    // front) and returns it; later calls return the same window.
+    QWidget *window();
+    bool isWindowLoaded() const { return m_window != nullptr; }
+
+    void windowWillLoad();
+    void windowDidLoad();
+    // Runs once when the window is about to close, whichever way it is closed.
+    void windowWillClose();
+    // Copies the check box into the store and writes the settings file.
+    void saveSettings();
+    // The check box's action.
+    void settingChanged(QObject *sender);
+
+    // Outlets, set when the window is loaded; owned by the window.
+    QGroupBox *_developerBox = nullptr;
+    QCheckBox *_debugLoggingCheckbox = nullptr;
+    QGroupBox *_shortcutsBox = nullptr;
+    QTreeView *_outlineView = nullptr;
+    // Qt's tree columns are not objects: these are the indexes of the "folders" and "shortcuts"
+    // columns in the outline view.
+    static constexpr int _foldersColumn = 0;
+    static constexpr int _shortcutsColumn = 1;
+    FileBrowserDataSource *_fileBrowserDataSource = nullptr;
+
+signals:
+    // Emitted when the window is about to close (Escape, the window manager's close button,
+    // QWidget::close()), after the settings were saved.
+    void windowWillCloseNotification();
+
+private:
+    QString m_windowNibName;
+    std::unique_ptr<QWidget> m_window;
+};
