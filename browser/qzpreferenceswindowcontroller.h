@@ -5,7 +5,8 @@
 // box and when the window closes, so nothing edited here waits for the program to quit.
 //
 // A controller lives from the opening of its window until the application controller drops it
-// after windowWillCloseNotification; it never deletes itself.
+// after windowWillCloseNotification; it never deletes itself. Destroying it closes nothing and
+// saves nothing: the window simply goes away with it.
 
 #include <QObject>
 #include <QString>
@@ -14,6 +15,7 @@
 
 class FileBrowserDataSource;
 class QCheckBox;
+class QEvent;
 class QGroupBox;
 class QTreeView;
 class QWidget;
@@ -50,19 +52,31 @@ public:
     QGroupBox *_developerBox = nullptr;
     QCheckBox *_debugLoggingCheckbox = nullptr;
     QGroupBox *_shortcutsBox = nullptr;
-    QTreeView *_outlineView = nullptr;
-    // Qt's tree columns are not objects: these are the indexes of the "folders" and "shortcuts"
-    // columns in the outline view.
+    QTreeView *_fileBrowserOutlineView = nullptr;
+    // Qt's tree columns are not objects: these are the model columns of the data source's
+    // "folders" and "shortcuts" columns.
     static constexpr int _foldersColumn = 0;
     static constexpr int _shortcutsColumn = 1;
+    // The data source of this window's browser, created with the window and owned by this
+    // controller.
     FileBrowserDataSource *_fileBrowserDataSource = nullptr;
 
 signals:
-    // Emitted when the window is about to close (Escape, the window manager's close button,
-    // QWidget::close()), after the settings were saved.
+    // Emitted once when the window is about to close (Escape, the window manager's close
+    // button, QWidget::close()), after the settings were saved.
     void windowWillCloseNotification();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void loadWindow();
+    void setColumnTitle(int column, const QString &title);
+    void layOutColumns();
+
     QString m_windowNibName;
+    std::unique_ptr<Ui::QZPreferencesWindow> m_ui;
     std::unique_ptr<QWidget> m_window;
+    std::unique_ptr<FileBrowserDataSource> m_dataSource;
+    bool m_closeNotified = false;
 };

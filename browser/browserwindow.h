@@ -1,0 +1,42 @@
+#pragma once
+
+// The main interface's browser window, loaded from resources/MainWindow.ui: an outline view of
+// the script folders with a folders and a shortcuts column, and the progress panel
+// (resources/ProgressPanel.ui) that shows while a script runs.
+
+#include <QMainWindow>
+
+#include <memory>
+
+class FileBrowserDataSource;
+class QDialog;
+class QProgressBar;
+class QTreeView;
+
+namespace Ui {
+class BrowserWindow;
+class ProgressPanel;
+} // namespace Ui
+
+class BrowserWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit BrowserWindow(QWidget *parent = nullptr);
+    ~BrowserWindow() override;
+
+    QTreeView *outlineView() const;
+    // A window-modal dialog, child of this window, hidden until a script runs.
+    QDialog *progressPanel() const { return m_progressPanel; }
+    QProgressBar *progressIndicator() const;
+
+private:
+    std::unique_ptr<Ui::BrowserWindow> m_ui;
+    QDialog *m_progressPanel = nullptr;
+    std::unique_ptr<Ui::ProgressPanel> m_panelUi;
+};
+
+// Sets the five outlets of ds to the window's views: the outline view (also as the scroll view),
+// the window, the progress panel and its indicator. Call awakeFromNib() and initOutline() after.
+void connectDataSource(FileBrowserDataSource *ds, BrowserWindow *window);

@@ -1,0 +1,146 @@
+#pragma once
+
+// The data source and delegate of a script-browser outline view: it answers the view's questions
+// about the tree of the two script folders, prepares the folders and shortcuts cells, runs the
+// script of a double-clicked row (or of a hot key, for the main window's instance), and records
+// and restores the open rows by path.
+//
+// The Qt view talks to it through FileBrowserModel, a thin adapter that forwards every question to
+// the operations below, so the logic here can be exercised without widgets.
+//
+// Lifecycle, as the window that holds it sees it:
+//   1. create it and set the outlets (connectDataSource() does that for a BrowserWindow);
+//   2. awakeFromNib(): creates ~/Library/Scripts/Trundle Scripts and copies the sample scripts;
+//   3. initOutline(): installs the model and the cells on the outline view, loads the roots,
+//      connects the double click and restores the rows that were open at the last quit.
+
+#include "plistvalue.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <memory>
+#include <vector>
+
+class FileBrowserModel;
+class FileSystemItem;
+class ImageAndTextCell;
+class ShortcutPopUpCell;
+class QAbstractItemDelegate;
+class QAbstractItemModel;
+class QAbstractScrollArea;
+class QDialog;
+class QModelIndex;
+class QProgressBar;
+class QTreeView;
+class QWidget;
+
+class FileBrowserDataSource : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The identifiers of the two columns, which are column 0 and 1 of the model.
+    static const QString foldersColumnIdentifier;   // "folders"
+    static const QString shortcutsColumnIdentifier; // "shortcuts"
+
+    explicit FileBrowserDataSource(QObject *parent = nullptr);
+    ~FileBrowserDataSource() override;
+
+    // Outlets, set by whoever loads the window; not owned; any may be null, and then the part
+    // that needs it does nothing. The tree view is its own scroll area.
+    QTreeView *_fileBrowserOutlineView = nullptr;
+    QAbstractScrollArea *_fileBrowserScrollView = nullptr;
+    QWidget *_fileBrowserWindow = nullptr;
+    QDialog *_fileBrowserProgressPanel = nullptr;
+    QProgressBar *_fileBrowserProgressIndicator = nullptr;
+
+    // The model the outline view shows (owned by this object) and the cells of its two columns
+    // (owned by this object; initOutline installs them on the view).
+    QAbstractItemModel *model() const;
+    FileBrowserModel *browserModel() const { return m_model; }
+    QAbstractItemDelegate *cellForColumn(const QString &tableColumn) const;
+    // Replaces the cell of a column (the old one is deleted when this object owned it).
+    void setCellForColumn(const QString &tableColumn, QAbstractItemDelegate *cell);
+    static QString columnIdentifierForColumn(int column);
+    static int columnForIdentifier(const QString &tableColumn);
+
+    // Loading and setting up.
+    void awakeFromNib();
+    void initOutline();
+    void rescanFileSystems();
+    const QList<QUrl> &mountedVolumes() const { return _mountedVolumes; }
+
+    // The outline view's questions. A null item stands for the invisible top of the tree.
+    qint64 numberOfChildrenOfItem(FileSystemItem *item);
+    FileSystemItem *childOfItem(qint64 index, FileSystemItem *item);
+    bool isItemExpandable(FileSystemItem *item);
+    // "folders": the item's title (text); "shortcuts": its shortcut ID (integer); any other
+    // column: the identifier itself, with an error line.
+    PlistValue objectValueForTableColumn(const QString &tableColumn, FileSystemItem *item);
+    bool shouldEditTableColumn(const QString &tableColumn, FileSystemItem *item);
+    void setObjectValue(const PlistValue &object, const QString &tableColumn, FileSystemItem *item);
+    // Prepares a cell just before it shows item: the shortcuts pop-up's menu and selection, the
+    // folders cell's icon.
+    void willDisplayCell(QAbstractItemDelegate *cell, const QString &tableColumn,
+                         FileSystemItem *item);
+    void outlineViewSelectionDidChange();
+
+    // Small lookups.
+    void reloadContentsOfSelectedItem();
+    FileSystemItem *selectedItem();
+    qint64 indexOfVolumeWithURL(const QUrl &url);
+    qint64 indexOfItemWithTitle(const QString &title, FileSystemItem *container);
+    void logSomeThing();
+    // The shortcut ID bound to path, or the default shortcut ID.
+    qint64 shortcutForFullPath(const QString &path);
+
+    // Open rows, identified by full path.
+    QString persistentObjectForItem(FileSystemItem *item);
+    FileSystemItem *itemForPersistentObject(const PlistValue &object);
+    PlistValue expandedState(); // a new array of full paths, top to bottom
+    void setExpandedState(const PlistValue &state);
+
+    // Running scripts.
+    void runScript(const QString &path);
+    void progressSheetDidEnd(QDialog *sheet, int returnCode, void *contextInfo);
+    void doubleClickAction();
+    void doubleClickOnRow(qint64 row);
+    // Whether runScript is between showing and hiding its progress panel.
+    bool isRunningScript() const { return m_running; }
+
+    // Rows of the outline view as it shows them now, top to bottom (expanded folders' children
+    // follow their folder). Empty without a view or when the view shows another model.
+    qint64 numberOfRows() const;
+    FileSystemItem *itemAtRow(qint64 row) const;
+    qint64 rowForItem(FileSystemItem *item) const;
+    qint64 selectedRow() const;
+
+    // The item behind an index of this data source's model, or null.
+    FileSystemItem *itemForIndex(const QModelIndex &index) const;
+
+private:
+    friend class FileBrowserModel;
+
+    QList<QModelIndex> visibleRows() const;
+    bool viewShowsOurModel() const;
+    void showProgressPanel();
+    void runScriptNow(const QString &path);
+    // Drops the root items; called by the model while it resets, when no index refers to them.
+    void releaseRootItems();
+    qint64 rowOfRootItem(const FileSystemItem *item) const;
+
+    QList<QUrl> _mountedVolumes;
+    // Root items handed to the view; they stay alive until the model's next reset, so every
+    // index the view holds points at a live item.
+    std::vector<std::unique_ptr<FileSystemItem>> m_rootItems;
+    FileBrowserModel *m_model = nullptr;
+    QPointer<QAbstractItemDelegate> m_foldersCell;
+    QPointer<QAbstractItemDelegate> m_shortcutsCell;
+    bool m_running = false;
+    QStringList m_pendingRuns;
+};

@@ -1,0 +1,167 @@
+#include "filesystemitem.h"
+
+#include "log.h"
+
+#include <QFile>
+
+#include <cmath>
+#include <optional>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace {
+
+// Closes a directory stream on every way out of the listing.
+struct DirectoryCloser
+{
+    void operator()(DIR *dir) const { closedir(dir); }
+};
+
+// The entry name as text, or nothing when the bytes are not a UTF-8 name that encodes back to
+// the same bytes (so the text would not lead back to the file).
+std::optional<QString> entryNameAsText(const char *bytes)
+{
+    const QByteArray raw(bytes);
+    QString name = QFile::decodeName(raw);
+    if (QFile::encodeName(name) != raw)
+        return std::nullopt;
+    return name;
+}
+
+} // namespace
+
+std::unique_ptr<FileSystemItem> FileSystemItem::rootItemWithPath(const QString &path)
+{
+    return std::make_unique<FileSystemItem>(path, nullptr);
+}
+
+FileSystemItem::FileSystemItem(const QString &path, FileSystemItem *parent)
+{
+    QZLog("initWithPath: %@ parent: %p", path, static_cast<const void *>(parent));
+    const qsizetype slash = path.lastIndexOf(u'/');
+    // The last component; "/" itself and names without a slash stand for themselves.
+    m_relativePath = (slash < 0 || path.size() == 1) ? path : path.mid(slash + 1);
+
+    if (!parent) {
+        _name = path;
+        _fullPath = path;
+        QZLog("No parent");
+    } else {
+        const QString &parentPath = parent->fullPath();
+        _fullPath = parentPath.endsWith(u'/') ? parentPath + path : parentPath + u'/' + path;
+        // There are no file labels on this platform: children are titled with their names.
+        QZLog("NSURLLocalizedLabelKey returned nothing for %@", _fullPath);
+        _name = m_relativePath;
+    }
+    if (_name.isEmpty())
+        _name = _fullPath;
+
+    // The modification time of the entry itself; a symbolic link gives its own time.
+    struct stat attributes;
+    if (lstat(QFile::encodeName(_fullPath).constData(), &attributes) == 0) {
+        _modificationTimeStamp =
+            double(attributes.st_mtim.tv_sec) + double(attributes.st_mtim.tv_nsec) / 1e9;
+    } else {
+        QZLog("Warning: fileAttributes are nil!");
+    }
+    QZLog("relativePath: %@", m_relativePath);
+    QZLog("_name: %@", _name);
+    QZLog("_fullPath: %@", _fullPath);
+    QZLog("_modificationTimeStamp: %f", _modificationTimeStamp);
+    m_parent = parent;
+}
+
+FileSystemItem::~FileSystemItem() = default;
+
+const std::vector<std::unique_ptr<FileSystemItem>> *FileSystemItem::children()
+{
+    if (m_childrenState == ChildrenState::Unread)
+        readChildren();
+    return m_childrenState == ChildrenState::Read ? &m_children : nullptr;
+}
+
+void FileSystemItem::readChildren()
+{
+    QZLog("children for directory: %@", _fullPath);
+    const QByteArray encodedPath = QFile::encodeName(_fullPath);
+    struct stat info;
+    if (stat(encodedPath.constData(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        m_childrenState = ChildrenState::NotAFolder;
+        return;
+    }
+    m_childrenState = ChildrenState::Read;
+
+    std::unique_ptr<DIR, DirectoryCloser> dir(opendir(encodedPath.constData()));
+    if (!dir) {
+        QZLog("Could not list %@", _fullPath);
+        return;
+    }
+    const QByteArray prefix = encodedPath.endsWith('/') ? encodedPath : encodedPath + '/';
+    QByteArray entryPath;
+    while (const dirent *entry = readdir(dir.get())) {
+        const char *rawName = entry->d_name;
+        if (qstrcmp(rawName, ".") == 0 || qstrcmp(rawName, "..") == 0)
+            continue;
+        entryPath = prefix + rawName;
+        const std::optional<QString> name = entryNameAsText(rawName);
+        if (!name) {
+            processLog("Leaving out %@: its name is not valid UTF-8, so it cannot be shown or run "
+                       "by path. Rename it to show it.",
+                       QString::fromUtf8(entryPath));
+            continue;
+        }
+        // Following the link: a dangling link or a link loop does not exist.
+        struct stat entryInfo;
+        const bool exists = stat(entryPath.constData(), &entryInfo) == 0;
+        const bool hiddenByName = name->startsWith(u'.');
+        if (hiddenByName)
+            QZLog("%@ is hidden with a dot.", QString::fromUtf8(entryPath));
+        // Neither a hidden flag nor package folders exist here; the dot is the only hiding rule.
+        if (!exists || hiddenByName) {
+            QZLog("Not adding this item.");
+            continue;
+        }
+        QZLog("Adding this item.");
+        auto child = std::make_unique<FileSystemItem>(*name, this);
+        child->m_indexInParent = qint64(m_children.size());
+        m_children.push_back(std::move(child));
+    }
+}
+
+qint64 FileSystemItem::numberOfChildren()
+{
+    const auto *list = children();
+    return list ? qint64(list->size()) : -1;
+}
+
+FileSystemItem *FileSystemItem::childAtIndex(qint64 index)
+{
+    const auto *list = children();
+    if (!list || index < 0 || index >= qint64(list->size()))
+        return nullptr;
+    return (*list)[size_t(index)].get();
+}
+
+qint64 FileSystemItem::compareModificationTimeStamp(const FileSystemItem &other) const
+{
+    const double mine = _modificationTimeStamp;
+    const double theirs = other._modificationTimeStamp;
+    if (mine == theirs) {
+        QZLog("NSOrderedSame!");
+        return 0;
+    }
+    if (mine > theirs) {
+        QZLog("NSOrderedAscending!");
+        return -1;
+    }
+    QZLog("NSOrderedDescending!");
+    return 1;
+}
+
+void FileSystemItem::setNodeIcon(const QIcon &icon)
+{
+    if (m_nodeIcon.cacheKey() == icon.cacheKey())
+        return;
+    m_nodeIcon = icon;
+}
