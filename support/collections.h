@@ -43,8 +43,8 @@ PlistArrayRef mutableCopyOfArray(const PlistArrayRef &array);
 PlistDictionaryRef makeAllContainedDictionaryObjectsMutable(const PlistDictionaryRef &dictionary);
 
 // Writes text as 7-bit ASCII and a terminating NUL into buffer, whose capacity counts the NUL.
-// Returns false, leaving buffer untouched, when text holds a character outside ASCII, holds a
-// NUL of its own (the C string would silently end early), or does not fit with its NUL
+// Returns false, leaving buffer untouched, when text is null, holds a character outside ASCII,
+// holds a NUL of its own (the C string would silently end early), or does not fit with its NUL
 // (capacity == text.size() fails, capacity == text.size() + 1 succeeds).
 bool getCString(const QString &text, char *buffer, int capacity);
 

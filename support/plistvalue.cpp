@@ -181,6 +181,14 @@ static QString quotedIfNeeded(const QString &text)
 
 QString PlistValue::description() const
 {
+    // A text by itself prints as it is; inside a container it is quoted when needed.
+    if (const QString *s = std::get_if<QString>(&m_value))
+        return *s;
+    return nestedDescription();
+}
+
+QString PlistValue::nestedDescription() const
+{
     switch (kind()) {
     case Kind::Null:
         return QStringLiteral("(null)");
@@ -199,7 +207,7 @@ QString PlistValue::description() const
             return QStringLiteral("( )");
         QStringList parts;
         for (const PlistValue &item : *a)
-            parts.append(item.description());
+            parts.append(item.nestedDescription());
         return QStringLiteral("( ") + parts.join(QStringLiteral(", ")) + QStringLiteral(" )");
     }
     case Kind::Dictionary: {
@@ -208,8 +216,8 @@ QString PlistValue::description() const
             return QStringLiteral("{ }");
         QString out = QStringLiteral("{ ");
         for (auto it = d->cbegin(); it != d->cend(); ++it)
-            out += quotedIfNeeded(it.key()) + QStringLiteral(" = ") + it.value().description() +
-                   QStringLiteral("; ");
+            out += quotedIfNeeded(it.key()) + QStringLiteral(" = ") +
+                   it.value().nestedDescription() + QStringLiteral("; ");
         return out + u'}';
     }
     case Kind::Object: {

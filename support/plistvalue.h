@@ -10,6 +10,7 @@
 
 #include <QList>
 #include <QMap>
+#include <QMetaType>
 #include <QString>
 #include <QStringList>
 
@@ -82,8 +83,9 @@ public:
     // A new value with fresh containers all the way down.
     PlistValue deepCopy() const;
 
-    // Human-readable form for the log: dictionaries as "{ key = value; }", arrays as
-    // "( a, b )", texts quoted when they hold anything but letters, digits and "._/-".
+    // Human-readable form for the log: a text as it is, dictionaries as "{ key = value; }",
+    // arrays as "( a, b )"; texts inside them quoted when they hold anything but letters,
+    // digits and "._/-".
     QString description() const;
 
     // Deep equality of contents; two null values are equal, objects compare by identity.
@@ -91,6 +93,8 @@ public:
     friend bool operator!=(const PlistValue &a, const PlistValue &b) { return !(a == b); }
 
 private:
+    QString nestedDescription() const;
+
     std::variant<std::monostate, bool, qint64, double, QString, PlistArrayRef, PlistDictionaryRef,
                  QObject *>
         m_value;
@@ -104,3 +108,4 @@ int intValueOfText(QStringView text);
 // The platform's boolean reading of a text: true when, after white space, an optional sign and
 // zeros, it starts with Y, y, T, t or a digit 1 to 9.
 bool boolValueOfText(QStringView text);
+Q_DECLARE_METATYPE(PlistValue)

@@ -1,0 +1,220 @@
+#include "qzappdelegate.h"
+
+#include "filebrowserdatasource.h"
+#include "log.h"
+#include "preferencesdictionary.h"
+#include "qzaboutwindowcontroller.h"
+#include "qzpreferenceswindowcontroller.h"
+#include "resources.h"
+#include "workspace.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QWidget>
+
+QZAppDelegate::QZAppDelegate(QObject *parent) : QObject(parent) {}
+
+QZAppDelegate::~QZAppDelegate() = default;
+
+void QZAppDelegate::applicationDidFinishLaunching()
+{
+    appGlobals = QZPreferencesDictionary::dictionary();
+    _preferencesWindowController.reset();
+    _aboutWindowController.reset();
+    appGlobals->load();
+    QZLog("Starting up!");
+
+    initStatusMenu();
+    updateScriptsMenu();
+
+    if (_window) {
+        _window->show();
+        _window->raise();
+        _window->activateWindow();
+    }
+    if (_ds)
+        _ds->initOutline();
+
+    observeWorkspace();
+    installEventMonitors();
+    QZLog("Started up!");
+}
+
+void QZAppDelegate::applicationWillTerminate()
+{
+    // Quitting from the menu, a signal and the end of the session all arrive here. Saving twice
+    // (session end, then quit) writes the same settings again, which is harmless.
+    QZLog("Start");
+    if (appGlobals) {
+        if (_ds)
+            appGlobals->setObject(_ds->expandedState(), kExpandedItemsSettingKey);
+        appGlobals->save();
+    }
+    QZLog("End.");
+}
+
+void QZAppDelegate::applicationWillUnhide()
+{
+    QZLog("Oink!");
+}
+
+void QZAppDelegate::applicationWillBecomeActive()
+{
+    QZLog("Since we will now become foreground, maybe the user changed something in the "
+          "filesystem. Reload the currently selected stuff.");
+    const std::optional<platform::RunningApplication> active =
+        platform::Workspace::shared()->activeApplication();
+    QZLog(
+        "activeApp: %@",
+        active
+            ? PlistValue(PlistValue::newDictionary(
+                  {{QStringLiteral("NSApplicationBundleIdentifier"), active->bundleIdentifier},
+                   {QStringLiteral("NSApplicationProcessIdentifier"), active->processIdentifier}}))
+            : PlistValue());
+}
+
+void QZAppDelegate::applicationDidBecomeActive()
+{
+    QZLog("Oink!");
+}
+
+void QZAppDelegate::windowBecameKey()
+{
+    QZLog("KEY!? NSWindowDidBecomeKeyNotification");
+}
+
+void QZAppDelegate::quit()
+{
+    QCoreApplication::quit();
+}
+
+void QZAppDelegate::openPreferencesWindow()
+{
+    if (_preferencesWindowController) {
+        // Menu validation keeps this from happening; a second request just raises the window.
+        if (QWidget *w = _preferencesWindowController->window()) {
+            w->raise();
+            w->activateWindow();
+        }
+        return;
+    }
+    _preferencesWindowController =
+        std::make_unique<QZPreferencesWindowController>(QStringLiteral("QZPreferencesWindow"));
+    connect(_preferencesWindowController.get(),
+            &QZPreferencesWindowController::windowWillCloseNotification, this,
+            &QZAppDelegate::preferencesWindowDidClose, Qt::QueuedConnection);
+    _preferencesWindowController->window();
+}
+
+void QZAppDelegate::preferencesWindowDidClose()
+{
+    QZLog("Start");
+    _preferencesWindowController.reset();
+}
+
+void QZAppDelegate::openAboutWindow()
+{
+    if (_aboutWindowController) {
+        if (QWidget *w = _aboutWindowController->window()) {
+            w->raise();
+            w->activateWindow();
+        }
+        return;
+    }
+    _aboutWindowController =
+        std::make_unique<QZAboutWindowController>(QStringLiteral("QZAboutWindow"), this);
+    connect(_aboutWindowController.get(), &QZAboutWindowController::windowWillCloseNotification,
+            this, &QZAppDelegate::aboutWindowDidClose, Qt::QueuedConnection);
+}
+
+void QZAppDelegate::aboutWindowDidClose()
+{
+    QZLog("Start");
+    _aboutWindowController.reset();
+}
+
+void QZAppDelegate::openPageSetupDialog()
+{
+    QPrinter printer;
+    QPageSetupDialog dialog(&printer, _window);
+    dialog.exec();
+}
+
+bool QZAppDelegate::validateMenuItem(QAction *item)
+{
+    QZLog("Start validation for menu item with key equiv.: %@", keyEquivalent(item));
+    const QString title = menuItemTitle(item);
+    QZLog("NSMenuItem's title: %@", title);
+
+    if (title == localizedString(QStringLiteral("MenuPreferences"))) {
+        QZLog("_preferencesWindowController: %p",
+              static_cast<const void *>(_preferencesWindowController.get()));
+        if (!_preferencesWindowController)
+            return true;
+    } else if (title == localizedString(QStringLiteral("MenuAbout"))) {
+        QZLog("_aboutWindowController: %p",
+              static_cast<const void *>(_aboutWindowController.get()));
+        if (!_aboutWindowController)
+            return true;
+    } else if (title == localizedString(QStringLiteral("MenuQuit"))) {
+        QZLog("_aboutWindowController: %p",
+              static_cast<const void *>(_aboutWindowController.get()));
+        QZLog("_preferencesWindowController: %p",
+              static_cast<const void *>(_preferencesWindowController.get()));
+        if (!_aboutWindowController && !_preferencesWindowController)
+            return true;
+    } else {
+        return keyEquivalent(item) != QLatin1String("p");
+    }
+    QZLog("validateMenuItem: NOpe.");
+    return false;
+}
+
+void QZAppDelegate::validateMenu(QMenu *menu)
+{
+    // Automatic enabling: every command item asks validateMenuItem each time its menu opens;
+    // items that carry a submenu stay enabled.
+    for (QAction *action : menu->actions()) {
+        if (action->isSeparator() || action->menu())
+            continue;
+        action->setEnabled(validateMenuItem(action));
+    }
+}
+
+QMenu *QZAppDelegate::newMenu(QWidget *parent)
+{
+    auto *menu = new QMenu(parent);
+    menu->setToolTipsVisible(true);
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] { validateMenu(menu); });
+    return menu;
+}
+
+QAction *QZAppDelegate::addCommand(QMenu *menu, const QString &titleKey,
+                                   void (QZAppDelegate::*command)())
+{
+    QString title = localizedString(titleKey);
+    QAction *action = menu->addAction(title.replace(u'&', QStringLiteral("&&")));
+    setKeyEquivalent(action, QString());
+    action->setEnabled(true);
+    connect(action, &QAction::triggered, this, command);
+    return action;
+}
+
+QString menuItemTitle(const QAction *item)
+{
+    QString title = item->text();
+    return title.replace(QStringLiteral("&&"), QStringLiteral("&"));
+}
+
+QString keyEquivalent(const QAction *item)
+{
+    return item->property("keyEquivalent").toString();
+}
+
+void setKeyEquivalent(QAction *item, const QString &key)
+{
+    item->setProperty("keyEquivalent", key);
+}

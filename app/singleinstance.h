@@ -1,0 +1,20 @@
+#pragma once
+
+// One Trundle per user: a second copy would fire every hot key twice and share the capture file.
+
+#include <QLockFile>
+#include <QString>
+
+#include <memory>
+
+class SingleInstanceGuard
+{
+public:
+    // Tries to become the one running copy. On failure, message() says why.
+    bool acquire();
+    QString message() const { return m_message; }
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
+    QString m_message;
+};
