@@ -1,0 +1,135 @@
+#include "backend.h"
+
+#include "nullworkspace.h"
+#include "x11connection.h"
+#if TRUNDLE_HAVE_X11
+#include "x11workspace.h"
+#endif
+
+#include "log.h"
+
+#include <QGuiApplication>
+#include <QThread>
+
+namespace platform {
+
+namespace {
+
+struct BackendState
+{
+    bool tried = false;
+#if TRUNDLE_HAVE_X11
+    std::unique_ptr<X11Connection> connection;
+#endif
+    bool inputTried = false;
+    bool inputAvailable = false;
+    std::unique_ptr<Workspace> workspace;
+};
+
+BackendState &state()
+{
+    static BackendState s;
+    return s;
+}
+
+// The one line that tells the user, whatever the debug switch says, that hot keys will not work.
+void reportUnavailable(const QString &reason)
+{
+    static bool reported = false;
+    if (reported)
+        return;
+    reported = true;
+    processLog("Global hot keys are unavailable (%@); the active application is not followed "
+               "either. Everything else works.",
+               reason);
+}
+
+// The backends hold a socket notifier and an X connection: they go with the application object
+// (workspace first, it uses the connection), not at static destruction after it.
+void releaseBackends()
+{
+    BackendState &s = state();
+    s.workspace.reset();
+#if TRUNDLE_HAVE_X11
+    s.connection.reset();
+#endif
+    s = BackendState();
+}
+
+QString reasonAgainstX11()
+{
+#if !TRUNDLE_HAVE_X11
+    return QStringLiteral("this build has no X11 support");
+#else
+    QCoreApplication *app = QCoreApplication::instance();
+    if (app == nullptr)
+        return QStringLiteral("there is no application object yet");
+    if (app->thread() != QThread::currentThread())
+        return QStringLiteral("the X connection must be opened on the main thread");
+    // Our windows, focus and menus are Qt's: routing the releases to the global or the local
+    // monitors only makes sense when Qt itself runs on the X server we listen to.
+    if (qobject_cast<QGuiApplication *>(app) != nullptr) {
+        const QString name = QGuiApplication::platformName();
+        if (name != QLatin1String("xcb"))
+            return QStringLiteral("Qt runs on the \"%1\" platform, not on X11").arg(name);
+    }
+    return {};
+#endif
+}
+
+} // namespace
+
+X11Connection *sharedX11Connection()
+{
+    BackendState &s = state();
+    if (!s.tried) {
+        s.tried = true;
+        QString why = reasonAgainstX11();
+#if TRUNDLE_HAVE_X11
+        if (why.isEmpty()) {
+            s.connection = X11Connection::open(&why);
+            if (s.connection)
+                qAddPostRoutine(releaseBackends);
+        }
+#endif
+        if (!why.isEmpty())
+            reportUnavailable(why);
+    }
+#if TRUNDLE_HAVE_X11
+    if (s.connection && s.connection->isAlive())
+        return s.connection.get();
+#endif
+    return nullptr;
+}
+
+bool startInputBackend()
+{
+    BackendState &s = state();
+    if (!s.inputTried) {
+        s.inputTried = true;
+        X11Connection *connection = sharedX11Connection();
+        QString why;
+        s.inputAvailable = connection != nullptr && connection->selectRawEvents(&why);
+        if (connection != nullptr && !s.inputAvailable)
+            processLog("Global hot keys are unavailable (%@). Everything else works.", why);
+    }
+    return s.inputAvailable && sharedX11Connection() != nullptr;
+}
+
+Workspace *sharedWorkspaceBackend()
+{
+    BackendState &s = state();
+    if (!s.workspace) {
+#if TRUNDLE_HAVE_X11
+        if (X11Connection *connection = sharedX11Connection())
+            s.workspace = std::make_unique<X11Workspace>(connection);
+#endif
+        if (!s.workspace) {
+            sharedX11Connection(); // says once why there is no X11 backend
+            s.workspace = std::make_unique<NullWorkspace>();
+        }
+    }
+    return s.workspace.get();
+}
+
+} // namespace platform

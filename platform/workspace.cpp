@@ -1,0 +1,48 @@
+#include "workspace.h"
+
+#include "backend.h"
+#include "resources.h"
+
+namespace platform {
+
+namespace {
+Workspace *g_workspaceForTesting = nullptr;
+}
+
+QString RunningApplication::description() const
+{
+    return QStringLiteral("%1 (pid %2, window 0x%3)")
+        .arg(bundleIdentifier.isEmpty() ? QStringLiteral("(no identifier)") : bundleIdentifier)
+        .arg(processIdentifier)
+        .arg(window, 0, 16);
+}
+
+bool RunningApplication::isSameApplication(const RunningApplication &other) const
+{
+    if (processIdentifier >= 0 || other.processIdentifier >= 0)
+        return processIdentifier == other.processIdentifier;
+    return window == other.window;
+}
+
+Workspace::Workspace(QObject *parent) : QObject(parent) {}
+
+Workspace::~Workspace() = default;
+
+Workspace *Workspace::shared()
+{
+    if (g_workspaceForTesting != nullptr)
+        return g_workspaceForTesting;
+    return sharedWorkspaceBackend();
+}
+
+void Workspace::setSharedForTesting(Workspace *fake)
+{
+    g_workspaceForTesting = fake;
+}
+
+QString Workspace::ownBundleIdentifier()
+{
+    return ::ownBundleIdentifier();
+}
+
+} // namespace platform
