@@ -75,8 +75,8 @@ void QZPreferencesDictionary::load()
                 _dict->insert(it.key(), it.value());
         }
     } else if (!dictToLoad.isNull()) {
-        processLog("The stored settings under %@ are not a dictionary (%@); using the defaults.",
-                   kPreferencesGlobalsKey, dictToLoad);
+        SettingsFile::standard().keepCopyAsCorrupt(
+            QStringLiteral("holds no dictionary under %1").arg(kPreferencesGlobalsKey));
     }
     plausibilitaetsTest();
 
@@ -95,10 +95,10 @@ void QZPreferencesDictionary::plausibilitaetsTest()
     if (shortcuts.isNull()) {
         _dict->insert(kShortcutsSettingKey, PlistValue::newDictionary());
     } else if (!shortcuts.isDictionary()) {
-        // A table of the wrong kind can bind nothing and would be written back as it is; it is
-        // replaced by an empty one, and the old value is shown so the user can restore it.
-        processLog("The stored hot-key table is not a dictionary (%@); starting with an empty one.",
-                   shortcuts);
+        // A table of the wrong kind can bind nothing and would be replaced at the next save;
+        // the file is kept as it was so that nothing the user wrote is lost.
+        SettingsFile::standard().keepCopyAsCorrupt(
+            QStringLiteral("holds a hot-key table that is not a dictionary"));
         _dict->insert(kShortcutsSettingKey, PlistValue::newDictionary());
     }
     QZLog("2 _dict: %@", description());

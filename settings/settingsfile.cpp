@@ -222,72 +222,77 @@ QByteArray SettingsFile::serialize(const PlistValue &value)
     return bytes;
 }
 
-void SettingsFile::moveAsideAsCorrupt(const QString &reason)
+static QString corruptCopyPath(const QString &path)
 {
-    const QString aside = m_path + QStringLiteral(".corrupt-") +
-                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    return path + QStringLiteral(".corrupt-") +
+           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+}
+
+void SettingsFile::keepCopyAsCorrupt(const QString &reason)
+{
+    const QString copy = corruptCopyPath(m_path);
+    const bool kept = QFile::copy(m_path, copy);
+    processLog("The settings file %@ %@; %@ Starting with the default settings.", m_path, reason,
+               kept ? QStringLiteral("a copy was kept as %1.").arg(copy)
+                    : QStringLiteral("no copy could be kept."));
+}
+
+bool SettingsFile::moveAsideAsCorrupt(const QString &reason)
+{
+    const QString aside = corruptCopyPath(m_path);
     const bool moved = QFile::rename(m_path, aside);
     processLog("The settings file %@ %@; %@ Starting with the default settings.", m_path, reason,
                moved ? QStringLiteral("it was kept as %1.").arg(aside)
-                     : QStringLiteral("it could not be moved aside and will be kept unchanged."));
-    if (!moved) {
-        // Never overwrite a file we could not read and could not keep a copy of.
-        m_path.clear();
-    }
+                     : QStringLiteral("it could not be moved aside and is left unchanged."));
+    return moved;
 }
 
-void SettingsFile::readOnce()
+std::optional<PlistDictionaryRef> SettingsFile::readContents()
 {
-    if (m_read)
-        return;
-    m_read = true;
-    m_contents = std::make_shared<PlistDictionary>();
-    if (m_path.isEmpty())
-        return;
     QFile file(m_path);
     if (!file.exists())
-        return;
+        return std::make_shared<PlistDictionary>();
     if (!file.open(QIODevice::ReadOnly)) {
-        processLog("The settings file %@ cannot be read (%@); starting with the default settings "
-                   "and leaving it untouched.",
-                   m_path, file.errorString());
-        m_path.clear();
-        return;
+        processLog("The settings file %@ cannot be read (%@); it is left unchanged.", m_path,
+                   file.errorString());
+        return std::nullopt;
     }
-    if (file.size() > maximumFileSize) {
-        moveAsideAsCorrupt(QStringLiteral("is larger than %1 bytes").arg(maximumFileSize));
-        return;
-    }
-    const QByteArray bytes = file.readAll();
-    file.close();
     QString error;
-    const std::optional<PlistValue> value = parse(bytes, &error);
-    if (!value) {
-        moveAsideAsCorrupt(error);
-        return;
+    std::optional<PlistValue> value;
+    if (file.size() > maximumFileSize) {
+        error = QStringLiteral("is larger than %1 bytes").arg(maximumFileSize);
+    } else {
+        value = parse(file.readAll(), &error);
+        if (value && !value->isDictionary()) {
+            value.reset();
+            error = QStringLiteral("does not hold a dictionary");
+        }
     }
-    if (!value->isDictionary()) {
-        moveAsideAsCorrupt(QStringLiteral("does not hold a dictionary"));
-        return;
-    }
-    m_contents = value->dictionary();
+    file.close();
+    if (value)
+        return value->dictionary();
+    // Never overwrite what could not be read: keep it beside the new file, or leave it alone.
+    if (moveAsideAsCorrupt(error))
+        return std::make_shared<PlistDictionary>();
+    return std::nullopt;
 }
 
 PlistValue SettingsFile::objectForKey(const QString &key)
 {
-    readOnce();
-    return m_contents->value(key);
+    const std::optional<PlistDictionaryRef> contents = readContents();
+    return contents ? (*contents)->value(key) : PlistValue();
 }
 
 bool SettingsFile::setObject(const PlistValue &value, const QString &key)
 {
-    readOnce();
-    if (m_path.isEmpty()) {
-        processLog("Settings are not saved: the settings file could not be read or kept aside.");
+    // Read again before writing, so entries that other keys hold in the file are kept.
+    const std::optional<PlistDictionaryRef> contents = readContents();
+    if (!contents) {
+        processLog("Settings are not saved, so that %@ is not overwritten.", m_path);
         return false;
     }
-    m_contents->insert(key, value);
-    const QByteArray bytes = serialize(PlistValue(m_contents));
+    (*contents)->insert(key, value);
+    const QByteArray bytes = serialize(PlistValue(*contents));
 
     const QFileInfo info(m_path);
     if (!QDir().mkpath(info.absolutePath())) {

@@ -42,11 +42,16 @@ public:
     // The XML form of a value (which must be a property list).
     static QByteArray serialize(const PlistValue &value);
 
+    // Keeps a copy of the file beside it as Trundle.plist.corrupt-<time>, for a file that parses
+    // but holds settings of a shape this program cannot use (they would be replaced at the next
+    // save). Says so on standard error.
+    void keepCopyAsCorrupt(const QString &reason);
+
 private:
-    void readOnce();
-    void moveAsideAsCorrupt(const QString &reason);
+    // The file's dictionary (empty when there is no file), or nothing when the file holds
+    // something that must not be overwritten.
+    std::optional<PlistDictionaryRef> readContents();
+    bool moveAsideAsCorrupt(const QString &reason);
 
     QString m_path;
-    bool m_read = false;
-    PlistDictionaryRef m_contents;
 };
