@@ -4,7 +4,8 @@
 // home page and the donation page in the user's web browser.
 //
 // A controller lives from the opening of its window until the application controller drops it
-// after windowWillCloseNotification; it never deletes itself.
+// after windowWillCloseNotification; it never deletes itself. Destroying it takes the window
+// with it without a notification.
 
 #include <QObject>
 #include <QString>
@@ -12,10 +13,15 @@
 #include <memory>
 
 class QAbstractScrollArea;
+class QEvent;
 class QLabel;
 class QPushButton;
 class QTextBrowser;
 class QWidget;
+
+namespace Ui {
+class QZAboutWindow;
+}
 
 class QZAboutWindowController : public QObject
 {
@@ -23,7 +29,7 @@ class QZAboutWindowController : public QObject
 
 public:
     // Loads the window description windowNibName ("QZAboutWindow"), fills the window and shows
-    // it in front. sender is not used.
+    // it in front, without taking the focus from another application. sender is not used.
     QZAboutWindowController(const QString &windowNibName, QObject *sender,
                             QObject *parent = nullptr);
     ~QZAboutWindowController() override;
@@ -34,6 +40,7 @@ public:
     // Runs once when the window is about to close, whichever way it is closed.
     void windowWillClose();
 
+    // The buttons' actions: each press opens its page in the default web browser.
     void aboutGoToHomeButton(QObject *sender);
     void aboutGoToDonationButton(QObject *sender);
 
@@ -46,10 +53,17 @@ public:
     QLabel *_aboutTextField = nullptr;
 
 signals:
-    // Emitted when the window is about to close (Escape, the window manager's close button,
-    // close()).
+    // Emitted once when the window is about to close (Escape, the window manager's close
+    // button, close()).
     void windowWillCloseNotification();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void loadCredits(const QString &path);
+
+    std::unique_ptr<Ui::QZAboutWindow> m_ui;
     std::unique_ptr<QWidget> m_window;
+    bool m_closeNotified = false;
 };

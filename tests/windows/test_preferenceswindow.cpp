@@ -1,0 +1,304 @@
+// The preferences window: when it saves the settings, what a click on the debug-logging box
+// does, that a binding made while it is open reaches the file when it closes however it is
+// closed, and where its titles come from.
+
+#include "qzpreferenceswindowcontroller.h"
+#include "windowtestsupport.h"
+
+#include "log.h"
+#include "plistvalue.h"
+#include "preferencesdictionary.h"
+#include "settingsfile.h"
+#include "shortcuttable.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTest>
+#include <QTreeView>
+#include <QWindow>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+enum class CloseWay
+{
+    ControllerWindowClose,
+    EscapeKey,
+    WindowSystem
+};
+
+enum class ClickWay
+{
+    Mouse,
+    SpaceKey
+};
+
+QString keyTitle(QZPreferencesWindowController &controller, const QString &key)
+{
+    QWidget *window = controller.window();
+    QAbstractItemModel *model = controller._fileBrowserOutlineView->model();
+    const auto header = [&](int column) {
+        return model ? model->headerData(column, Qt::Horizontal).toString() : QString();
+    };
+    if (key == QLatin1String("PreferencesWindowTitle"))
+        return window->windowTitle();
+    if (key == QLatin1String("PreferencesWindowBoxDeveloper"))
+        return controller._developerBox->title();
+    if (key == QLatin1String("PreferencesWindowDebugLoggingButtonTitle"))
+        return controller._debugLoggingCheckbox->text();
+    if (key == QLatin1String("PreferencesWindowBoxShortcuts"))
+        return controller._shortcutsBox->title();
+    if (key == QLatin1String("PreferencesWindowColumnFolders"))
+        return header(QZPreferencesWindowController::_foldersColumn);
+    if (key == QLatin1String("PreferencesWindowColumnShortcuts"))
+        return header(QZPreferencesWindowController::_shortcutsColumn);
+    return QStringLiteral("<no widget for %1>").arg(key);
+}
+
+const QStringList titleKeys = {QStringLiteral("PreferencesWindowTitle"),
+                               QStringLiteral("PreferencesWindowBoxDeveloper"),
+                               QStringLiteral("PreferencesWindowDebugLoggingButtonTitle"),
+                               QStringLiteral("PreferencesWindowBoxShortcuts"),
+                               QStringLiteral("PreferencesWindowColumnFolders"),
+                               QStringLiteral("PreferencesWindowColumnShortcuts")};
+
+} // namespace
+
+Q_DECLARE_METATYPE(CloseWay)
+Q_DECLARE_METATYPE(ClickWay)
+
+class TestPreferencesWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    TextTableWithGaps m_table;
+
+    // The store as a run would have it after loading: debugging as given, one binding, and the
+    // file on disk written from it.
+    void prepareStore(bool debugLogging)
+    {
+        for (const QString &key : appGlobals->keyEnumerator())
+            appGlobals->removeObjectForKey(key);
+        appGlobals->setObject(debugLogging, kDebugLoggingSettingKey);
+        appGlobals->setObject(PlistValue::newDictionary(
+                                  {{QStringLiteral("3"), QStringLiteral("/opt/scripts/three.sh")}}),
+                              kShortcutsSettingKey);
+        appGlobals->save();
+    }
+
+    std::unique_ptr<QZPreferencesWindowController> openWindow()
+    {
+        auto controller =
+            std::make_unique<QZPreferencesWindowController>(QStringLiteral("QZPreferencesWindow"));
+        QWidget *window = controller->window();
+        if (window)
+            (void)QTest::qWaitForWindowExposed(window);
+        return controller;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QCoreApplication::installTranslator(&m_table);
+        appGlobals = QZPreferencesDictionary::dictionary();
+    }
+
+    void init() { m_table.missing.clear(); }
+
+    void openingShowsTheStoredSwitchAndSavesItUnchanged_data()
+    {
+        QTest::addColumn<bool>("debugLogging");
+        QTest::newRow("logging on") << true;
+        QTest::newRow("logging off") << false;
+    }
+    void openingShowsTheStoredSwitchAndSavesItUnchanged()
+    {
+        QFETCH(bool, debugLogging);
+        prepareStore(debugLogging);
+        const PlistValue before = settingsOnDisk();
+        QCOMPARE(before.dictionary()->value(kDebugLoggingSettingKey), PlistValue(debugLogging));
+        // Without the file, its reappearance shows that opening the window wrote it.
+        QVERIFY(QFile::remove(SettingsFile::standardPath()));
+
+        auto controller = openWindow();
+        QCOMPARE(controller->_debugLoggingCheckbox->isChecked(), debugLogging);
+        QVERIFY(settingsFileExists());
+        QCOMPARE(settingsOnDisk(), before);
+        QCOMPARE(appGlobals->objectForKey(kDebugLoggingSettingKey), PlistValue(debugLogging));
+    }
+
+    void clickStoresAndWritesTheNewStateAtOnce_data()
+    {
+        QTest::addColumn<bool>("before");
+        QTest::addColumn<ClickWay>("how");
+        QTest::newRow("tick with the mouse") << false << ClickWay::Mouse;
+        QTest::newRow("clear with the mouse") << true << ClickWay::Mouse;
+        QTest::newRow("tick with the space bar") << false << ClickWay::SpaceKey;
+        QTest::newRow("clear with the space bar") << true << ClickWay::SpaceKey;
+    }
+    void clickStoresAndWritesTheNewStateAtOnce()
+    {
+        QFETCH(bool, before);
+        QFETCH(ClickWay, how);
+        prepareStore(before);
+        auto controller = openWindow();
+        QCheckBox *box = controller->_debugLoggingCheckbox;
+        QCOMPARE(box->isChecked(), before);
+
+        StandardErrorCapture log;
+        if (how == ClickWay::Mouse) {
+            QStyleOptionButton option;
+            option.initFrom(box);
+            const QRect indicator =
+                box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
+            QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, indicator.center());
+        } else {
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_Space);
+        }
+        const QString written = log.text();
+
+        const bool after = !before;
+        QCOMPARE(box->isChecked(), after);
+        QCOMPARE(appGlobals->objectForKey(kDebugLoggingSettingKey), PlistValue(after));
+        QCOMPARE(settingsOnDisk().dictionary()->value(kDebugLoggingSettingKey), PlistValue(after));
+        QCOMPARE(isDebugLoggingOn(), after);
+        // The switch is read on every line: the store's state before the change is logged only
+        // while logging was on, the state after it only once it is on.
+        QCOMPARE(written.contains(QLatin1String("appGlobals (vorher)")), before);
+        QCOMPARE(written.contains(QLatin1String("appGlobals (nachher)")), after);
+    }
+
+    void closingSavesABindingMadeInTheWindow_data()
+    {
+        QTest::addColumn<CloseWay>("how");
+        QTest::newRow("window closed by the program") << CloseWay::ControllerWindowClose;
+        QTest::newRow("Escape") << CloseWay::EscapeKey;
+        QTest::newRow("window manager's close button") << CloseWay::WindowSystem;
+    }
+    void closingSavesABindingMadeInTheWindow()
+    {
+        QFETCH(CloseWay, how);
+        prepareStore(false);
+        auto controller = openWindow();
+        QWidget *window = controller->window();
+        QSignalSpy closing(controller.get(),
+                           &QZPreferencesWindowController::windowWillCloseNotification);
+
+        const QString script = throwAwayHomePath() + QStringLiteral("/Library/Scripts/seven.sh");
+        assignShortcut(7, script);
+        QVERIFY(settingsOnDisk().dictionary()->value(kShortcutsSettingKey).dictionary());
+        QVERIFY(!settingsOnDisk()
+                     .dictionary()
+                     ->value(kShortcutsSettingKey)
+                     .dictionary()
+                     ->contains(QStringLiteral("7")));
+
+        switch (how) {
+        case CloseWay::ControllerWindowClose:
+            window->close();
+            break;
+        case CloseWay::EscapeKey:
+            window->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window,
+                            Qt::Key_Escape);
+            break;
+        case CloseWay::WindowSystem:
+            window->windowHandle()->close();
+            break;
+        }
+        QCoreApplication::processEvents();
+
+        QCOMPARE(closing.count(), 1);
+        QVERIFY(!window->isVisible());
+        const PlistDictionaryRef table =
+            settingsOnDisk().dictionary()->value(kShortcutsSettingKey).dictionary();
+        QVERIFY(table);
+        QCOMPARE(table->value(QStringLiteral("7")), PlistValue(script));
+        QCOMPARE(table->value(QStringLiteral("3")), PlistValue("/opt/scripts/three.sh"));
+
+        // A second close of a closed window announces nothing new.
+        window->close();
+        QCOMPARE(closing.count(), 1);
+    }
+
+    void titlesComeFromTheTextTable_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("missing");
+        for (const QString &key : titleKeys) {
+            QTest::newRow(qPrintable(key)) << key << false;
+            QTest::newRow(qPrintable(key + QStringLiteral(" missing"))) << key << true;
+        }
+    }
+    void titlesComeFromTheTextTable()
+    {
+        QFETCH(QString, key);
+        QFETCH(bool, missing);
+        if (missing)
+            m_table.missing.insert(key);
+        prepareStore(false);
+        auto controller = openWindow();
+        const QString expected = missing ? key : m_table.fullText(key);
+        QVERIFY(expected != key || missing);
+        QCOMPARE(keyTitle(*controller, key), expected);
+        // The other titles are untouched by the gap.
+        for (const QString &other : titleKeys) {
+            if (other != key)
+                QCOMPARE(keyTitle(*controller, other), m_table.fullText(other));
+        }
+    }
+
+    void windowIsLargeEnoughForBothColumns()
+    {
+        prepareStore(false);
+        auto controller = openWindow();
+        QTreeView *view = controller->_fileBrowserOutlineView;
+        QVERIFY(view->model());
+        QCOMPARE(view->model()->columnCount(), 2);
+        const int columns = view->header()->sectionSize(0) + view->header()->sectionSize(1);
+        QVERIFY2(columns <= view->viewport()->width(),
+                 qPrintable(QStringLiteral("columns %1 px, view %2 px")
+                                .arg(columns)
+                                .arg(view->viewport()->width())));
+        QVERIFY(view->header()->sectionSize(1) >= view->header()->sectionSizeHint(1));
+    }
+
+    void anUnknownWindowNameIsLoggedAndTheWindowStillOpens()
+    {
+        prepareStore(false);
+        StandardErrorCapture log;
+        QZPreferencesWindowController controller(QStringLiteral("NoSuchWindow"));
+        QVERIFY(controller.window());
+        QVERIFY(log.text().contains(QLatin1String("NoSuchWindow")));
+    }
+
+    void withoutAStoreNothingIsSavedAndTheLogSaysSo()
+    {
+        QZPreferencesDictionary *store = appGlobals;
+        appGlobals = nullptr;
+        StandardErrorCapture log;
+        {
+            QZPreferencesWindowController controller(QStringLiteral("QZPreferencesWindow"));
+            QVERIFY(controller.window());
+            QVERIFY(!controller._debugLoggingCheckbox->isChecked());
+            controller.window()->close();
+        }
+        appGlobals = store;
+        QVERIFY(log.text().contains(QLatin1String("no settings store")));
+    }
+};
+
+TRUNDLE_WINDOW_TEST_MAIN(TestPreferencesWindow)
+#include "test_preferenceswindow.moc"
