@@ -31,9 +31,11 @@ class FileSystemItem;
 class ImageAndTextCell;
 class ShortcutPopUpCell;
 class QAbstractItemDelegate;
+class QIcon;
 class QAbstractItemModel;
 class QAbstractScrollArea;
 class QDialog;
+class QFileIconProvider;
 class QModelIndex;
 class QProgressBar;
 class QTreeView;
@@ -68,6 +70,13 @@ public:
     void setCellForColumn(const QString &tableColumn, QAbstractItemDelegate *cell);
     static QString columnIdentifierForColumn(int column);
     static int columnForIdentifier(const QString &tableColumn);
+
+    // The two roots and the program's own script folder (inside the first root).
+    static QString userScriptsFolderPath();    // ~/Library/Scripts
+    static QString machineScriptsFolderPath(); // /Library/Scripts
+    static QString ownScriptsFolderPath();     // ~/Library/Scripts/Trundle Scripts
+    // How long a double click waits before it runs the selected row, in milliseconds.
+    static constexpr int doubleClickDelay = 1000;
 
     // Loading and setting up.
     void awakeFromNib();
@@ -123,24 +132,36 @@ public:
     // The item behind an index of this data source's model, or null.
     FileSystemItem *itemForIndex(const QModelIndex &index) const;
 
+signals:
+    // Around the command of every run (tests and anyone interested follow runs with these).
+    void scriptRunStarted(const QString &path);
+    void scriptRunFinished(const QString &path, const QStringList &output);
+
 private:
     friend class FileBrowserModel;
 
     QList<QModelIndex> visibleRows() const;
+    void appendVisibleRows(const QModelIndex &parent, QList<QModelIndex> &rows) const;
+    QModelIndex indexForPersistentObject(const PlistValue &object) const;
     bool viewShowsOurModel() const;
+    void installOnOutlineView();
     void showProgressPanel();
     void runScriptNow(const QString &path);
+    FileSystemItem *rootItemAtIndex(qint64 index, const QString &path);
     // Drops the root items; called by the model while it resets, when no index refers to them.
     void releaseRootItems();
-    qint64 rowOfRootItem(const FileSystemItem *item) const;
+    PlistValue mountedVolumesDescription() const;
+    QIcon iconForItem(FileSystemItem *item, bool leaf) const;
 
     QList<QUrl> _mountedVolumes;
-    // Root items handed to the view; they stay alive until the model's next reset, so every
-    // index the view holds points at a live item.
+    // Every root item handed out since the model's last reset, and the one shown at each index.
+    // They stay alive until the next reset, so every index the view holds points at a live item.
     std::vector<std::unique_ptr<FileSystemItem>> m_rootItems;
+    QList<FileSystemItem *> m_currentRoots;
     FileBrowserModel *m_model = nullptr;
     QPointer<QAbstractItemDelegate> m_foldersCell;
     QPointer<QAbstractItemDelegate> m_shortcutsCell;
+    std::unique_ptr<QFileIconProvider> m_iconProvider;
     bool m_running = false;
     QStringList m_pendingRuns;
 };

@@ -134,8 +134,16 @@ void QZPreferencesWindowController::windowDidLoad()
 
 void QZPreferencesWindowController::setColumnTitle(int column, const QString &title)
 {
+    // A model that titles its columns itself from the same texts needs no help; one that
+    // shows something else is told the title, and the log says when it refuses it.
     QAbstractItemModel *model = _fileBrowserDataSource->model();
-    if (!model || !model->setHeaderData(column, Qt::Horizontal, title, Qt::DisplayRole))
+    if (!model) {
+        processLog("The preferences browser has no model to show the column title \"%@\".", title);
+        return;
+    }
+    if (model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString() == title)
+        return;
+    if (!model->setHeaderData(column, Qt::Horizontal, title, Qt::DisplayRole))
         processLog("The preferences browser does not take the title \"%@\" for its column %d.",
                    title, column);
 }

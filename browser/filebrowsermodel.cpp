@@ -1,0 +1,178 @@
+#include "filebrowsermodel.h"
+
+#include "filebrowserdatasource.h"
+#include "filesystemitem.h"
+#include "imageandtextcell.h"
+#include "resources.h"
+#include "shortcutpopupcell.h"
+
+#include <QIcon>
+
+#include <algorithm>
+#include <limits>
+
+FileBrowserModel::FileBrowserModel(FileBrowserDataSource *dataSource)
+    : QAbstractItemModel(dataSource), m_dataSource(dataSource)
+{}
+
+void FileBrowserModel::reloadData()
+{
+    beginResetModel();
+    // The view has let go of every index now, so the items behind them can go.
+    m_dataSource->releaseRootItems();
+    endResetModel();
+}
+
+FileSystemItem *FileBrowserModel::itemForIndex(const QModelIndex &index) const
+{
+    if (!index.isValid() || index.model() != this)
+        return nullptr;
+    return static_cast<FileSystemItem *>(index.internalPointer());
+}
+
+QModelIndex FileBrowserModel::indexForItem(FileSystemItem *item) const
+{
+    if (!item)
+        return {};
+    const qint64 row = item->indexInParent();
+    if (row < 0)
+        return {};
+    return createIndex(int(row), 0, item);
+}
+
+QModelIndex FileBrowserModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (row < 0 || column < 0 || column >= columnCount(parent) || parent.column() > 0)
+        return {};
+    FileSystemItem *child = m_dataSource->childOfItem(row, itemForIndex(parent));
+    if (!child)
+        return {};
+    return createIndex(row, column, child);
+}
+
+QModelIndex FileBrowserModel::parent(const QModelIndex &child) const
+{
+    const FileSystemItem *item = itemForIndex(child);
+    if (!item)
+        return {};
+    return indexForItem(item->parent());
+}
+
+int FileBrowserModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.column() > 0)
+        return 0;
+    FileSystemItem *item = itemForIndex(parent);
+    if (parent.isValid() && !item)
+        return 0;
+    // Files are never asked for their children, as the data source expects.
+    if (item && !m_dataSource->isItemExpandable(item))
+        return 0;
+    const qint64 count = m_dataSource->numberOfChildrenOfItem(item);
+    return int(std::clamp<qint64>(count, 0, std::numeric_limits<int>::max()));
+}
+
+int FileBrowserModel::columnCount(const QModelIndex &) const
+{
+    return 2;
+}
+
+bool FileBrowserModel::hasChildren(const QModelIndex &parent) const
+{
+    if (parent.column() > 0)
+        return false;
+    // Every folder is expandable, an empty one too: it shows a disclosure triangle and opens to
+    // nothing.
+    if (!parent.isValid())
+        return true;
+    FileSystemItem *item = itemForIndex(parent);
+    return item && m_dataSource->isItemExpandable(item);
+}
+
+QVariant FileBrowserModel::data(const QModelIndex &index, int role) const
+{
+    FileSystemItem *item = itemForIndex(index);
+    if (!item)
+        return {};
+    const QString column = FileBrowserDataSource::columnIdentifierForColumn(index.column());
+    const bool folders = column == FileBrowserDataSource::foldersColumnIdentifier;
+    switch (role) {
+    case Qt::DisplayRole:
+        if (!folders) {
+            // The pop-up shows the title of its selected item, chosen when the row is prepared.
+            QAbstractItemDelegate *cell = m_dataSource->cellForColumn(column);
+            if (auto *popUp = qobject_cast<ShortcutPopUpCell *>(cell)) {
+                m_dataSource->willDisplayCell(popUp, column, item);
+                return popUp->titleOfSelectedItem();
+            }
+        }
+        [[fallthrough]];
+    case Qt::EditRole: {
+        const PlistValue value = m_dataSource->objectValueForTableColumn(column, item);
+        if (value.isString())
+            return value.stringValue();
+        if (role == Qt::DisplayRole)
+            return QString::number(value.integerValue());
+        return QVariant(qlonglong(value.integerValue()));
+    }
+    case Qt::DecorationRole: {
+        if (!folders)
+            return {};
+        // Preparing the folders cell sets the row's icon on the item and on the cell.
+        QAbstractItemDelegate *cell = m_dataSource->cellForColumn(column);
+        m_dataSource->willDisplayCell(cell, column, item);
+        if (!qobject_cast<ImageAndTextCell *>(cell))
+            return {};
+        return item->nodeIcon();
+    }
+    case Qt::ToolTipRole:
+        return folders ? QVariant(item->fullPath()) : QVariant();
+    default:
+        return {};
+    }
+}
+
+bool FileBrowserModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    FileSystemItem *item = itemForIndex(index);
+    if (!item || role != Qt::EditRole)
+        return false;
+    const QString column = FileBrowserDataSource::columnIdentifierForColumn(index.column());
+    PlistValue object;
+    if (value.typeId() == QMetaType::QString)
+        object = PlistValue(value.toString());
+    else if (value.canConvert<qlonglong>())
+        object = PlistValue(qint64(value.toLongLong()));
+    m_dataSource->setObjectValue(object, column, item);
+    emit dataChanged(index, index);
+    return true;
+}
+
+Qt::ItemFlags FileBrowserModel::flags(const QModelIndex &index) const
+{
+    FileSystemItem *item = itemForIndex(index);
+    if (!item)
+        return Qt::NoItemFlags;
+    Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (!m_dataSource->isItemExpandable(item))
+        result |= Qt::ItemNeverHasChildren;
+    const QString column = FileBrowserDataSource::columnIdentifierForColumn(index.column());
+    if (column == FileBrowserDataSource::shortcutsColumnIdentifier &&
+        m_dataSource->shouldEditTableColumn(column, item))
+        result |= Qt::ItemIsEditable;
+    return result;
+}
+
+QVariant FileBrowserModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case 0:
+        return localizedString(QStringLiteral("PreferencesWindowColumnFolders"));
+    case 1:
+        return localizedString(QStringLiteral("PreferencesWindowColumnShortcuts"));
+    default:
+        return {};
+    }
+}

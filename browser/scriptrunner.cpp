@@ -1,0 +1,147 @@
+// Running a script from FileBrowserDataSource: the progress panel, bringing the application in
+// front back to the front, the command itself and its output in the log; and the double-click
+// path that leads there.
+
+#include "filebrowserdatasource.h"
+
+#include "filesystemitem.h"
+#include "log.h"
+#include "preferencesdictionary.h"
+#include "shell.h"
+#include "workspace.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QProgressBar>
+#include <QThread>
+#include <QTimer>
+#include <QWindow>
+
+namespace {
+
+// How long the panel may take to reach the screen before the run goes on without it.
+constexpr qint64 panelExposeTimeoutMs = 500;
+
+// While the panel is brought to the screen, the window system's map, expose and paint events are
+// handled, but no input and no socket notifier (the hot-key monitor), so that nothing can start a
+// second run or act on the blocked window.
+constexpr QEventLoop::ProcessEventsFlags paintOnly =
+    QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers;
+
+} // namespace
+
+void FileBrowserDataSource::runScript(const QString &path)
+{
+    if (m_running) {
+        // A run is in progress further up this call stack (a timer or a paint event fired while
+        // the panel was being shown). The second run waits for the first, in order, as an event
+        // queued behind the first run would.
+        processLog("A script is running; %@ will run after it.", path);
+        m_pendingRuns.append(path);
+        return;
+    }
+    m_running = true;
+    runScriptNow(path);
+    while (!m_pendingRuns.isEmpty())
+        runScriptNow(m_pendingRuns.takeFirst());
+    m_running = false;
+}
+
+void FileBrowserDataSource::showProgressPanel()
+{
+    QDialog *panel = _fileBrowserProgressPanel;
+    if (!panel)
+        return;
+    panel->setWindowModality(Qt::WindowModal);
+    panel->show();
+    panel->raise();
+}
+
+void FileBrowserDataSource::runScriptNow(const QString &path)
+{
+    QZLog("scriptURL is valid (%@), preparing arguments...", path);
+
+    showProgressPanel();
+    if (_fileBrowserProgressIndicator)
+        _fileBrowserProgressIndicator->setRange(0, 0); // busy
+    if (QDialog *panel = _fileBrowserProgressPanel) {
+        // The run blocks the event loop, so the panel has to reach the screen before it starts.
+        QElapsedTimer waited;
+        waited.start();
+        QWindow *window = panel->windowHandle();
+        while (window && !window->isExposed() && waited.elapsed() < panelExposeTimeoutMs) {
+            QCoreApplication::processEvents(paintOnly, 10);
+            if (!window->isExposed())
+                QThread::msleep(5);
+        }
+        panel->repaint();
+        QCoreApplication::processEvents(paintOnly);
+    }
+
+    platform::Workspace *workspace = platform::Workspace::shared();
+    const std::optional<platform::RunningApplication> active =
+        workspace ? workspace->activeApplication() : std::nullopt;
+    QZLog("Currently, \"%@\", pid %@ is active.",
+          active ? PlistValue(active->bundleIdentifier) : PlistValue(),
+          active ? PlistValue(active->processIdentifier) : PlistValue());
+    if (active && active->processIdentifier >= 0)
+        workspace->activateApplicationWithProcessIdentifier(active->processIdentifier);
+
+    QZLog("Launching script...");
+    emit scriptRunStarted(path);
+    const std::optional<QStringList> lines = executeScriptAndCollectOutput(scriptCommandLine(path));
+    const QString heading = isAppleScriptPath(path)
+                                ? QStringLiteral("Applescript returned this:")
+                                : QStringLiteral("(Shell-)Script returned this:");
+    QZLog("%s\n%s", heading, lines ? lines->join(u'\n') : QStringLiteral("(null)"));
+    emit scriptRunFinished(path, lines.value_or(QStringList()));
+
+    progressSheetDidEnd(_fileBrowserProgressPanel, 0, nullptr);
+}
+
+void FileBrowserDataSource::progressSheetDidEnd(QDialog *, int, void *)
+{
+    if (_fileBrowserProgressIndicator) {
+        _fileBrowserProgressIndicator->setRange(0, 1);
+        _fileBrowserProgressIndicator->reset();
+    }
+    if (_fileBrowserProgressPanel)
+        _fileBrowserProgressPanel->hide();
+}
+
+void FileBrowserDataSource::doubleClickAction()
+{
+    QZLog("Start");
+    const PlistValue recordedName =
+        appGlobals ? appGlobals->objectForKey(kPreviousApplicationNameKey) : PlistValue();
+    if (recordedName.isString() &&
+        recordedName.stringValue() == platform::Workspace::ownBundleIdentifier()) {
+        QZLog("Last deactivated bundle was me - so don't make the good old switcheroo!");
+    } else {
+        QZLog("Bringing application \"%@\" to front!", recordedName);
+        const qint64 pid =
+            appGlobals ? appGlobals->objectForKey(kPreviousApplicationPIDKey).integerValue() : 0;
+        platform::Workspace *workspace = platform::Workspace::shared();
+        if (workspace && pid > 0)
+            workspace->activateApplicationWithProcessIdentifier(pid);
+    }
+    // The second of waiting lets the application that came to the front settle before the
+    // script starts. It runs as a timer rather than a sleep, so the windows keep painting; the
+    // row is the one selected when the second is over.
+    QTimer::singleShot(doubleClickDelay, this, [this] { doubleClickOnRow(selectedRow()); });
+}
+
+void FileBrowserDataSource::doubleClickOnRow(qint64 row)
+{
+    QZLog("Start");
+    FileSystemItem *item = itemAtRow(row);
+    if (!item) {
+        QZLog("Error: objectDict is nil!");
+    } else if (item->fullPath().isEmpty()) {
+        QZLog("Error: scriptURL is nil!");
+    } else {
+        runScript(item->fullPath());
+    }
+    QZLog("End");
+}
