@@ -130,9 +130,13 @@ private slots:
         // Without the file, its reappearance shows that opening the window wrote it.
         QVERIFY(QFile::remove(SettingsFile::standardPath()));
 
+        StandardErrorCapture log;
         auto controller = openWindow();
+        const QString written = log.text();
         QCOMPARE(controller->_debugLoggingCheckbox->isChecked(), debugLogging);
         QVERIFY(settingsFileExists());
+        // With logging on, the store reports each save: opening saves exactly once.
+        QCOMPARE(written.count(QLatin1String("Saving dictToSave")), debugLogging ? 1 : 0);
         QCOMPARE(settingsOnDisk(), before);
         QCOMPARE(appGlobals->objectForKey(kDebugLoggingSettingKey), PlistValue(debugLogging));
     }
