@@ -148,6 +148,32 @@ static bool staysUnencoded(char16_t c)
     return c != 0 && c < 0x80 && std::strchr("-_.!~*'();/?:@=+$,", char(c)) != nullptr;
 }
 
+// The UTF-8 bytes of one code point (not a surrogate). Written out by hand: Qt's conversions
+// from UCS-4 take a leading U+FEFF for a byte-order mark and drop it.
+static int encodeUtf8(char32_t codePoint, unsigned char *bytes)
+{
+    if (codePoint < 0x80) {
+        bytes[0] = static_cast<unsigned char>(codePoint);
+        return 1;
+    }
+    if (codePoint < 0x800) {
+        bytes[0] = static_cast<unsigned char>(0xC0 | (codePoint >> 6));
+        bytes[1] = static_cast<unsigned char>(0x80 | (codePoint & 0x3F));
+        return 2;
+    }
+    if (codePoint < 0x10000) {
+        bytes[0] = static_cast<unsigned char>(0xE0 | (codePoint >> 12));
+        bytes[1] = static_cast<unsigned char>(0x80 | ((codePoint >> 6) & 0x3F));
+        bytes[2] = static_cast<unsigned char>(0x80 | (codePoint & 0x3F));
+        return 3;
+    }
+    bytes[0] = static_cast<unsigned char>(0xF0 | (codePoint >> 18));
+    bytes[1] = static_cast<unsigned char>(0x80 | ((codePoint >> 12) & 0x3F));
+    bytes[2] = static_cast<unsigned char>(0x80 | ((codePoint >> 6) & 0x3F));
+    bytes[3] = static_cast<unsigned char>(0x80 | (codePoint & 0x3F));
+    return 4;
+}
+
 QString urlencode(const QString &text)
 {
     if (text.isNull()) {
@@ -173,12 +199,12 @@ QString urlencode(const QString &text)
                   qint64(i));
             return {};
         }
-        const QByteArray bytes = QString::fromUcs4(&codePoint, 1).toUtf8();
-        for (const char byte : bytes) {
-            const auto b = static_cast<unsigned char>(byte);
+        unsigned char bytes[4];
+        const int length = encodeUtf8(codePoint, bytes);
+        for (int k = 0; k < length; ++k) {
             encoded += u'%';
-            encoded += QLatin1Char(hexDigits[b >> 4]);
-            encoded += QLatin1Char(hexDigits[b & 0x0F]);
+            encoded += QLatin1Char(hexDigits[bytes[k] >> 4]);
+            encoded += QLatin1Char(hexDigits[bytes[k] & 0x0F]);
         }
     }
     return encoded;
@@ -286,7 +312,7 @@ bool getCString(const QString &text, char *buffer, int capacity)
         QZLog("No buffer to write %@ into.", text);
         return false;
     }
-    if (text.isNull() || capacity <= 0 || text.size() > capacity)
+    if (text.isNull() || capacity <= 0 || text.size() >= capacity)
         return false;
     for (const QChar c : text) {
         if (c.unicode() == 0 || c.unicode() > 0x7F)
