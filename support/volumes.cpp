@@ -18,6 +18,11 @@ QList<MountedVolume> mountedVolumes()
         if (storage.isValid())
             volumes.append({storage.displayName(), storage.rootPath()});
     }
+    return inMountPathOrder(std::move(volumes));
+}
+
+QList<MountedVolume> inMountPathOrder(QList<MountedVolume> volumes)
+{
     std::stable_sort(
         volumes.begin(), volumes.end(),
         [](const MountedVolume &a, const MountedVolume &b) { return a.rootPath < b.rootPath; });

@@ -19,6 +19,8 @@ struct MountedVolume
 // keep Qt's order among themselves. The display name is the volume's label, or its mount path
 // when it has none.
 QList<MountedVolume> mountedVolumes();
+// The order of mountedVolumes() applied to any list.
+QList<MountedVolume> inMountPathOrder(QList<MountedVolume> volumes);
 
 // The display name of the first volume, in the order of mountedVolumes() (or of the given
 // list), whose mount path begins with path: a plain text prefix test in this direction only, so
