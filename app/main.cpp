@@ -1,5 +1,6 @@
 // Trundle: runs your scripts from the tray, from global hot keys and from a script browser.
 
+#include "browserwindow.h"
 #include "maininterface.h"
 #include "qzappdelegate.h"
 #include "resources.h"

@@ -7,13 +7,14 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QWidget>
 
 #include <memory>
 
 class FileBrowserDataSource;
 class QAction;
 class QMenu;
-class QWidget;
+
 class QZAboutWindowController;
 class QZPreferencesWindowController;
 

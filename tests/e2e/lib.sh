@@ -1,0 +1,172 @@
+# Shared helpers of the end-to-end tests: a private virtual X server with a window manager that
+# has a system tray, a throw-away home folder, and ways to start, drive and inspect Trundle.
+#
+# A test script sources this file, calls e2e_setup, and uses the functions below. Everything
+# is torn down on exit. Environment:
+#   TRUNDLE        the program to test (default: the build tree's app/trundle)
+#   E2E_ARTIFACTS  where screenshots and logs are kept (default: ./e2e-artifacts)
+
+set -eu
+
+E2E_NAME=${E2E_NAME:-$(basename "$0" .sh)}
+TRUNDLE=${TRUNDLE:-trundle}
+E2E_ARTIFACTS=${E2E_ARTIFACTS:-$PWD/e2e-artifacts}
+mkdir -p "$E2E_ARTIFACTS"
+
+E2E_PIDS=""
+E2E_FAILED=0
+
+e2e_log() { printf '[%s] %s\n' "$E2E_NAME" "$*" >&2; }
+
+fail() {
+    e2e_log "FAIL: $*"
+    E2E_FAILED=1
+    e2e_screenshot "failure" || true
+    [ -n "${TRUNDLE_LOG:-}" ] && [ -f "$TRUNDLE_LOG" ] && tail -n 40 "$TRUNDLE_LOG" >&2
+    exit 1
+}
+
+check() { # check "description" command...
+    local what=$1
+    shift
+    if "$@"; then e2e_log "ok: $what"; else fail "$what"; fi
+}
+
+e2e_cleanup() {
+    local pid
+    for pid in $E2E_PIDS; do kill "$pid" 2>/dev/null || true; done
+    for pid in $E2E_PIDS; do wait "$pid" 2>/dev/null || true; done
+    [ -n "${E2E_HOME:-}" ] && rm -rf "$E2E_HOME"
+}
+
+# Waits until a command succeeds, polling every 50 ms; fails the test after $1 seconds.
+wait_for() { # wait_for seconds "description" command...
+    local seconds=$1 what=$2 tries
+    shift 2
+    tries=$((seconds * 20))
+    while ! "$@" 2>/dev/null; do
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || fail "timed out waiting for: $what"
+        sleep 0.05
+    done
+}
+
+e2e_setup() {
+    trap e2e_cleanup EXIT
+    E2E_HOME=$(mktemp -d "${TMPDIR:-/tmp}/trundle-e2e.XXXXXX")
+    export HOME="$E2E_HOME/home"
+    export XDG_CONFIG_HOME="$HOME/.config"
+    export XDG_RUNTIME_DIR="$E2E_HOME/run"
+    mkdir -p "$HOME/Library/Scripts" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    SETTINGS="$XDG_CONFIG_HOME/Trundle/Trundle.plist"
+    TRUNDLE_LOG="$E2E_HOME/trundle.log"
+    unset WAYLAND_DISPLAY QT_QPA_PLATFORM SESSION_MANAGER
+
+    # A display of our own: Xvfb picks a free number and writes it to the pipe.
+    local fifo="$E2E_HOME/displayfd"
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >"$E2E_HOME/xvfb.log" 2>&1 &
+    E2E_PIDS="$E2E_PIDS $!"
+    local number
+    read -r number <"$fifo" || fail "Xvfb did not start"
+    export DISPLAY=":$number"
+
+    icewm >"$E2E_HOME/icewm.log" 2>&1 &
+    E2E_PIDS="$E2E_PIDS $!"
+    wait_for 20 "the window manager" wm_running
+    e2e_log "display $DISPLAY ready"
+}
+
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+# Writes the settings file with the given XML body inside the PreferencesGlobals dictionary.
+write_settings() { # write_settings '<key>...</key><true/>...'
+    mkdir -p "$(dirname "$SETTINGS")"
+    cat >"$SETTINGS" <<PLIST
+<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0">
+<dict>
+	<key>PreferencesGlobals</key>
+	<dict>
+$1
+	</dict>
+</dict>
+</plist>
+PLIST
+}
+
+# Prints one value of the saved settings as JSON (python's plistlib reads the file).
+settings_value() { # settings_value KEY
+    python3 - "$SETTINGS" "$1" <<'PY'
+import json, plistlib, sys
+with open(sys.argv[1], "rb") as f:
+    globals_ = plistlib.load(f)["PreferencesGlobals"]
+print(json.dumps(globals_.get(sys.argv[2], "<missing>")))
+PY
+}
+
+settings_keys() {
+    python3 - "$SETTINGS" <<'PY'
+import plistlib, sys
+with open(sys.argv[1], "rb") as f:
+    print(" ".join(sorted(plistlib.load(f)["PreferencesGlobals"])))
+PY
+}
+
+start_trundle() {
+    "$TRUNDLE" >>"$TRUNDLE_LOG" 2>&1 &
+    TRUNDLE_PID=$!
+    E2E_PIDS="$E2E_PIDS $TRUNDLE_PID"
+    wait_for 20 "Trundle's tray icon" tray_icon_window
+}
+
+# The X window of Trundle's tray icon, once it is docked in the window manager's tray.
+tray_icon_window() {
+    local window
+    for window in $(xdotool search --classname '^trundle$' 2>/dev/null); do
+        # Qt gives the icon's window an override type; the browser window and menus have others.
+        if xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null |
+            grep -q _KDE_NET_WM_WINDOW_TYPE_OVERRIDE; then
+            echo "$window"
+            return 0
+        fi
+    done
+    return 1
+}
+
+stop_trundle() { # stop_trundle [SIGNAL]
+    kill "-${1:-TERM}" "$TRUNDLE_PID"
+    local status=0
+    wait "$TRUNDLE_PID" || status=$?
+    E2E_PIDS=$(echo "$E2E_PIDS" | sed "s/ $TRUNDLE_PID\b//")
+    return "$status"
+}
+
+# Opens the tray icon's menu with a click on the icon.
+open_tray_menu() {
+    local icon
+    icon=$(tray_icon_window) || fail "no tray icon"
+    xdotool mousemove --window "$icon" 8 8 click 1
+    wait_for 10 "the tray menu" popup_menu_shown
+}
+
+# A Qt menu is an override-redirect window of Trundle's that is neither the tray icon nor a
+# managed window.
+popup_menu_shown() {
+    local window
+    for window in $(xdotool search --onlyvisible --classname '^trundle$' 2>/dev/null); do
+        xwininfo -id "$window" | grep -q 'Override Redirect State: yes' || continue
+        xprop -id "$window" _NET_WM_WINDOW_TYPE | grep -q _KDE_NET_WM_WINDOW_TYPE_OVERRIDE && continue
+        return 0
+    done
+    return 1
+}
+
+e2e_screenshot() { # e2e_screenshot NAME [WINDOW]
+    local file="$E2E_ARTIFACTS/$E2E_NAME-$1.png"
+    import -display "$DISPLAY" -window "${2:-root}" "$file" 2>/dev/null && e2e_log "screenshot $file"
+}
+
+log_has() { grep -qF -- "$1" "$TRUNDLE_LOG"; }

@@ -1,0 +1,83 @@
+#!/bin/bash
+# Trundle starts with its tray icon, mirrors the script folders in the tray menu, runs a script
+# chosen there, keeps one copy running, and saves its settings when it is stopped by a signal.
+. "$(dirname "$0")/lib.sh"
+e2e_setup
+
+scripts="$HOME/Library/Scripts"
+marker="$E2E_HOME/ran"
+cat >"$scripts/hello.sh" <<SCRIPT
+#!/bin/sh
+echo "hello from the tray"
+echo ran >"$marker"
+SCRIPT
+chmod +x "$scripts/hello.sh"
+printf '#!/bin/sh\ntouch "%s.hidden"\n' "$marker" >"$scripts/.hidden.sh"
+mkdir "$scripts/Sub"
+printf '#!/bin/sh\n' >"$scripts/Sub/inner.sh"
+ln -s .. "$scripts/Sub/back-to-parent"
+ln -s "$E2E_HOME/nowhere" "$scripts/dangling.sh"
+mkdir -p "$scripts/Trundle Scripts"
+
+# --- First start: no settings file; a signal saves the defaults and the open rows. ---
+start_trundle
+e2e_screenshot first-start
+check "a capture file is not left behind at start" test -z "$(ls "$XDG_RUNTIME_DIR" | grep Quillbox || true)"
+stop_trundle TERM || fail "trundle did not exit cleanly on SIGTERM"
+check "settings were saved on SIGTERM" test -f "$SETTINGS"
+check "exactly the three settings are saved" \
+    test "$(settings_keys)" = "PreferencesDebugLoggingSettingKey PreferencesExpandedFileSystemItemsPathsSettingKey PreferencesShortcutsAndScriptPathsSettingKey"
+check "debug logging is off by default" test "$(settings_value PreferencesDebugLoggingSettingKey)" = false
+check "the hot-key table is empty" test "$(settings_value PreferencesShortcutsAndScriptPathsSettingKey)" = "{}"
+check "the open rows are a list" test "$(settings_value PreferencesExpandedFileSystemItemsPathsSettingKey | cut -c1)" = "["
+
+# --- With debug logging stored as on: the walk's lines, running a script from the menu. ---
+write_settings '<key>PreferencesDebugLoggingSettingKey</key><true/>'
+: >"$TRUNDLE_LOG"
+start_trundle
+
+# A second copy says that one is running and leaves.
+second=$("$TRUNDLE" 2>&1) || fail "the second copy failed instead of leaving quietly"
+check "a second copy says that one is already running" \
+    grep -q "already running" <<<"$second"
+
+check "dot-files are skipped" log_has "Found dot-file at: $scripts/.hidden.sh (ignoring)"
+check "folders become submenus" log_has "Found folder at: $scripts/Sub"
+check "scripts become items" log_has "Found scriptfile at: $scripts/hello.sh"
+check "a link back to a parent folder is not followed" \
+    log_has "Found a folder that leads back to one of its parents at: $scripts/Sub/back-to-parent (ignoring)"
+check "a dangling link is skipped" log_has "Found a link to nothing at: $scripts/dangling.sh (ignoring)"
+
+# The menu lists the folder in the order the file system gives, as Python's listdir does.
+index=$(python3 - "$scripts" <<'PY'
+import os, sys
+folder = sys.argv[1]
+kept = [n for n in os.listdir(folder) if not n.startswith(".") and os.path.exists(os.path.join(folder, n))]
+print(kept.index("hello.sh"))
+PY
+)
+open_tray_menu
+# Scripts > ~/Library/Scripts > hello.sh
+xdotool key Down Right Right
+sleep 0.3
+for _ in $(seq "$index"); do xdotool key Down; done
+sleep 0.3
+e2e_screenshot scripts-menu
+xdotool key Return
+wait_for 10 "the chosen script to run" test -f "$marker"
+check "the hidden script never ran" test ! -e "$marker.hidden"
+wait_for 5 "the script's output in the log" log_has "hello from the tray"
+check "the output is logged under the shell heading" \
+    grep -A1 -F "(Shell-)Script returned this:" "$TRUNDLE_LOG" -q
+check "no capture file is left behind" test -z "$(ls "$XDG_RUNTIME_DIR" | grep Quillbox || true)"
+
+stop_trundle INT || fail "trundle did not exit cleanly on SIGINT"
+check "the debug switch survives the restart" test "$(settings_value PreferencesDebugLoggingSettingKey)" = true
+check "no run-time key is saved" \
+    test "$(settings_keys)" = "PreferencesDebugLoggingSettingKey PreferencesExpandedFileSystemItemsPathsSettingKey PreferencesShortcutsAndScriptPathsSettingKey"
+
+# --- Without any display the program says so in one sentence. ---
+message=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$TRUNDLE" 2>&1) && fail "started without a display"
+check "without a display it says so" grep -q "needs a graphical desktop session" <<<"$message"
+
+e2e_log "passed"
