@@ -39,9 +39,13 @@ std::unique_ptr<FileSystemItem> FileSystemItem::rootItemWithPath(const QString &
 FileSystemItem::FileSystemItem(const QString &path, FileSystemItem *parent)
 {
     QZLog("initWithPath: %@ parent: %p", path, static_cast<const void *>(parent));
-    const qsizetype slash = path.lastIndexOf(u'/');
-    // The last component; "/" itself and names without a slash stand for themselves.
-    m_relativePath = (slash < 0 || path.size() == 1) ? path : path.mid(slash + 1);
+    // The last component, trailing slashes aside; "/" and bare names stand for themselves.
+    QStringView trimmed(path);
+    while (trimmed.size() > 1 && trimmed.endsWith(u'/'))
+        trimmed.chop(1);
+    const qsizetype slash = trimmed.lastIndexOf(u'/');
+    m_relativePath =
+        (slash < 0 || trimmed.size() == 1) ? trimmed.toString() : trimmed.mid(slash + 1).toString();
 
     if (!parent) {
         _name = path;

@@ -1,0 +1,121 @@
+#include "browsertestsupport.h"
+
+#include "preferencesdictionary.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+static QTemporaryDir *throwAwayHome = nullptr;
+
+void useThrowAwayHome()
+{
+    if (throwAwayHome)
+        return;
+    throwAwayHome = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/trundle-browser-XXXXXX"));
+    const QString home = throwAwayHome->path();
+    QDir(home).mkpath(QStringLiteral(".config"));
+    QDir(home).mkpath(QStringLiteral("run"));
+    QFile::setPermissions(home + QStringLiteral("/run"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("HOME", QFile::encodeName(home));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + QStringLiteral("/.config")));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(home + QStringLiteral("/run")));
+    std::atexit([] {
+        delete throwAwayHome;
+        throwAwayHome = nullptr;
+    });
+}
+
+QString throwAwayHomePath()
+{
+    return throwAwayHome ? throwAwayHome->path() : QString();
+}
+
+void resetSettings(bool debugLogging)
+{
+    if (!appGlobals)
+        appGlobals = QZPreferencesDictionary::dictionary();
+    appGlobals->setObject(debugLogging, kDebugLoggingSettingKey);
+    appGlobals->setObject(PlistValue::newDictionary(), kShortcutsSettingKey);
+    appGlobals->removeObjectForKey(kExpandedItemsSettingKey);
+    appGlobals->removeObjectForKey(kPreviousApplicationNameKey);
+    appGlobals->removeObjectForKey(kPreviousApplicationPIDKey);
+}
+
+StandardErrorCapture::StandardErrorCapture()
+{
+    std::fflush(stderr);
+    m_path = QFile::encodeName(throwAwayHomePath() + QStringLiteral("/stderr-capture.txt"));
+    const int fd = ::open(m_path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND, 0600);
+    if (fd < 0)
+        return;
+    m_savedDescriptor = ::dup(STDERR_FILENO);
+    ::dup2(fd, STDERR_FILENO);
+    ::close(fd);
+}
+
+StandardErrorCapture::~StandardErrorCapture()
+{
+    text();
+}
+
+QString StandardErrorCapture::text()
+{
+    if (m_savedDescriptor >= 0) {
+        std::fflush(stderr);
+        ::dup2(m_savedDescriptor, STDERR_FILENO);
+        ::close(m_savedDescriptor);
+        m_savedDescriptor = -1;
+        QFile file(QFile::decodeName(m_path));
+        if (file.open(QIODevice::ReadOnly))
+            m_text = QString::fromUtf8(file.readAll());
+        file.remove();
+    }
+    return m_text;
+}
+
+bool makeFolder(const QString &path)
+{
+    return QDir().mkpath(path);
+}
+
+bool writeFile(const QString &path, const QByteArray &contents, bool executable)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    if (file.write(contents) != contents.size())
+        return false;
+    file.close();
+    if (executable)
+        return file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeUser);
+    return true;
+}
+
+bool makeSymlink(const QString &target, const QString &linkPath)
+{
+    return ::symlink(QFile::encodeName(target).constData(),
+                     QFile::encodeName(linkPath).constData()) == 0;
+}
+
+QStringList listingOrder(const QString &folder)
+{
+    QStringList names;
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return names;
+    while (const dirent *entry = ::readdir(dir)) {
+        if (entry->d_name[0] != '.')
+            names.append(QFile::decodeName(entry->d_name));
+    }
+    ::closedir(dir);
+    return names;
+}

@@ -1,0 +1,383 @@
+// The shortcuts column: the value of a row comes from the shortcut table, picking an item binds
+// its ID to the row's path, folder rows show the "no shortcut" title, the shared menu is built
+// once, and the folders cell gets its icon when the row is prepared. Also the pop-up editor.
+
+#include "browsertestsupport.h"
+#include "filebrowserdatasource.h"
+#include "filebrowsermodel.h"
+#include "filesystemitem.h"
+#include "imageandtextcell.h"
+#include "shortcutpopupcell.h"
+
+#include "preferencesdictionary.h"
+#include "resources.h"
+#include "shortcuttable.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QStyledItemDelegate>
+#include <QTest>
+#include <QTreeView>
+
+namespace {
+
+QString scriptsFolder()
+{
+    return QDir::homePath() + "/Library/Scripts";
+}
+
+QString pathOf(const QString &name)
+{
+    return scriptsFolder() + u'/' + name;
+}
+
+PlistDictionary &table()
+{
+    return *appGlobals->objectForKey(kShortcutsSettingKey).dictionary();
+}
+
+FileSystemItem *childNamed(FileBrowserDataSource &ds, const QString &name)
+{
+    FileSystemItem *user = ds.childOfItem(0, nullptr);
+    for (qint64 i = 0; i < ds.numberOfChildrenOfItem(user); ++i) {
+        FileSystemItem *child = ds.childOfItem(i, user);
+        if (child->name() == name)
+            return child;
+    }
+    return nullptr;
+}
+
+ShortcutPopUpCell *popUpOf(FileBrowserDataSource &ds)
+{
+    return qobject_cast<ShortcutPopUpCell *>(ds.cellForColumn("shortcuts"));
+}
+
+QStringList idTitles(int count)
+{
+    QStringList titles;
+    for (int i = 0; i < count; ++i)
+        titles.append(titleForShortcutID(i));
+    return titles;
+}
+
+} // namespace
+
+class TestShortcutColumn : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void valueComesFromTheTable_data();
+    void valueComesFromTheTable();
+    void pickingBindsTheRowsPath_data();
+    void pickingBindsTheRowsPath();
+    void rowsShowTheirTitle_data();
+    void rowsShowTheirTitle();
+    void menuIsBuiltOnceByTheFirstLeaf();
+    void longerMenuIsNeverShortened();
+    void foldersCellGetsIconsOnlyWhenItDrawsThem();
+    void editorOffersEveryIdAndSelectsByTitle_data();
+    void editorOffersEveryIdAndSelectsByTitle();
+    void editorPickGoesToTheTable();
+    void viewPaintsBothColumns();
+};
+
+void TestShortcutColumn::initTestCase()
+{
+    QDir(scriptsFolder()).removeRecursively();
+    QVERIFY(makeFolder(pathOf("Folder")));
+    QVERIFY(writeFile(pathOf("Folder/inside.sh")));
+    QVERIFY(makeFolder(pathOf("Empty")));
+    QVERIFY(writeFile(pathOf("a.sh"), "#!/bin/sh\n", true));
+    QVERIFY(writeFile(pathOf("b.sh"), "#!/bin/sh\n", true));
+    QVERIFY(hotKeyCount() >= 10);
+}
+
+void TestShortcutColumn::init()
+{
+    resetSettings();
+}
+
+void TestShortcutColumn::valueComesFromTheTable_data()
+{
+    QTest::addColumn<QVariantMap>("entries");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qint64>("id");
+    const qint64 none = defaultShortcutID();
+    QTest::newRow("empty table") << QVariantMap{} << "a.sh" << none;
+    QTest::newRow("bound under 7") << QVariantMap{{"7", pathOf("a.sh")}} << "a.sh" << qint64(7);
+    QTest::newRow("someone else bound") << QVariantMap{{"7", pathOf("b.sh")}} << "a.sh" << none;
+    QTest::newRow("bound twice: first in table order")
+        << QVariantMap{{"9", pathOf("a.sh")}, {"3", pathOf("a.sh")}} << "a.sh" << qint64(3);
+    QTest::newRow("differs in case only") << QVariantMap{{"5", pathOf("A.sh")}} << "a.sh" << none;
+    QTest::newRow("trailing slash differs")
+        << QVariantMap{{"5", pathOf("Empty/")}} << "Empty" << none;
+    QTest::newRow("key that is no number")
+        << QVariantMap{{"x", pathOf("a.sh")}} << "a.sh" << qint64(0);
+    QTest::newRow("negative key") << QVariantMap{{"-2", pathOf("a.sh")}} << "a.sh" << qint64(-2);
+}
+
+void TestShortcutColumn::valueComesFromTheTable()
+{
+    QFETCH(QVariantMap, entries);
+    QFETCH(QString, name);
+    QFETCH(qint64, id);
+    for (auto it = entries.cbegin(); it != entries.cend(); ++it)
+        table().insert(it.key(), it.value().toString());
+    FileBrowserDataSource ds;
+    ds.initOutline();
+    FileSystemItem *item = childNamed(ds, name);
+    QVERIFY(item);
+    QCOMPARE(ds.objectValueForTableColumn("shortcuts", item), PlistValue(id));
+    QCOMPARE(ds.shortcutForFullPath(item->fullPath()), id);
+    const QModelIndex index = ds.browserModel()->indexForItem(item).siblingAtColumn(1);
+    QCOMPARE(index.data(Qt::EditRole).toLongLong(), id);
+}
+
+void TestShortcutColumn::pickingBindsTheRowsPath_data()
+{
+    QTest::addColumn<QVariantMap>("before");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QVariant>("picked");
+    QTest::addColumn<QVariantMap>("after");
+    const QString a = pathOf("a.sh");
+    const QString b = pathOf("b.sh");
+    QTest::newRow("new binding") << QVariantMap{} << "a.sh" << QVariant(3) << QVariantMap{{"3", a}};
+    QTest::newRow("moves from another script")
+        << QVariantMap{{"3", b}} << "a.sh" << QVariant(3) << QVariantMap{{"3", a}};
+    QTest::newRow("replaces the script's old ID")
+        << QVariantMap{{"5", a}} << "a.sh" << QVariant(7) << QVariantMap{{"7", a}};
+    QTest::newRow("replaces every old ID") << QVariantMap{{"3", a}, {"9", a}, {"4", b}} << "a.sh"
+                                           << QVariant(4) << QVariantMap{{"4", a}};
+    QTest::newRow("same ID again")
+        << QVariantMap{{"5", a}} << "a.sh" << QVariant(5) << QVariantMap{{"5", a}};
+    QTest::newRow("the no-shortcut ID is stored like any other")
+        << QVariantMap{{"2", a}} << "a.sh" << QVariant(0) << QVariantMap{{"0", a}};
+    QTest::newRow("a folder row binds its path")
+        << QVariantMap{} << "Folder" << QVariant(6) << QVariantMap{{"6", pathOf("Folder")}};
+    QTest::newRow("a text that is a number")
+        << QVariantMap{} << "b.sh" << QVariant("8") << QVariantMap{{"8", b}};
+    QTest::newRow("a text that is no number is refused")
+        << QVariantMap{{"1", b}} << "b.sh" << QVariant("F5") << QVariantMap{{"1", b}};
+}
+
+void TestShortcutColumn::pickingBindsTheRowsPath()
+{
+    QFETCH(QVariantMap, before);
+    QFETCH(QString, name);
+    QFETCH(QVariant, picked);
+    QFETCH(QVariantMap, after);
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        table().insert(it.key(), it.value().toString());
+    FileBrowserDataSource ds;
+    ds.initOutline();
+    FileSystemItem *item = childNamed(ds, name);
+    QVERIFY(item);
+    QVERIFY(ds.shouldEditTableColumn("shortcuts", item));
+    const PlistValue value = picked.typeId() == QMetaType::QString
+                                 ? PlistValue(picked.toString())
+                                 : PlistValue(qint64(picked.toLongLong()));
+    StandardErrorCapture quiet;
+    ds.setObjectValue(value, "shortcuts", item);
+    QVariantMap result;
+    for (auto it = table().cbegin(); it != table().cend(); ++it)
+        result.insert(it.key(), it.value().stringValue());
+    QCOMPARE(result, after);
+}
+
+void TestShortcutColumn::rowsShowTheirTitle_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("boundKey");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("script without binding") << "a.sh"
+                                            << "" << titleForShortcutID(defaultShortcutID());
+    QTest::newRow("script bound to 7") << "a.sh"
+                                       << "7" << titleForShortcutID(7);
+    QTest::newRow("folder with children") << "Folder"
+                                          << "" << noShortcutTitle();
+    QTest::newRow("folder with children, even when bound") << "Folder"
+                                                           << "7" << noShortcutTitle();
+    QTest::newRow("empty folder is a leaf") << "Empty"
+                                            << "5" << titleForShortcutID(5);
+}
+
+void TestShortcutColumn::rowsShowTheirTitle()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, boundKey);
+    QFETCH(QString, title);
+    FileBrowserDataSource ds;
+    ds.initOutline();
+    FileSystemItem *item = childNamed(ds, name);
+    if (!boundKey.isEmpty())
+        table().insert(boundKey, item->fullPath());
+    // A leaf first, so that the shared menu exists as it does once any script row was shown.
+    ds.willDisplayCell(popUpOf(ds), "shortcuts", childNamed(ds, "b.sh"));
+    ds.willDisplayCell(popUpOf(ds), "shortcuts", item);
+    QCOMPARE(popUpOf(ds)->titleOfSelectedItem(), title);
+    const QModelIndex index = ds.browserModel()->indexForItem(item).siblingAtColumn(1);
+    QCOMPARE(index.data(Qt::DisplayRole).toString(), title);
+}
+
+void TestShortcutColumn::menuIsBuiltOnceByTheFirstLeaf()
+{
+    FileBrowserDataSource ds;
+    ds.initOutline();
+    ShortcutPopUpCell *popUp = popUpOf(ds);
+    // A folder row before any leaf: no menu is made, nothing is selected.
+    ds.willDisplayCell(popUp, "shortcuts", childNamed(ds, "Folder"));
+    QVERIFY(!popUp->hasMenu());
+    QCOMPARE(popUp->titleOfSelectedItem(), QString());
+    QVERIFY(!popUp->usesItemFromMenu());
+
+    ds.willDisplayCell(popUp, "shortcuts", childNamed(ds, "a.sh"));
+    QVERIFY(popUp->hasMenu());
+    QVERIFY(popUp->usesItemFromMenu());
+    QCOMPARE(popUp->menuItems(), idTitles(hotKeyCount()));
+
+    // Later rows reuse the menu as it is: a title put in by hand survives them.
+    popUp->removeAllItems();
+    popUp->setMenu(idTitles(hotKeyCount()));
+    const QStringList marked = [&] {
+        QStringList t = popUp->menuItems();
+        t[1] = "marker";
+        return t;
+    }();
+    popUp->setMenu(marked);
+    ds.willDisplayCell(popUp, "shortcuts", childNamed(ds, "b.sh"));
+    ds.willDisplayCell(popUp, "shortcuts", childNamed(ds, "Folder"));
+    QCOMPARE(popUp->menuItems(), marked);
+}
+
+void TestShortcutColumn::longerMenuIsNeverShortened()
+{
+    FileBrowserDataSource ds;
+    ds.initOutline();
+    ShortcutPopUpCell *popUp = popUpOf(ds);
+    QStringList longer = idTitles(hotKeyCount());
+    longer << "extra 1"
+           << "extra 2";
+    popUp->setMenu(longer);
+    ds.willDisplayCell(popUp, "shortcuts", childNamed(ds, "a.sh"));
+    QCOMPARE(popUp->menuItems(), longer);
+}
+
+void TestShortcutColumn::foldersCellGetsIconsOnlyWhenItDrawsThem()
+{
+    FileBrowserDataSource ds;
+    ds.initOutline();
+    auto *cell = qobject_cast<ImageAndTextCell *>(ds.cellForColumn("folders"));
+    QVERIFY(cell);
+    for (const QString name : {"a.sh", "Folder", "Empty"}) {
+        FileSystemItem *item = childNamed(ds, name);
+        ds.willDisplayCell(cell, "folders", item);
+        QVERIFY2(!item->nodeIcon().isNull(), qPrintable(name));
+        QCOMPARE(cell->image().cacheKey(), item->nodeIcon().cacheKey());
+        const QModelIndex index = ds.browserModel()->indexForItem(item);
+        QVERIFY(!index.data(Qt::DecorationRole).value<QIcon>().isNull());
+    }
+    // A null item gives the cell no icon.
+    ds.willDisplayCell(cell, "folders", nullptr);
+    QVERIFY(cell->image().isNull());
+
+    // Another kind of cell in the folders column: no icon anywhere.
+    FileBrowserDataSource plain;
+    plain.setCellForColumn("folders", new QStyledItemDelegate(&plain));
+    plain.initOutline();
+    FileSystemItem *item = childNamed(plain, "b.sh");
+    const QModelIndex index = plain.browserModel()->indexForItem(item);
+    QVERIFY(index.data(Qt::DecorationRole).isNull());
+    QVERIFY(item->nodeIcon().isNull());
+}
+
+void TestShortcutColumn::editorOffersEveryIdAndSelectsByTitle_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("boundKey");
+    QTest::addColumn<int>("selected");
+    QTest::newRow("script bound to 4") << "a.sh"
+                                       << "4" << 4;
+    QTest::newRow("script without binding") << "a.sh"
+                                            << "" << int(defaultShortcutID());
+    // The folder's title is the first item that carries it.
+    QTest::newRow("folder row") << "Folder"
+                                << "" << int(idTitles(hotKeyCount()).indexOf(noShortcutTitle()));
+}
+
+void TestShortcutColumn::editorOffersEveryIdAndSelectsByTitle()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, boundKey);
+    QFETCH(int, selected);
+    FileBrowserDataSource ds;
+    QTreeView view;
+    ds._fileBrowserOutlineView = &view;
+    ds.initOutline();
+    ShortcutPopUpCell *popUp = popUpOf(ds);
+    popUp->setOpensPopUpOnEdit(false);
+    FileSystemItem *item = childNamed(ds, name);
+    if (!boundKey.isEmpty())
+        table().insert(boundKey, item->fullPath());
+    ds.willDisplayCell(popUp, "shortcuts", childNamed(ds, "b.sh")); // any leaf builds the menu
+    const QModelIndex index = ds.browserModel()->indexForItem(item).siblingAtColumn(1);
+    QStyleOptionViewItem option;
+    std::unique_ptr<QWidget> editor(popUp->createEditor(view.viewport(), option, index));
+    auto *combo = qobject_cast<QComboBox *>(editor.get());
+    QVERIFY(combo);
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items.append(combo->itemText(i));
+    QCOMPARE(items, idTitles(hotKeyCount()));
+    popUp->setEditorData(combo, index);
+    QCOMPARE(combo->currentIndex(), selected);
+}
+
+void TestShortcutColumn::editorPickGoesToTheTable()
+{
+    table().insert("2", pathOf("b.sh"));
+    FileBrowserDataSource ds;
+    QTreeView view;
+    ds._fileBrowserOutlineView = &view;
+    ds.initOutline();
+    ShortcutPopUpCell *popUp = popUpOf(ds);
+    popUp->setOpensPopUpOnEdit(false);
+    const QModelIndex index =
+        ds.browserModel()->indexForItem(childNamed(ds, "a.sh")).siblingAtColumn(1);
+    QStyleOptionViewItem option;
+    std::unique_ptr<QWidget> editor(popUp->createEditor(view.viewport(), option, index));
+    auto *combo = qobject_cast<QComboBox *>(editor.get());
+    popUp->setEditorData(combo, index);
+    combo->setCurrentIndex(2); // the user picks the item of ID 2, which b.sh holds
+    popUp->setModelData(combo, ds.model(), index);
+    QCOMPARE(table().size(), 1);
+    QCOMPARE(table().value("2").stringValue(), pathOf("a.sh"));
+    QCOMPARE(index.data(Qt::DisplayRole).toString(), titleForShortcutID(2));
+    const QModelIndex other =
+        ds.browserModel()->indexForItem(childNamed(ds, "b.sh")).siblingAtColumn(1);
+    QCOMPARE(other.data(Qt::DisplayRole).toString(), titleForShortcutID(defaultShortcutID()));
+}
+
+void TestShortcutColumn::viewPaintsBothColumns()
+{
+    table().insert("3", pathOf("a.sh"));
+    FileBrowserDataSource ds;
+    QTreeView view;
+    ds._fileBrowserOutlineView = &view;
+    ds.initOutline();
+    view.resize(500, 300);
+    view.expandAll();
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const QImage image = view.grab().toImage();
+    QVERIFY(!image.isNull());
+    // Painting prepared the rows: the script's icon was set and the menu built.
+    QVERIFY(!childNamed(ds, "a.sh")->nodeIcon().isNull());
+    QCOMPARE(popUpOf(ds)->numberOfItems(), qsizetype(hotKeyCount()));
+}
+
+TRUNDLE_BROWSER_TEST_MAIN(TestShortcutColumn)
+#include "test_shortcutcolumn.moc"
