@@ -112,6 +112,9 @@ bool startInputBackend()
         s.inputAvailable = connection != nullptr && connection->selectRawEvents(&why);
         if (connection != nullptr && !s.inputAvailable)
             processLog("Global hot keys are unavailable (%@). Everything else works.", why);
+        // The workspace follows the active window, which routes the releases.
+        if (s.inputAvailable)
+            sharedWorkspaceBackend();
     }
     return s.inputAvailable && sharedX11Connection() != nullptr;
 }

@@ -10,7 +10,7 @@ OwnApplicationState currentOwnApplicationState()
     OwnApplicationState state;
     if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()) == nullptr)
         return state;
-    state.active = QGuiApplication::applicationState() == Qt::ApplicationActive;
+    state.active = QGuiApplication::focusWindow() != nullptr;
     if (qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr)
         state.popupOpen = QApplication::activePopupWidget() != nullptr;
     return state;

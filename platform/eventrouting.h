@@ -8,7 +8,7 @@ namespace platform {
 
 struct OwnApplicationState
 {
-    bool active = false;    // one of Trundle's windows has the keyboard focus
+    bool active = false;    // one of Trundle's windows is the active window
     bool popupOpen = false; // one of Trundle's pop-ups (a menu) holds the keyboard and pointer
 };
 
@@ -20,7 +20,8 @@ constexpr bool isForOwnApplication(const OwnApplicationState &state)
     return state.active || state.popupOpen;
 }
 
-// The state as Qt knows it now; all false without a GUI application object.
+// The state as Qt knows it now; all false without a GUI application object. Qt's focus window,
+// not its application state: the latter stays "active" after the active window is hidden.
 OwnApplicationState currentOwnApplicationState();
 
 } // namespace platform

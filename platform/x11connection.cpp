@@ -47,9 +47,11 @@ struct X11Connection::Private
     QSocketNotifier *notifier = nullptr;
     std::function<void(unsigned long)> rootPropertyHandler;
     ModifierTracker modifiers;
+    std::optional<bool> ownWindowActive;
 
     void handleEvent(XEvent &event);
     void handleRawEvent(int type, int detail, int flags);
+    bool releaseGoesToOwnApplication() const;
 };
 
 std::unique_ptr<X11Connection> X11Connection::open(QString *whyNot)
@@ -180,6 +182,11 @@ void X11Connection::watchRootProperties(std::function<void(unsigned long)> handl
     drainLater();
 }
 
+void X11Connection::setOwnWindowActive(std::optional<bool> active)
+{
+    d->ownWindowActive = active;
+}
+
 void X11Connection::drainLater()
 {
     if (!d->alive || d->handlingEvents || d->drainPosted)
@@ -243,6 +250,14 @@ void X11Connection::Private::handleEvent(XEvent &event)
     }
 }
 
+bool X11Connection::Private::releaseGoesToOwnApplication() const
+{
+    OwnApplicationState state = currentOwnApplicationState();
+    if (ownWindowActive)
+        state.active = *ownWindowActive;
+    return isForOwnApplication(state);
+}
+
 void X11Connection::Private::handleRawEvent(int type, int detail, int flags)
 {
     switch (type) {
@@ -261,13 +276,13 @@ void X11Connection::Private::handleRawEvent(int type, int detail, int flags)
         const auto shifted = quint32(XkbKeycodeToKeysym(display, KeyCode(keyCode), 0, 1));
         const InputEvent event = keyReleaseEvent(keyCode, base, shifted, modifiers.flags());
         modifiers.keyReleased(keyCode);
-        deliverInputEvent(event, isForOwnApplication(currentOwnApplicationState()));
+        deliverInputEvent(event, releaseGoesToOwnApplication());
         return;
     }
     case XI_RawButtonRelease: {
         const std::optional<InputEvent> event = buttonReleaseEvent(detail, modifiers.flags());
         if (event)
-            deliverInputEvent(*event, isForOwnApplication(currentOwnApplicationState()));
+            deliverInputEvent(*event, releaseGoesToOwnApplication());
         return;
     }
     default:

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 struct _XDisplay;
 
@@ -39,6 +40,12 @@ public:
     // from the socket while waiting for the reply, and those sit in its queue where the socket
     // notifier cannot see them. This handles them in a moment, from the event loop.
     void drainLater();
+
+    // Whether the window manager's active window is one of ours, as the workspace follows it.
+    // Known, it decides between the global and the local monitors: it changes in the same
+    // stream as the raw events, so each release is judged by the window active at that moment.
+    // Unknown (no EWMH window manager), Qt's focus window decides.
+    void setOwnWindowActive(std::optional<bool> active);
 
     // False once the server has gone away; nothing is sent or read after that.
     bool isAlive() const;

@@ -20,6 +20,11 @@ namespace {
 // at once instead of applying focus-stealing prevention.
 constexpr long pagerSource = 2;
 
+bool isOwn(const RunningApplication &app)
+{
+    return app.processIdentifier == qint64(getpid());
+}
+
 // One property of 32-bit items (which Xlib hands over as longs), empty when it is missing,
 // of another type, or the window is gone.
 QList<unsigned long> readLongProperty(Display *display, Window window, Atom property, Atom type,
@@ -68,9 +73,12 @@ X11Workspace::X11Workspace(X11Connection *connection, QObject *parent)
                              (major > 1 || (major == 1 && minor >= 2));
 
     // What is active when we start is the starting point, not a change: no notification.
-    if (const quint64 window = readActiveWindow()) {
-        m_current = describeWindow(window);
+    const std::optional<quint64> window = readActiveWindow();
+    if (window.value_or(0) != 0) {
+        setCurrent(describeWindow(*window), true);
         remember(*m_current);
+    } else {
+        setCurrent(std::nullopt, window.has_value());
     }
     m_connection->watchRootProperties([this](unsigned long atom) { rootPropertyChanged(atom); });
 }
@@ -79,7 +87,7 @@ std::optional<RunningApplication> X11Workspace::activeApplication() const
 {
     if (!m_connection->isAlive())
         return std::nullopt;
-    const quint64 window = readActiveWindow();
+    const quint64 window = readActiveWindow().value_or(0);
     std::optional<RunningApplication> app;
     if (window != 0) {
         app = describeWindow(window);
@@ -120,16 +128,21 @@ void X11Workspace::rootPropertyChanged(unsigned long atom)
 {
     if (atom != m_activeWindowAtom)
         return;
-    const quint64 window = readActiveWindow();
-    if (m_current ? m_current->window == window : window == 0)
+    const std::optional<quint64> published = readActiveWindow();
+    const quint64 window = published.value_or(0);
+    if (m_current ? m_current->window == window : window == 0) {
+        m_connection->setOwnWindowActive(
+            published ? std::optional<bool>(m_current.has_value() && isOwn(*m_current))
+                      : std::nullopt);
         return;
+    }
     std::optional<RunningApplication> next;
     if (window != 0) {
         next = describeWindow(window);
         remember(*next);
     }
     const std::optional<RunningApplication> previous = m_current;
-    m_current = next;
+    setCurrent(next, published.has_value());
     // Another window of the same application (a dialog, a second document) is no change.
     if (previous && next && previous->isSameApplication(*next))
         return;
@@ -139,11 +152,13 @@ void X11Workspace::rootPropertyChanged(unsigned long atom)
         emit didActivateApplication(*next);
 }
 
-quint64 X11Workspace::readActiveWindow() const
+std::optional<quint64> X11Workspace::readActiveWindow() const
 {
     const QList<unsigned long> values = readLongProperty(
         m_connection->display(), m_connection->rootWindow(), m_activeWindowAtom, XA_WINDOW, 1);
-    return values.isEmpty() ? 0 : values.first();
+    if (values.isEmpty())
+        return std::nullopt;
+    return values.first();
 }
 
 RunningApplication X11Workspace::describeWindow(quint64 window) const
@@ -152,7 +167,7 @@ RunningApplication X11Workspace::describeWindow(quint64 window) const
     app.window = window;
     app.processIdentifier = readProcessIdentifier(window);
     // Our own windows answer with the identifier the rest of the program compares against.
-    if (app.processIdentifier == qint64(getpid()))
+    if (isOwn(app))
         app.bundleIdentifier = ownBundleIdentifier();
     else
         app.bundleIdentifier = readClassName(window);
@@ -231,6 +246,13 @@ void X11Workspace::sendActivationRequest(quint64 window)
     XSendEvent(display, m_connection->rootWindow(), False,
                SubstructureRedirectMask | SubstructureNotifyMask, &event);
     XFlush(display);
+}
+
+void X11Workspace::setCurrent(const std::optional<RunningApplication> &app, bool published)
+{
+    m_current = app;
+    m_connection->setOwnWindowActive(published ? std::optional<bool>(app && isOwn(*app))
+                                               : std::nullopt);
 }
 
 void X11Workspace::remember(const RunningApplication &app) const

@@ -27,7 +27,8 @@ public:
 private:
     void rootPropertyChanged(unsigned long atom);
 
-    quint64 readActiveWindow() const;
+    // The active window, 0 for none; nullopt when the window manager does not publish it.
+    std::optional<quint64> readActiveWindow() const;
     RunningApplication describeWindow(quint64 window) const;
     qint64 readProcessIdentifier(quint64 window) const;
     QString readClassName(quint64 window) const;
@@ -35,6 +36,7 @@ private:
     QList<quint64> readClientList() const;
     void sendActivationRequest(quint64 window);
     void remember(const RunningApplication &app) const;
+    void setCurrent(const std::optional<RunningApplication> &app, bool published);
 
     X11Connection *m_connection;
     unsigned long m_activeWindowAtom = 0;
