@@ -21,6 +21,7 @@ namespace {
 // _NET_ACTIVE_WINDOW and reading its properties); Xlib's default handler would end the process.
 Display *g_ownDisplay = nullptr;
 XErrorHandler g_previousErrorHandler = nullptr;
+XIOErrorHandler g_previousIOErrorHandler = nullptr;
 
 int ignoreOwnErrors(Display *display, XErrorEvent *error)
 {
@@ -31,6 +32,18 @@ int ignoreOwnErrors(Display *display, XErrorEvent *error)
     }
     if (g_previousErrorHandler != nullptr)
         return g_previousErrorHandler(display, error);
+    return 0;
+}
+
+// Xlib's default handler for a lost connection ends the process before the display's exit
+// handler is asked. For our display, return to the exit handler installed in open(); other
+// displays (Qt's) keep the behaviour they had.
+int surviveOwnConnectionLoss(Display *display)
+{
+    if (display == g_ownDisplay)
+        return 0;
+    if (g_previousIOErrorHandler != nullptr)
+        return g_previousIOErrorHandler(display);
     return 0;
 }
 
@@ -75,6 +88,9 @@ std::unique_ptr<X11Connection> X11Connection::open(QString *whyNot)
     XErrorHandler previous = XSetErrorHandler(ignoreOwnErrors);
     if (previous != ignoreOwnErrors)
         g_previousErrorHandler = previous;
+    XIOErrorHandler previousIO = XSetIOErrorHandler(surviveOwnConnectionLoss);
+    if (previousIO != surviveOwnConnectionLoss)
+        g_previousIOErrorHandler = previousIO;
     // The server went away. Xlib would end the process; this connection only stops, and
     // whatever Qt does about its own connection decides the rest.
     XSetIOErrorExitHandler(

@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
@@ -81,6 +82,7 @@ private slots:
     void switchingBetweenXterms();
     void ownWindowReportsOwnIdentifier();
     void activatingUnknownOrGoneProcess();
+    void releasesDuringAHandlerWaitTheirTurn();
 
 private:
     // Runs xdotool with arguments, then releases F12 as a marker and waits for it; returns
@@ -351,6 +353,38 @@ void TestX11EndToEnd::activatingUnknownOrGoneProcess()
     QTRY_VERIFY(!workspace->activateApplicationWithProcessIdentifier(pid));
     // Still alive and still delivering.
     QCOMPARE(releasesOf({"key", "F3"}).size(), 1);
+}
+
+// A handler that runs a nested event loop (a script run with a progress window, a dialog) gets
+// the releases that came meanwhile after it returns, in order, not inside itself.
+void TestX11EndToEnd::releasesDuringAHandlerWaitTheirTurn()
+{
+    QStringList order;
+    bool inHandler = false;
+    std::unique_ptr<EventMonitor> monitor(addGlobalMonitorForEventsMatchingMask(
+        hotKeyEventMask,
+        [&](const InputEvent &event) {
+            const QChar key = event.charactersIgnoringModifiers.isEmpty()
+                                  ? QChar()
+                                  : event.charactersIgnoringModifiers.at(0);
+            if (key != QChar(0xF70C) && key != QChar(0xF70D))
+                return;
+            order.append(inHandler ? "nested" : QString(key == QChar(0xF70C) ? "F9" : "F10"));
+            if (key != QChar(0xF70C))
+                return;
+            inHandler = true;
+            xdotool({"key", "F10"});
+            QEventLoop loop;
+            QTimer::singleShot(300, &loop, &QEventLoop::quit);
+            loop.exec();
+            order.append("F9 done");
+            inHandler = false;
+        },
+        nullptr));
+    activateOtherWindow();
+    xdotool({"key", "F9"});
+    QTRY_COMPARE(order.size(), 3);
+    QCOMPARE(order, (QStringList{"F9", "F9 done", "F10"}));
 }
 
 int main(int argc, char **argv)
