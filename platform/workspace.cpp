@@ -3,6 +3,8 @@
 #include "backend.h"
 #include "resources.h"
 
+#include <QCoreApplication>
+
 namespace platform {
 
 namespace {
@@ -42,6 +44,10 @@ void Workspace::setSharedForTesting(Workspace *fake)
 
 QString Workspace::ownBundleIdentifier()
 {
+    // Qt's X11 platform writes the application name as the class part of every window's
+    // WM_CLASS (the application name defaults to the program's file name).
+    if (QCoreApplication::instance() != nullptr && !QCoreApplication::applicationName().isEmpty())
+        return QCoreApplication::applicationName();
     return ::ownBundleIdentifier();
 }
 

@@ -35,7 +35,8 @@ public:
     static Workspace *shared();
     // Makes shared() return fake (not owned) until called again; null goes back to the real one.
     static void setSharedForTesting(Workspace *fake);
-    // Trundle's own identifier: what the class part of its windows' WM_CLASS says.
+    // Trundle's own identifier: what the class part of its windows' WM_CLASS says, which is
+    // the application name (QCoreApplication::applicationName()).
     static QString ownBundleIdentifier();
 
     // The application in front now, read afresh; nullopt when nothing is active or unknown.

@@ -392,9 +392,9 @@ int main(int argc, char **argv)
     // Without a display the test skips; Qt must still be able to start.
     if (!displayReachable())
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Our windows' WM_CLASS class is the application name; the program is called trundle.
-    QCoreApplication::setApplicationName(QStringLiteral("trundle"));
     QApplication app(argc, argv);
+    // As the program does: our windows' WM_CLASS class part is the application name.
+    QCoreApplication::setApplicationName(QStringLiteral("Trundle"));
     TestX11EndToEnd test;
     return QTest::qExec(&test, argc, argv);
 }
