@@ -50,11 +50,14 @@ void resetSettings(bool debugLogging)
     appGlobals->removeObjectForKey(kPreviousApplicationPIDKey);
 }
 
-StandardErrorCapture::StandardErrorCapture()
+StandardErrorCapture::StandardErrorCapture(const QString &path)
 {
     std::fflush(stderr);
-    m_path = QFile::encodeName(throwAwayHomePath() + QStringLiteral("/stderr-capture.txt"));
-    const int fd = ::open(m_path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND, 0600);
+    m_ownFile = path.isEmpty();
+    m_path = QFile::encodeName(
+        m_ownFile ? throwAwayHomePath() + QStringLiteral("/stderr-capture.txt") : path);
+    const int flags = O_WRONLY | O_CREAT | O_APPEND | (m_ownFile ? O_TRUNC : 0);
+    const int fd = ::open(m_path.constData(), flags, 0600);
     if (fd < 0)
         return;
     m_savedDescriptor = ::dup(STDERR_FILENO);
@@ -77,7 +80,8 @@ QString StandardErrorCapture::text()
         QFile file(QFile::decodeName(m_path));
         if (file.open(QIODevice::ReadOnly))
             m_text = QString::fromUtf8(file.readAll());
-        file.remove();
+        if (m_ownFile)
+            file.remove();
     }
     return m_text;
 }
@@ -118,4 +122,19 @@ QStringList listingOrder(const QString &folder)
     }
     ::closedir(dir);
     return names;
+}
+
+void appendToJournal(const QString &path, const QString &line)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+        file.write(line.toUtf8() + '\n');
+}
+
+QStringList journalLines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(u'\n');
 }

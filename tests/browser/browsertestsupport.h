@@ -18,11 +18,12 @@ QString throwAwayHomePath();
 // log's switch follows debugLogging.
 void resetSettings(bool debugLogging = false);
 
-// Collects what the process writes to standard error between construction and text().
+// Collects what the process writes to standard error between construction and text(). With a
+// path, standard error is appended to that file (a journal other writers append to as well).
 class StandardErrorCapture
 {
 public:
-    StandardErrorCapture();
+    explicit StandardErrorCapture(const QString &path = {});
     ~StandardErrorCapture();
     StandardErrorCapture(const StandardErrorCapture &) = delete;
     StandardErrorCapture &operator=(const StandardErrorCapture &) = delete;
@@ -32,8 +33,13 @@ public:
 private:
     int m_savedDescriptor = -1;
     QByteArray m_path;
+    bool m_ownFile = true;
     QString m_text;
 };
+
+// Appends one line to a journal file.
+void appendToJournal(const QString &path, const QString &line);
+QStringList journalLines(const QString &path);
 
 // File-tree helpers; each returns false (and the test fails) when the file system refuses.
 bool makeFolder(const QString &path);

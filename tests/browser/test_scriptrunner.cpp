@@ -1,0 +1,347 @@
+// Running a script from the browser: the order of panel, bring-to-front, run, log and panel
+// again; paths the shell must take literally; a second run asked for during a run; the
+// double-click path with its wait and its choice of application; and a browser without panel.
+
+#include "browsertestsupport.h"
+#include "browserwindow.h"
+#include "filebrowserdatasource.h"
+#include "filebrowsermodel.h"
+#include "filesystemitem.h"
+
+#include "fakeworkspace.h"
+#include "preferencesdictionary.h"
+#include "resources.h"
+#include "shell.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QItemSelectionModel>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeView>
+#include <QWindow>
+
+namespace {
+
+QString scriptsFolder()
+{
+    return QDir::homePath() + "/Library/Scripts";
+}
+
+QString journalPath()
+{
+    return QDir::homePath() + "/journal.txt";
+}
+
+// A workspace that writes every bring-to-front into the journal, where it falls in line with
+// the panel's appearances, the script's own line and the log.
+class JournalingWorkspace : public platform::FakeWorkspace
+{
+public:
+    bool activateApplicationWithProcessIdentifier(qint64 pid) override
+    {
+        appendToJournal(journalPath(), QStringLiteral("front %1").arg(pid));
+        return FakeWorkspace::activateApplicationWithProcessIdentifier(pid);
+    }
+};
+
+// Writes the panel's showing and hiding into the journal, and can start a second run the moment
+// the panel shows (a hot key handled while the panel was being painted).
+class PanelWatcher : public QObject
+{
+public:
+    FileBrowserDataSource *ds = nullptr;
+    QString nestedScript;
+    bool nestedCallSawRunning = false;
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show) {
+            appendToJournal(journalPath(), "panel shown");
+            if (!nestedScript.isEmpty()) {
+                const QString script = std::exchange(nestedScript, QString());
+                nestedCallSawRunning = ds->isRunningScript();
+                ds->runScript(script); // must come back at once
+                appendToJournal(journalPath(), "nested call returned");
+            }
+        } else if (event->type() == QEvent::Hide) {
+            appendToJournal(journalPath(), "panel hidden");
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// A script that writes "run <tag>" into the journal and prints its output.
+QString makeScript(const QString &name, const QString &tag, const QString &output = "hello")
+{
+    const QString path = scriptsFolder() + u'/' + name;
+    const QByteArray body = "#!/bin/sh\necho " + shellQuoted("run " + tag).toUtf8() + " >> " +
+                            shellQuoted(journalPath()).toUtf8() + "\necho " +
+                            shellQuoted(output).toUtf8() + "\n";
+    return writeFile(path, body, true) ? path : QString();
+}
+
+qsizetype lineIndex(const QStringList &journal, const QString &marker, qsizetype from = 0)
+{
+    for (qsizetype i = from; i < journal.size(); ++i) {
+        if (journal.at(i).contains(marker))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+class TestScriptRunner : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void runShowsPanelBringsToFrontRunsLogsHides_data();
+    void runShowsPanelBringsToFrontRunsLogsHides();
+    void panelIsOnScreenAndBusyWhileTheScriptRuns();
+    void withoutActiveApplicationTheScriptStillRuns();
+    void secondRunDuringARunWaitsForTheFirst();
+    void browserWithoutPanelRuns();
+    void doubleClickBringsBackTheLastApplicationThenRuns_data();
+    void doubleClickBringsBackTheLastApplicationThenRuns();
+    void doubleClickRunsTheRowSelectedWhenTheWaitEnds();
+    void doubleClickWithoutSelectionRunsNothing();
+    void doubleClickOnAFolderFailsHarmlessly();
+
+private:
+    void selectRow(const QString &path);
+
+    std::unique_ptr<BrowserWindow> m_window;
+    std::unique_ptr<FileBrowserDataSource> m_ds;
+    JournalingWorkspace m_workspace;
+    PanelWatcher m_watcher;
+};
+
+void TestScriptRunner::initTestCase()
+{
+    platform::Workspace::setSharedForTesting(&m_workspace);
+    m_workspace.addRunningApplication({4242, "org.example.Editor", 0x1200007});
+    QVERIFY(makeFolder(scriptsFolder() + "/Folder"));
+}
+
+void TestScriptRunner::init()
+{
+    resetSettings(true); // the log lines are part of what is checked
+    QFile::remove(journalPath());
+    m_workspace.setActiveApplication(platform::RunningApplication{4242, "org.example.Editor", 1});
+    m_workspace.clearActivationRequests();
+    m_window = std::make_unique<BrowserWindow>();
+    m_ds = std::make_unique<FileBrowserDataSource>();
+    connectDataSource(m_ds.get(), m_window.get());
+    m_ds->initOutline();
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_watcher.ds = m_ds.get();
+    m_window->progressPanel()->installEventFilter(&m_watcher);
+}
+
+void TestScriptRunner::cleanup()
+{
+    m_ds.reset();
+    m_window.reset();
+    resetSettings(false);
+}
+
+void TestScriptRunner::selectRow(const QString &path)
+{
+    m_ds->initOutline(); // the tree as it is now, with the scripts this test made
+    m_window->outlineView()->expand(m_ds->model()->index(0, 0));
+    FileSystemItem *item = m_ds->itemForPersistentObject(PlistValue(path));
+    QVERIFY2(item, qPrintable(path));
+    m_window->outlineView()->setCurrentIndex(m_ds->browserModel()->indexForItem(item));
+}
+
+void TestScriptRunner::runShowsPanelBringsToFrontRunsLogsHides_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("heading");
+    QTest::newRow("shell script") << "plain.sh"
+                                  << "(Shell-)Script returned this:";
+    QTest::newRow("name with blanks") << "with blanks.sh"
+                                      << "(Shell-)Script returned this:";
+    QTest::newRow("name with quote, dollar, backquote, backslash")
+        << "q\"$(touch INJECTED)`touch INJECTED`\\x.sh"
+        << "(Shell-)Script returned this:";
+    QTest::newRow("upper-case SCPT runs as a shell script") << "upper.SCPT"
+                                                            << "(Shell-)Script returned this:";
+}
+
+void TestScriptRunner::runShowsPanelBringsToFrontRunsLogsHides()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, heading);
+    const QString script = makeScript(name, "one");
+    QVERIFY(!script.isEmpty());
+    {
+        StandardErrorCapture toJournal(journalPath());
+        m_ds->runScript(script);
+    }
+    const QStringList journal = journalLines(journalPath());
+    const qsizetype shown = lineIndex(journal, "panel shown");
+    const qsizetype front = lineIndex(journal, "front 4242");
+    const qsizetype run = lineIndex(journal, "run one");
+    const qsizetype logged = lineIndex(journal, heading);
+    const qsizetype hidden = lineIndex(journal, "panel hidden");
+    QVERIFY2(shown >= 0 && front > shown && run > front && logged > run && hidden > logged,
+             qPrintable(journal.join(u'\n')));
+    // The heading, a line break, then the output lines.
+    QCOMPARE(journal.value(logged + 1), QString("hello"));
+    QVERIFY(!QFile::exists(QDir::currentPath() + "/INJECTED"));
+    QVERIFY(!QFile::exists(scriptsFolder() + "/INJECTED"));
+    QVERIFY(!m_window->progressPanel()->isVisible());
+    QVERIFY(!m_ds->isRunningScript());
+}
+
+void TestScriptRunner::panelIsOnScreenAndBusyWhileTheScriptRuns()
+{
+    const QString script = makeScript("busy.sh", "busy");
+    bool visible = false;
+    bool exposed = false;
+    bool busy = false;
+    bool windowModal = false;
+    connect(m_ds.get(), &FileBrowserDataSource::scriptRunStarted, this, [&] {
+        QDialog *panel = m_window->progressPanel();
+        visible = panel->isVisible();
+        exposed = panel->windowHandle() && panel->windowHandle()->isExposed();
+        busy = m_window->progressIndicator()->minimum() == 0 &&
+               m_window->progressIndicator()->maximum() == 0;
+        windowModal =
+            panel->windowModality() == Qt::WindowModal && panel->parentWidget() == m_window.get();
+    });
+    m_ds->runScript(script);
+    QVERIFY(visible);
+    QVERIFY(exposed);
+    QVERIFY(busy);
+    QVERIFY(windowModal);
+    QVERIFY(m_window->progressIndicator()->maximum() != 0); // stopped afterwards
+}
+
+void TestScriptRunner::withoutActiveApplicationTheScriptStillRuns()
+{
+    m_workspace.setActiveApplication(std::nullopt);
+    const QString script = makeScript("alone.sh", "alone");
+    QSignalSpy finished(m_ds.get(), &FileBrowserDataSource::scriptRunFinished);
+    m_ds->runScript(script);
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished.at(0).at(1).toStringList().value(0), QString("hello"));
+    QVERIFY(m_workspace.activationRequests().isEmpty());
+}
+
+void TestScriptRunner::secondRunDuringARunWaitsForTheFirst()
+{
+    const QString first = makeScript("first.sh", "first");
+    const QString second = makeScript("second.sh", "second");
+    m_watcher.nestedScript = second;
+    QSignalSpy finished(m_ds.get(), &FileBrowserDataSource::scriptRunFinished);
+    m_ds->runScript(first);
+    QVERIFY(m_watcher.nestedCallSawRunning);
+    QCOMPARE(finished.size(), 2);
+    QCOMPARE(finished.at(0).at(0).toString(), first);
+    QCOMPARE(finished.at(1).at(0).toString(), second);
+    const QStringList journal = journalLines(journalPath());
+    const qsizetype returned = lineIndex(journal, "nested call returned");
+    const qsizetype runFirst = lineIndex(journal, "run first");
+    const qsizetype firstHidden = lineIndex(journal, "panel hidden");
+    const qsizetype secondShown = lineIndex(journal, "panel shown", firstHidden);
+    const qsizetype runSecond = lineIndex(journal, "run second");
+    QVERIFY2(returned >= 0 && runFirst > returned && firstHidden > runFirst &&
+                 secondShown > firstHidden && runSecond > secondShown,
+             qPrintable(journal.join(u'\n')));
+    QVERIFY(!m_ds->isRunningScript());
+}
+
+void TestScriptRunner::browserWithoutPanelRuns()
+{
+    // The preferences window's browser has no panel and no indicator.
+    QTreeView view;
+    FileBrowserDataSource ds;
+    ds._fileBrowserOutlineView = &view;
+    ds.initOutline();
+    const QString script = makeScript("nopanel.sh", "nopanel");
+    QSignalSpy finished(&ds, &FileBrowserDataSource::scriptRunFinished);
+    ds.runScript(script);
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(m_workspace.activationRequests(), QList<qint64>{4242});
+}
+
+void TestScriptRunner::doubleClickBringsBackTheLastApplicationThenRuns_data()
+{
+    QTest::addColumn<QString>("recordedName");
+    QTest::addColumn<qint64>("recordedPid");
+    QTest::addColumn<QList<qint64>>("broughtBack");
+    QTest::newRow("another application")
+        << "org.example.Editor" << qint64(4242) << QList<qint64>{4242};
+    QTest::newRow("this program") << platform::Workspace::ownBundleIdentifier()
+                                  << qint64(QCoreApplication::applicationPid()) << QList<qint64>{};
+    QTest::newRow("nothing recorded") << QString() << qint64(-1) << QList<qint64>{};
+}
+
+void TestScriptRunner::doubleClickBringsBackTheLastApplicationThenRuns()
+{
+    QFETCH(QString, recordedName);
+    QFETCH(qint64, recordedPid);
+    QFETCH(QList<qint64>, broughtBack);
+    if (!recordedName.isNull()) {
+        appGlobals->setObject(recordedPid, kPreviousApplicationPIDKey);
+        appGlobals->setObject(recordedName, kPreviousApplicationNameKey);
+    }
+    m_workspace.setActiveApplication(std::nullopt); // only the double-click's own bring-back
+    const QString script = makeScript("double.sh", "double");
+    selectRow(script);
+    QSignalSpy finished(m_ds.get(), &FileBrowserDataSource::scriptRunFinished);
+    m_ds->doubleClickAction();
+    // Brought back at once; the run waits for the second to pass, with the window alive.
+    QCOMPARE(m_workspace.activationRequests(), broughtBack);
+    QCOMPARE(finished.size(), 0);
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(finished.at(0).at(0).toString(), script);
+}
+
+void TestScriptRunner::doubleClickRunsTheRowSelectedWhenTheWaitEnds()
+{
+    const QString first = makeScript("clicked.sh", "clicked");
+    const QString later = makeScript("later.sh", "later");
+    selectRow(first);
+    QSignalSpy finished(m_ds.get(), &FileBrowserDataSource::scriptRunFinished);
+    m_ds->doubleClickAction();
+    selectRow(later);
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(finished.at(0).at(0).toString(), later);
+}
+
+void TestScriptRunner::doubleClickWithoutSelectionRunsNothing()
+{
+    m_window->outlineView()->clearSelection();
+    QSignalSpy finished(m_ds.get(), &FileBrowserDataSource::scriptRunFinished);
+    StandardErrorCapture capture;
+    m_ds->doubleClickAction();
+    QTest::qWait(FileBrowserDataSource::doubleClickDelay + 300);
+    const QString log = capture.text();
+    QCOMPARE(finished.size(), 0);
+    QVERIFY2(log.contains("Error: objectDict is nil!"), qPrintable(log));
+}
+
+void TestScriptRunner::doubleClickOnAFolderFailsHarmlessly()
+{
+    selectRow(scriptsFolder() + "/Folder");
+    QSignalSpy finished(m_ds.get(), &FileBrowserDataSource::scriptRunFinished);
+    m_ds->doubleClickOnRow(m_ds->selectedRow());
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished.at(0).at(0).toString(), scriptsFolder() + "/Folder");
+    // The shell's complaint is the captured output.
+    QVERIFY(!finished.at(0).at(1).toStringList().join(u' ').trimmed().isEmpty());
+}
+
+TRUNDLE_BROWSER_TEST_MAIN(TestScriptRunner)
+#include "test_scriptrunner.moc"
