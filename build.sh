@@ -16,7 +16,7 @@ action=${1:-run}
 packages="make cmake ninja-build g++ pkg-config
 qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-qpa-plugins libqt6svg6
 libplist-dev libxi-dev libxres-dev libxtst-dev libx11-dev libgl-dev
-rsync fonts-dejavu-core
+rsync fonts-dejavu-core python3
 xvfb icewm xdotool x11-utils xterm imagemagick xbindkeys"
 
 missing=""
