@@ -1,0 +1,216 @@
+// The tray menu: its fixed items, the scripts submenu that mirrors the script folders, and
+// running a script chosen there.
+
+#include "logcapture.h"
+#include "preferencesdictionary.h"
+#include "qzappdelegate.h"
+#include "resources.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestStatusMenu : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    QString m_scripts;
+    std::unique_ptr<QZAppDelegate> m_delegate;
+
+    QMenu *scriptsMenu() const
+    {
+        return qobject_cast<QMenu *>(
+            appGlobals->objectForKey(kStatusMenuScriptsSubMenuKey).object());
+    }
+
+    static QStringList titles(const QMenu *menu)
+    {
+        QStringList out;
+        for (const QAction *action : menu->actions())
+            out.append(action->isSeparator() ? QStringLiteral("---") : menuItemTitle(action));
+        return out;
+    }
+
+    static QAction *item(const QMenu *menu, const QString &title)
+    {
+        for (QAction *action : menu->actions())
+            if (menuItemTitle(action) == title)
+                return action;
+        return nullptr;
+    }
+
+    // The submenu of the user's script folder, rebuilt from the disk.
+    QMenu *userFolderMenu()
+    {
+        m_delegate->updateScriptsMenu();
+        const QList<QAction *> folders = scriptsMenu()->actions();
+        return folders.isEmpty() ? nullptr : folders.first()->menu();
+    }
+
+    void touch(const QString &relativePath, bool executable = false)
+    {
+        const QString path = m_scripts + u'/' + relativePath;
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\necho \"ran $0\"\n");
+        file.close();
+        if (executable)
+            file.setPermissions(file.permissions() | QFile::ExeOwner);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        qputenv("HOME", QFile::encodeName(m_home.path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(QStringLiteral(".config"))));
+        installTextTable();
+        m_scripts = m_home.filePath(QStringLiteral("Library/Scripts"));
+        appGlobals = QZPreferencesDictionary::dictionary();
+        appGlobals->load();
+        m_delegate = std::make_unique<QZAppDelegate>();
+        m_delegate->initStatusMenu();
+    }
+
+    void init()
+    {
+        QDir(m_scripts).removeRecursively();
+        QDir().mkpath(m_scripts);
+    }
+
+    void statusMenuHasItsItemsInOrder()
+    {
+        auto *statusMenu = qobject_cast<QMenu *>(appGlobals->objectForKey(kStatusMenuKey).object());
+        QVERIFY(statusMenu);
+        QCOMPARE(titles(statusMenu), (QStringList{"Scripts", "---", "Preferences…", "About Trundle",
+                                                  "---", "Quit Trundle"}));
+        QCOMPARE(statusMenu->actions().first()->menu(), scriptsMenu());
+        auto *statusItem =
+            qobject_cast<QSystemTrayIcon *>(appGlobals->objectForKey(kStatusItemKey).object());
+        QVERIFY(statusItem);
+        QCOMPARE(statusItem->contextMenu(), statusMenu);
+        QVERIFY(!statusItem->icon().isNull());
+    }
+
+    void scriptsMenuHoldsTheTwoFolders()
+    {
+        m_delegate->updateScriptsMenu();
+        // /Library/Scripts is listed even where it does not exist, with an empty submenu.
+        QCOMPARE(titles(scriptsMenu()), (QStringList{m_scripts, "/Library/Scripts"}));
+        for (const QAction *folder : scriptsMenu()->actions())
+            QVERIFY(folder->menu());
+        if (!QFileInfo::exists(QStringLiteral("/Library/Scripts")))
+            QVERIFY(scriptsMenu()->actions().last()->menu()->actions().isEmpty());
+    }
+
+    void folderEntriesBecomeItems()
+    {
+        touch(QStringLiteral("b.scpt"));
+        touch(QStringLiteral(".DS_Store"));
+        touch(QStringLiteral("Mail/x.applescript"));
+        touch(QStringLiteral(".hidden folder/deep/y.sh"));
+        touch(QStringLiteral("notes.txt"));
+
+        QMenu *menu = userFolderMenu();
+        QVERIFY(menu);
+        QStringList got = titles(menu);
+        got.sort();
+        QCOMPARE(got, (QStringList{"Mail", "b.scpt", "notes.txt"}));
+        QAction *mail = item(menu, QStringLiteral("Mail"));
+        QVERIFY(mail->menu());
+        QCOMPARE(titles(mail->menu()), QStringList{"x.applescript"});
+        QAction *notes = item(menu, QStringLiteral("notes.txt"));
+        QVERIFY(!notes->menu());
+        QCOMPARE(notes->toolTip(), m_scripts + QStringLiteral("/notes.txt"));
+        QCOMPARE(item(mail->menu(), QStringLiteral("x.applescript"))->toolTip(),
+                 m_scripts + QStringLiteral("/Mail/x.applescript"));
+    }
+
+    void titlesKeepAmpersandsAndOddCharacters()
+    {
+        touch(QStringLiteral("R&D $x `y` \"z\".sh"));
+        QMenu *menu = userFolderMenu();
+        QCOMPARE(titles(menu), QStringList{"R&D $x `y` \"z\".sh"});
+    }
+
+    void linksThatLoopOrDangleAreLeftOut()
+    {
+        touch(QStringLiteral("Sub/inner.sh"));
+        QVERIFY(QFile::link(m_scripts, m_scripts + QStringLiteral("/Sub/up")));
+        QVERIFY(QFile::link(QStringLiteral("Sub"), m_scripts + QStringLiteral("/sideways")));
+        QVERIFY(QFile::link(m_home.filePath(QStringLiteral("nowhere")),
+                            m_scripts + QStringLiteral("/dangling.sh")));
+        QVERIFY(
+            QFile::link(m_scripts + QStringLiteral("/self"), m_scripts + QStringLiteral("/self")));
+
+        QMenu *menu = userFolderMenu();
+        QStringList got = titles(menu);
+        got.sort();
+        // A link to a sibling folder is an ordinary folder; only the way back up is cut.
+        QCOMPARE(got, (QStringList{"Sub", "sideways"}));
+        QCOMPARE(titles(item(menu, QStringLiteral("Sub"))->menu()), QStringList{"inner.sh"});
+    }
+
+    void unreadableFolderGivesAnEmptySubmenu()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root reads every folder");
+        touch(QStringLiteral("Locked/secret.sh"));
+        QFile::setPermissions(m_scripts + QStringLiteral("/Locked"), QFile::WriteOwner);
+        QMenu *menu = userFolderMenu();
+        QVERIFY(item(menu, QStringLiteral("Locked"))->menu()->actions().isEmpty());
+        QFile::setPermissions(m_scripts + QStringLiteral("/Locked"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void rebuildingReplacesTheItems()
+    {
+        touch(QStringLiteral("a.sh"));
+        QMenu *first = userFolderMenu();
+        QPointer<QMenu> old = first;
+        QMenu *second = userFolderMenu();
+        QCOMPARE(titles(second), QStringList{"a.sh"});
+        QCOMPARE(scriptsMenu()->actions().size(), 2);
+        QVERIFY(old.isNull()); // the old submenus are gone, not leaked
+    }
+
+    void choosingAScriptRunsItAndLogsItsOutput()
+    {
+        const QString name = QStringLiteral("Café $(touch PWNED) `x`.sh");
+        touch(name, true);
+        QMenu *menu = userFolderMenu();
+        QAction *script = item(menu, name);
+        QVERIFY(script);
+        QDir::setCurrent(m_home.path());
+
+        LogCapture capture;
+        script->trigger();
+        const QStringList said =
+            capture.messagesFrom(QStringLiteral("QZAppDelegate::scriptMenuItemHit"));
+        QCOMPARE(said.value(1), QStringLiteral("Launching script: ") + m_scripts + u'/' + name);
+        QCOMPARE(said.value(2),
+                 QStringLiteral("(Shell-)Script returned this:\n( \"ran %1/%2\", \"\" )")
+                     .arg(m_scripts, name));
+        QVERIFY(!QFile::exists(m_home.filePath(QStringLiteral("PWNED"))));
+    }
+
+    void appleScriptsGoThroughOsascript()
+    {
+        touch(QStringLiteral("x.applescript"));
+        QAction *script = item(userFolderMenu(), QStringLiteral("x.applescript"));
+        LogCapture capture;
+        script->trigger();
+        const QString said =
+            capture.messagesFrom(QStringLiteral("QZAppDelegate::scriptMenuItemHit")).value(2);
+        QVERIFY2(said.startsWith(QStringLiteral("Applescript returned this:\n")), qPrintable(said));
+    }
+};
+
+QTEST_MAIN(TestStatusMenu)
+#include "test_statusmenu.moc"
