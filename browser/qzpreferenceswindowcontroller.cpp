@@ -4,18 +4,14 @@
 #include "log.h"
 #include "preferencesdictionary.h"
 #include "resources.h"
-#include "shortcuttable.h"
 
 #include "ui_QZPreferencesWindow.h"
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
-#include <QHeaderView>
-#include <QKeySequence>
-#include <QShortcut>
+#include <QKeyEvent>
 #include <QTreeView>
 #include <QWidget>
 
@@ -86,13 +82,10 @@ void QZPreferencesWindowController::loadWindow()
     QObject::connect(_debugLoggingCheckbox, &QCheckBox::clicked, this,
                      [this] { settingChanged(_debugLoggingCheckbox); });
 
-    // Escape closes the window like its close button; an open shortcut pop-up takes Escape
-    // for itself first.
-    auto *escape = new QShortcut(QKeySequence::Cancel, m_window.get());
-    escape->setContext(Qt::WindowShortcut);
-    QObject::connect(escape, &QShortcut::activated, m_window.get(), &QWidget::close);
-
     m_window->installEventFilter(this);
+    // The view selects whole rows, so the arrow keys never reach the hot-key column; the space
+    // bar opens the current row's pop-up instead.
+    _fileBrowserOutlineView->installEventFilter(this);
 }
 
 void QZPreferencesWindowController::windowWillLoad()
@@ -119,7 +112,6 @@ void QZPreferencesWindowController::windowDidLoad()
     _debugLoggingCheckbox->setChecked(debugLogging.integerValue() != 0);
 
     _fileBrowserDataSource->initOutline();
-    layOutColumns();
 
     // Opening writes the store back once, so the file always matches what the window shows.
     settingChanged(this);
@@ -148,25 +140,6 @@ void QZPreferencesWindowController::setColumnTitle(int column, const QString &ti
                    title, column);
 }
 
-void QZPreferencesWindowController::layOutColumns()
-{
-    // The script names take the room that is left; the hot-key column keeps the width its
-    // pop-up needs.
-    QHeaderView *header = _fileBrowserOutlineView->header();
-    if (header->count() <= _shortcutsColumn)
-        return;
-    header->setStretchLastSection(false);
-    header->setSectionResizeMode(_foldersColumn, QHeaderView::Stretch);
-    header->setSectionResizeMode(_shortcutsColumn, QHeaderView::Interactive);
-    // As wide as the widest hot-key title in a pop-up, measured on a pop-up of the same style.
-    QComboBox probe;
-    for (int shortcutID = 0; shortcutID < hotKeyCount(); ++shortcutID)
-        probe.addItem(titleForShortcutID(shortcutID));
-    probe.setFont(_fileBrowserOutlineView->font());
-    header->resizeSection(_shortcutsColumn, qMax(header->sectionSizeHint(_shortcutsColumn),
-                                                 probe.sizeHint().width()));
-}
-
 bool QZPreferencesWindowController::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_window.get() && event->type() == QEvent::Close && !m_closeNotified) {
@@ -174,7 +147,34 @@ bool QZPreferencesWindowController::eventFilter(QObject *watched, QEvent *event)
         windowWillClose();
         emit windowWillCloseNotification();
     }
+    // Escape closes the window like its close button, once no widget in it wanted the key: a
+    // shortcut would also fire for the Escape that closes an open pop-up.
+    if (watched == m_window.get() && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            m_window->close();
+            return true;
+        }
+    }
+    if (watched == _fileBrowserOutlineView && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier &&
+            openShortcutPopUpOfCurrentRow())
+            return true;
+    }
     return QObject::eventFilter(watched, event);
+}
+
+bool QZPreferencesWindowController::openShortcutPopUpOfCurrentRow()
+{
+    const QModelIndex current = _fileBrowserOutlineView->currentIndex();
+    if (!current.isValid())
+        return false;
+    const QModelIndex cell = current.siblingAtColumn(_shortcutsColumn);
+    if (!(cell.flags() & Qt::ItemIsEditable))
+        return false;
+    _fileBrowserOutlineView->edit(cell);
+    return true;
 }
 
 void QZPreferencesWindowController::windowWillClose()

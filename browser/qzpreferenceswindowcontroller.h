@@ -72,7 +72,7 @@ protected:
 private:
     void loadWindow();
     void setColumnTitle(int column, const QString &title);
-    void layOutColumns();
+    bool openShortcutPopUpOfCurrentRow();
 
     QString m_windowNibName;
     std::unique_ptr<Ui::QZPreferencesWindow> m_ui;
