@@ -10,10 +10,9 @@
 #include <QEvent>
 #include <QFile>
 #include <QIcon>
-#include <QKeySequence>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QWidget>
@@ -81,10 +80,11 @@ QZAboutWindowController::QZAboutWindowController(const QString &windowNibName, Q
     QObject::connect(_donateButton, &QPushButton::clicked, this,
                      [this] { aboutGoToDonationButton(_donateButton); });
 
-    auto *escape = new QShortcut(QKeySequence::Cancel, m_window.get());
-    escape->setContext(Qt::WindowShortcut);
-    QObject::connect(escape, &QShortcut::activated, m_window.get(), &QWidget::close);
     m_window->installEventFilter(this);
+
+    // The keyboard starts on the buttons; the credits' links come after them. Set here, as the
+    // window manager's activation would otherwise pick the text view.
+    _goToHomeButton->setFocus(Qt::OtherFocusReason);
 
     // Shown and raised, but the program does not take the focus from the application in front.
     m_window->show();
@@ -122,6 +122,15 @@ bool QZAboutWindowController::eventFilter(QObject *watched, QEvent *event)
         m_closeNotified = true;
         windowWillClose();
         emit windowWillCloseNotification();
+    }
+    // Escape closes the window like its close button, once no widget in it wanted the key
+    // (the same rule as in the preferences window).
+    if (watched == m_window.get() && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            m_window->close();
+            return true;
+        }
     }
     return QObject::eventFilter(watched, event);
 }

@@ -192,6 +192,21 @@ private slots:
         QCOMPARE(view->toHtml(), before);
     }
 
+    void keyboardLeadsToBothButtonsFirst()
+    {
+        OpenedPages browser;
+        auto controller = openWindow();
+        QWidget *window = controller->window();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QCOMPARE(QApplication::focusWidget(), controller->_goToHomeButton);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), controller->_donateButton);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QCOMPARE(browser.urls.size(), 1);
+        QCOMPARE(browser.urls.first().toEncoded(), QByteArray(kDonationPageAddress));
+    }
+
     void informationLineShowsTheBuild()
     {
         auto controller = openWindow();

@@ -14,7 +14,10 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QSignalSpy>
@@ -264,19 +267,78 @@ private slots:
         }
     }
 
-    void windowIsLargeEnoughForBothColumns()
+    void bothColumnsFitAndTheWidestHotKeyTitleIsNotClipped()
     {
         prepareStore(false);
         auto controller = openWindow();
         QTreeView *view = controller->_fileBrowserOutlineView;
         QVERIFY(view->model());
         QCOMPARE(view->model()->columnCount(), 2);
-        const int columns = view->header()->sectionSize(0) + view->header()->sectionSize(1);
+        QHeaderView *header = view->header();
+        const int columns = header->sectionSize(0) + header->sectionSize(1);
         QVERIFY2(columns <= view->viewport()->width(),
                  qPrintable(QStringLiteral("columns %1 px, view %2 px")
                                 .arg(columns)
                                 .arg(view->viewport()->width())));
-        QVERIFY(view->header()->sectionSize(1) >= view->header()->sectionSizeHint(1));
+        // A pop-up of the same style holding every title is as wide as the widest needs.
+        QComboBox popUp;
+        popUp.setFont(view->font());
+        for (int shortcutID = 0; shortcutID < hotKeyCount(); ++shortcutID)
+            popUp.addItem(titleForShortcutID(shortcutID));
+        QVERIFY2(popUp.sizeHint().width() <= header->sectionSize(1),
+                 qPrintable(QStringLiteral("the widest title needs %1 px, the column has %2 px")
+                                .arg(popUp.sizeHint().width())
+                                .arg(header->sectionSize(1))));
+    }
+
+    void aHotKeyIsBoundWithTheKeyboardAlone()
+    {
+        prepareStore(false);
+        const QString script = throwAwayHomePath() + QStringLiteral("/Library/Scripts/keyboard.sh");
+        QVERIFY(QDir().mkpath(QFileInfo(script).path()));
+        QFile file(script);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+
+        auto controller = openWindow();
+        QWidget *window = controller->window();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTreeView *view = controller->_fileBrowserOutlineView;
+
+        // Tab leads from the check box into the browser, Right opens the home scripts folder,
+        // Down walks to the script, the space bar opens its hot-key pop-up.
+        QCOMPARE(QApplication::focusWidget(), controller->_debugLoggingCheckbox);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), view);
+        QTest::keyClick(view, Qt::Key_Right);
+        for (int row = 0; row < 50 && view->currentIndex().data().toString() != "keyboard.sh";
+             ++row)
+            QTest::keyClick(view, Qt::Key_Down);
+        QCOMPARE(view->currentIndex().data().toString(), QStringLiteral("keyboard.sh"));
+        // Escape in the open pop-up closes the pop-up only, not the window.
+        QTest::keyClick(view, Qt::Key_Space);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QVERIFY(window->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+
+        // The pop-up lists the hot keys by ID; five steps down from "None" is ID 5.
+        for (int step = 0; step < 5; ++step)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+
+        QCOMPARE(scriptPathForShortcutID(5), script);
+        window->close();
+        QCOMPARE(settingsOnDisk()
+                     .dictionary()
+                     ->value(kShortcutsSettingKey)
+                     .dictionary()
+                     ->value(QStringLiteral("5")),
+                 PlistValue(script));
     }
 
     void anUnknownWindowNameIsLoggedAndTheWindowStillOpens()
