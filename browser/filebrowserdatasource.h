@@ -145,7 +145,8 @@ private:
     QModelIndex indexForPersistentObject(const PlistValue &object) const;
     bool viewShowsOurModel() const;
     void installOnOutlineView();
-    void showProgressPanel();
+    bool showProgressPanel();
+    void waitUntilProgressPanelIsOnScreen();
     void runScriptNow(const QString &path);
     FileSystemItem *rootItemAtIndex(qint64 index, const QString &path);
     // Drops the root items; called by the model while it resets, when no index refers to them.

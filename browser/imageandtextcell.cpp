@@ -17,6 +17,11 @@ void ImageAndTextCell::setImage(const QIcon &image)
     m_image = image;
 }
 
+int ImageAndTextCell::rowHeightForFont(const QFont &font)
+{
+    return QFontInfo(font).pixelSize() + 6;
+}
+
 QRectF ImageAndTextCell::titleRectForBounds(const QRectF &bounds) const
 {
     // The icon's slice comes off the left edge; a slice wider than the frame takes all of it.
@@ -117,7 +122,10 @@ QSize ImageAndTextCell::sizeHint(const QStyleOptionViewItem &option, const QMode
     opt.decorationSize = QSize();
     const QWidget *widget = option.widget;
     QStyle *style = widget ? widget->style() : QApplication::style();
-    const QSize base = style->sizeFromContents(QStyle::CT_ItemViewItem, &opt, QSize(), widget);
+    QSize base = style->sizeFromContents(QStyle::CT_ItemViewItem, &opt, QSize(), widget);
+    // The row is as high as the font drawn in it needs: paint() uses height - 6 as the font
+    // size, so the view's own font size comes out again.
+    base.setHeight(qMax(base.height(), rowHeightForFont(opt.font)));
     return cellSize(QSizeF(base)).toSize();
 }
 

@@ -42,8 +42,10 @@ public:
     static QRectF groupTitleRectForBounds(const QRectF &bounds, qreal textHeight);
     // The base cell's size, widened for the icon (or by 3 without one).
     QSizeF cellSize(const QSizeF &baseSize) const;
-    // The font size, in pixels, for a row of this height.
+    // The font size, in pixels, for a row of this height, and the row height at which a font
+    // is drawn at its own size.
     static float fontSizeForCellHeight(qreal height) { return float(height - 6.0); }
+    static int rowHeightForFont(const QFont &font);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;

@@ -12,31 +12,50 @@
 
 #include <QCoreApplication>
 #include <QDialog>
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QProgressBar>
-#include <QThread>
 #include <QTimer>
 #include <QWindow>
 
 namespace {
 
 // How long the panel may take to reach the screen before the run goes on without it.
-constexpr qint64 panelExposeTimeoutMs = 500;
+constexpr int panelExposeTimeoutMs = 500;
 
 // While the panel is brought to the screen, the window system's map, expose and paint events are
-// handled, but no input and no socket notifier (the hot-key monitor), so that nothing can start a
-// second run or act on the blocked window.
+// handled, but no input and no socket notifier (the hot-key monitor), so that nothing can act on
+// the blocked window; a timer that starts a run meanwhile finds runScript busy (see there).
 constexpr QEventLoop::ProcessEventsFlags paintOnly =
     QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers;
+
+// Ends a local event loop as soon as a window has been exposed.
+class ExposeWatcher : public QObject
+{
+public:
+    ExposeWatcher(QWindow *window, QEventLoop *loop) : m_window(window), m_loop(loop)
+    {
+        window->installEventFilter(this);
+    }
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Expose)
+            QMetaObject::invokeMethod(m_loop, &QEventLoop::quit, Qt::QueuedConnection);
+        return false;
+    }
+
+private:
+    QWindow *m_window;
+    QEventLoop *m_loop;
+};
 
 } // namespace
 
 void FileBrowserDataSource::runScript(const QString &path)
 {
     if (m_running) {
-        // A run is in progress further up this call stack (a timer or a paint event fired while
-        // the panel was being shown). The second run waits for the first, in order, as an event
-        // queued behind the first run would.
+        // A run is in progress further up this call stack (a timer fired while the panel was
+        // being shown). The second run waits for the first, in order, as an event queued behind
+        // the first run would.
         processLog("A script is running; %@ will run after it.", path);
         m_pendingRuns.append(path);
         return;
@@ -48,40 +67,55 @@ void FileBrowserDataSource::runScript(const QString &path)
     m_running = false;
 }
 
-void FileBrowserDataSource::showProgressPanel()
+bool FileBrowserDataSource::showProgressPanel()
 {
     QDialog *panel = _fileBrowserProgressPanel;
-    if (!panel)
-        return;
+    // A sheet belongs to its window: with the browser window closed or minimized there is
+    // nothing to show it on, and a hot-key run goes without it.
+    if (!panel || !_fileBrowserWindow || !_fileBrowserWindow->isVisible() ||
+        _fileBrowserWindow->isMinimized())
+        return false;
+    // Shown without taking the focus, as a sheet on an inactive window leaves the application in
+    // front where it is.
+    panel->setAttribute(Qt::WA_ShowWithoutActivating);
     panel->setWindowModality(Qt::WindowModal);
     panel->show();
     panel->raise();
+    return true;
+}
+
+void FileBrowserDataSource::waitUntilProgressPanelIsOnScreen()
+{
+    QDialog *panel = _fileBrowserProgressPanel;
+    // The run blocks the event loop, so the panel has to reach the screen before it starts:
+    // wait for the window system to expose it (without polling), then paint it at once.
+    QWindow *window = panel->windowHandle();
+    if (window && !window->isExposed()) {
+        QEventLoop loop;
+        ExposeWatcher watcher(window, &loop);
+        QTimer::singleShot(panelExposeTimeoutMs, &loop, &QEventLoop::quit);
+        loop.exec(paintOnly);
+    }
+    panel->repaint();
+    QCoreApplication::processEvents(paintOnly);
 }
 
 void FileBrowserDataSource::runScriptNow(const QString &path)
 {
     QZLog("scriptURL is valid (%@), preparing arguments...", path);
 
-    showProgressPanel();
-    if (_fileBrowserProgressIndicator)
-        _fileBrowserProgressIndicator->setRange(0, 0); // busy
-    if (QDialog *panel = _fileBrowserProgressPanel) {
-        // The run blocks the event loop, so the panel has to reach the screen before it starts.
-        QElapsedTimer waited;
-        waited.start();
-        QWindow *window = panel->windowHandle();
-        while (window && !window->isExposed() && waited.elapsed() < panelExposeTimeoutMs) {
-            QCoreApplication::processEvents(paintOnly, 10);
-            if (!window->isExposed())
-                QThread::msleep(5);
-        }
-        panel->repaint();
-        QCoreApplication::processEvents(paintOnly);
-    }
-
+    // The application in front is read before the panel shows, so that the panel can never be
+    // mistaken for it.
     platform::Workspace *workspace = platform::Workspace::shared();
     const std::optional<platform::RunningApplication> active =
         workspace ? workspace->activeApplication() : std::nullopt;
+
+    const bool panelShown = showProgressPanel();
+    if (_fileBrowserProgressIndicator)
+        _fileBrowserProgressIndicator->setRange(0, 0); // busy
+    if (panelShown)
+        waitUntilProgressPanelIsOnScreen();
+
     QZLog("Currently, \"%@\", pid %@ is active.",
           active ? PlistValue(active->bundleIdentifier) : PlistValue(),
           active ? PlistValue(active->processIdentifier) : PlistValue());

@@ -89,7 +89,13 @@ QIcon FileBrowserDataSource::iconForItem(FileSystemItem *item, bool leaf) const
     } else {
         QZLog("Not leaf: Getting file-icon image for: %@", path);
     }
-    return m_iconProvider->icon(QFileInfo(path));
+    const QFileInfo info(path);
+    QIcon icon = m_iconProvider->icon(info);
+    // A path that is gone (a root folder that does not exist) still gets a generic icon.
+    if (icon.isNull())
+        icon = m_iconProvider->icon(leaf && !info.isDir() ? QFileIconProvider::File
+                                                          : QFileIconProvider::Folder);
+    return icon;
 }
 
 void FileBrowserDataSource::willDisplayCell(QAbstractItemDelegate *cell, const QString &tableColumn,

@@ -1,5 +1,7 @@
 #include "shortcutpopupcell.h"
 
+#include "imageandtextcell.h"
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -84,6 +86,7 @@ QSize ShortcutPopUpCell::sizeHint(const QStyleOptionViewItem &option,
     // and the arrow.
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     size.rwidth() += 2 * styleOf(option)->pixelMetric(QStyle::PM_ScrollBarExtent);
+    size.setHeight(qMax(size.height(), ImageAndTextCell::rowHeightForFont(option.font)));
     return size;
 }
 

@@ -108,6 +108,7 @@ private slots:
     void withoutActiveApplicationTheScriptStillRuns();
     void secondRunDuringARunWaitsForTheFirst();
     void browserWithoutPanelRuns();
+    void closedBrowserWindowRunsWithoutPanel();
     void doubleClickBringsBackTheLastApplicationThenRuns_data();
     void doubleClickBringsBackTheLastApplicationThenRuns();
     void doubleClickRunsTheRowSelectedWhenTheWaitEnds();
@@ -272,6 +273,18 @@ void TestScriptRunner::browserWithoutPanelRuns()
     QSignalSpy finished(&ds, &FileBrowserDataSource::scriptRunFinished);
     ds.runScript(script);
     QCOMPARE(finished.size(), 1);
+    QCOMPARE(m_workspace.activationRequests(), QList<qint64>{4242});
+}
+
+void TestScriptRunner::closedBrowserWindowRunsWithoutPanel()
+{
+    // A hot key while the browser window is closed: no window to show the panel on.
+    m_window->hide();
+    const QString script = makeScript("closed.sh", "closed");
+    m_ds->runScript(script);
+    const QStringList journal = journalLines(journalPath());
+    QVERIFY2(lineIndex(journal, "run closed") >= 0, qPrintable(journal.join(u'\n')));
+    QCOMPARE(lineIndex(journal, "panel shown"), -1);
     QCOMPARE(m_workspace.activationRequests(), QList<qint64>{4242});
 }
 
