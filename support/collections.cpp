@@ -351,54 +351,52 @@ static bool containsWholeCharacters(const QString &text, const QString &needle)
     return false;
 }
 
+// Copies array without the strings that drop() selects; elements that are not strings are kept.
+// The lines are logged in the name of the public function that asked.
+template<typename Drop>
+static PlistArrayRef copyWithoutStrings(const char *method, const PlistArrayRef &array, Drop drop)
+{
+    if (isDebugLoggingOn())
+        logWithMethodName(method, __LINE__, "Start!");
+    auto result = std::make_shared<PlistArray>();
+    if (!array) {
+        if (isDebugLoggingOn())
+            logWithMethodName(method, __LINE__, "No array to filter, returning an empty one.");
+    } else {
+        const PlistArray elements = *array;
+        for (const PlistValue &element : elements) {
+            if (isDebugLoggingOn())
+                logWithMethodName(method, __LINE__, "s: %@", element);
+            if (!element.isString()) {
+                if (isDebugLoggingOn())
+                    logWithMethodName(method, __LINE__,
+                                      "classname is not NSString, but %@, adding anyway.",
+                                      valueKindName(element));
+                result->append(element);
+            } else if (!drop(canonical(element.stringValue()))) {
+                result->append(element);
+            }
+        }
+    }
+    if (isDebugLoggingOn())
+        logWithMethodName(method, __LINE__, "Ende!");
+    return result;
+}
+
 PlistArrayRef createNewArrayFromArrayWithoutString(const PlistArrayRef &array,
                                                    const QString &string)
 {
-    QZLog("Start!");
-    auto result = std::make_shared<PlistArray>();
-    if (!array) {
-        QZLog("No array to filter, returning an empty one.");
-        QZLog("Ende!");
-        return result;
-    }
     const QString unwanted = canonical(string);
-    const PlistArray elements = *array;
-    for (const PlistValue &element : elements) {
-        QZLog("s: %@", element);
-        if (!element.isString()) {
-            QZLog("classname is not NSString, but %@, adding anyway.", valueKindName(element));
-            result->append(element);
-        } else if (canonical(element.stringValue()) != unwanted) {
-            result->append(element);
-        }
-    }
-    QZLog("Ende!");
-    return result;
+    return copyWithoutStrings(Q_FUNC_INFO, array,
+                              [&](const QString &text) { return text == unwanted; });
 }
 
 PlistArrayRef createNewArrayFromArrayWithoutStringContaining(const PlistArrayRef &array,
                                                              const QString &string)
 {
-    QZLog("Start!");
-    auto result = std::make_shared<PlistArray>();
-    if (!array) {
-        QZLog("No array to filter, returning an empty one.");
-        QZLog("Ende!");
-        return result;
-    }
+    // QString::contains finds the empty text everywhere; here it occurs nowhere.
     const QString unwanted = canonical(string);
-    const PlistArray elements = *array;
-    for (const PlistValue &element : elements) {
-        QZLog("s: %@", element);
-        if (!element.isString()) {
-            QZLog("classname is not NSString, but %@, adding anyway.", valueKindName(element));
-            result->append(element);
-        } else if (unwanted.isEmpty() ||
-                   !containsWholeCharacters(canonical(element.stringValue()), unwanted)) {
-            // QString::contains finds the empty text everywhere; here it occurs nowhere.
-            result->append(element);
-        }
-    }
-    QZLog("Ende!");
-    return result;
+    return copyWithoutStrings(Q_FUNC_INFO, array, [&](const QString &text) {
+        return !unwanted.isEmpty() && containsWholeCharacters(text, unwanted);
+    });
 }
