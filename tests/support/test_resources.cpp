@@ -69,7 +69,7 @@ private slots:
 
     void trayImagesExist()
     {
-        for (const QString name :
+        for (const QString &name :
              {QStringLiteral("Icon_coloured.png"), QStringLiteral("Icon_coloured_selected.png")}) {
             const QString path = imageResourcePath(name);
             QVERIFY2(!path.isEmpty(), qPrintable(name));
