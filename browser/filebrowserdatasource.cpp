@@ -10,10 +10,12 @@
 #include "shortcutpopupcell.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFileIconProvider>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QProgressBar>
 #include <QScrollBar>
 #include <QTreeView>
 
@@ -111,9 +113,38 @@ PlistValue FileBrowserDataSource::mountedVolumesDescription() const
     return PlistValue::fromStringList(urls);
 }
 
+void FileBrowserDataSource::watchOutlets()
+{
+    const QList<QObject *> outlets = {_fileBrowserOutlineView, _fileBrowserScrollView,
+                                      _fileBrowserWindow, _fileBrowserProgressPanel,
+                                      _fileBrowserProgressIndicator};
+    for (QObject *outlet : outlets) {
+        if (!outlet || m_watchedOutlets.contains(outlet))
+            continue;
+        m_watchedOutlets.append(outlet);
+        connect(outlet, &QObject::destroyed, this, [this, outlet] { forgetOutlet(outlet); });
+    }
+}
+
+void FileBrowserDataSource::forgetOutlet(QObject *object)
+{
+    m_watchedOutlets.removeAll(object);
+    if (static_cast<QObject *>(_fileBrowserOutlineView) == object)
+        _fileBrowserOutlineView = nullptr;
+    if (static_cast<QObject *>(_fileBrowserScrollView) == object)
+        _fileBrowserScrollView = nullptr;
+    if (static_cast<QObject *>(_fileBrowserWindow) == object)
+        _fileBrowserWindow = nullptr;
+    if (static_cast<QObject *>(_fileBrowserProgressPanel) == object)
+        _fileBrowserProgressPanel = nullptr;
+    if (static_cast<QObject *>(_fileBrowserProgressIndicator) == object)
+        _fileBrowserProgressIndicator = nullptr;
+}
+
 void FileBrowserDataSource::awakeFromNib()
 {
     processLog("ds waking!");
+    watchOutlets();
     if (_fileBrowserScrollView) {
         // Small scroll bars where the style has a small size (the tree is dense).
         _fileBrowserScrollView->verticalScrollBar()->setAttribute(Qt::WA_MacSmallSize);
@@ -159,6 +190,7 @@ void FileBrowserDataSource::installOnOutlineView()
 
 void FileBrowserDataSource::initOutline()
 {
+    watchOutlets();
     rescanFileSystems();
     if (_fileBrowserOutlineView) {
         if (_fileBrowserOutlineView->model() != m_model)

@@ -145,6 +145,10 @@ private:
     QModelIndex indexForPersistentObject(const PlistValue &object) const;
     bool viewShowsOurModel() const;
     void installOnOutlineView();
+    // Outlets are not owned; one whose object is destroyed is set to null rather than left
+    // dangling (a window can close before its data source goes).
+    void watchOutlets();
+    void forgetOutlet(QObject *object);
     bool showProgressPanel();
     void waitUntilProgressPanelIsOnScreen();
     void runScriptNow(const QString &path);
@@ -165,4 +169,5 @@ private:
     std::unique_ptr<QFileIconProvider> m_iconProvider;
     bool m_running = false;
     QStringList m_pendingRuns;
+    QList<QObject *> m_watchedOutlets;
 };

@@ -61,6 +61,7 @@ void FileBrowserDataSource::runScript(const QString &path)
         return;
     }
     m_running = true;
+    watchOutlets();
     runScriptNow(path);
     while (!m_pendingRuns.isEmpty())
         runScriptNow(m_pendingRuns.takeFirst());

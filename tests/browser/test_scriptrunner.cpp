@@ -109,6 +109,7 @@ private slots:
     void secondRunDuringARunWaitsForTheFirst();
     void browserWithoutPanelRuns();
     void closedBrowserWindowRunsWithoutPanel();
+    void destroyedWindowIsForgotten();
     void doubleClickBringsBackTheLastApplicationThenRuns_data();
     void doubleClickBringsBackTheLastApplicationThenRuns();
     void doubleClickRunsTheRowSelectedWhenTheWaitEnds();
@@ -286,6 +287,22 @@ void TestScriptRunner::closedBrowserWindowRunsWithoutPanel()
     QVERIFY2(lineIndex(journal, "run closed") >= 0, qPrintable(journal.join(u'\n')));
     QCOMPARE(lineIndex(journal, "panel shown"), -1);
     QCOMPARE(m_workspace.activationRequests(), QList<qint64>{4242});
+}
+
+void TestScriptRunner::destroyedWindowIsForgotten()
+{
+    // The window (with its view, panel and indicator) goes before its data source does.
+    m_window.reset();
+    QCOMPARE(m_ds->_fileBrowserOutlineView, nullptr);
+    QCOMPARE(m_ds->_fileBrowserWindow, nullptr);
+    QCOMPARE(m_ds->_fileBrowserProgressPanel, nullptr);
+    QCOMPARE(m_ds->_fileBrowserProgressIndicator, nullptr);
+    const QString script = makeScript("orphan.sh", "orphan");
+    QSignalSpy finished(m_ds.get(), &FileBrowserDataSource::scriptRunFinished);
+    m_ds->runScript(script);
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(m_ds->expandedState(), PlistValue::fromStringList({}));
+    m_ds->initOutline();
 }
 
 void TestScriptRunner::doubleClickBringsBackTheLastApplicationThenRuns_data()
