@@ -65,8 +65,12 @@ bool QZPreferencesDictionary::isPersistentKey(const QString &key)
 
 void QZPreferencesDictionary::load()
 {
+    load(SettingsFile::standard().objectForKey(kPreferencesGlobalsKey));
+}
+
+void QZPreferencesDictionary::load(const PlistValue &dictToLoad)
+{
     QZLog("Loading _dict (complete global): %@", PlistValue(_dict));
-    const PlistValue dictToLoad = SettingsFile::standard().objectForKey(kPreferencesGlobalsKey);
     QZLog("Loading dictToLoad: %@", dictToLoad);
 
     if (const PlistDictionaryRef stored = dictToLoad.dictionary()) {

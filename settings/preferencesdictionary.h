@@ -48,6 +48,9 @@ public:
 
     // Restores the persistent settings from the settings file and repairs missing ones.
     void load();
+    // The same from a value already read: what the file holds under "PreferencesGlobals", or
+    // null when it holds nothing. Lets the loading logic be driven without a file.
+    void load(const PlistValue &dictToLoad);
     // Writes every persistent entry to the settings file.
     void save();
     // Supplies defaults for the debug switch and the shortcut table.

@@ -52,6 +52,52 @@ bool xmlNestingWithin(const QByteArray &bytes, int limit)
     return true;
 }
 
+// Whether the tree is nested no deeper than the limit. Walks values only: reading a key can
+// abort the process (see holdsNulCharacter), so this runs before anything reads one.
+bool treeNestingWithin(plist_t node, int depth, int limit)
+{
+    if (depth > limit)
+        return false;
+    const plist_type type = plist_get_node_type(node);
+    if (type == PLIST_ARRAY) {
+        const uint32_t size = plist_array_get_size(node);
+        for (uint32_t i = 0; i < size; ++i)
+            if (!treeNestingWithin(plist_array_get_item(node, i), depth + 1, limit))
+                return false;
+    } else if (type == PLIST_DICT) {
+        plist_dict_iter iter = nullptr;
+        plist_dict_new_iter(node, &iter);
+        bool within = true;
+        for (;;) {
+            plist_t value = nullptr;
+            plist_dict_next_item(node, iter, nullptr, &value);
+            if (!value)
+                break;
+            if (!treeNestingWithin(value, depth + 1, limit)) {
+                within = false;
+                break;
+            }
+        }
+        free(iter);
+        return within;
+    }
+    return true;
+}
+
+// libplist's getters for texts and keys assert that a text holds no NUL byte and so abort the
+// whole program on a file that has one, which both formats can carry. Its XML writer puts such
+// bytes out as they are, which finds them without asking a getter. (Such a text could not be
+// written back whole either.)
+bool holdsNulCharacter(plist_t node)
+{
+    char *xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(node, &xml, &length);
+    const bool found = xml && memchr(xml, '\0', length);
+    plist_to_xml_free(xml);
+    return found;
+}
+
 std::optional<PlistValue> fromNode(plist_t node, int depth, QString *error)
 {
     if (depth > SettingsFile::maximumNestingDepth) {
@@ -77,11 +123,10 @@ std::optional<PlistValue> fromNode(plist_t node, int depth, QString *error)
         return PlistValue(value);
     }
     case PLIST_STRING: {
-        char *value = nullptr;
-        plist_get_string_val(node, &value);
-        const QString text = QString::fromUtf8(value ? value : "");
-        free(value);
-        return PlistValue(text);
+        // Read in place: plist_get_string_val would abort on a NUL byte (refused above).
+        uint64_t length = 0;
+        const char *value = plist_get_string_ptr(node, &length);
+        return PlistValue(QString::fromUtf8(value ? value : "", qsizetype(value ? length : 0)));
     }
     case PLIST_ARRAY: {
         PlistArray items;
@@ -204,6 +249,14 @@ std::optional<PlistValue> SettingsFile::parse(const QByteArray &bytes, QString *
     const PlistNode root(raw);
     if (!root) {
         *error = QStringLiteral("is not a property list");
+        return std::nullopt;
+    }
+    if (!treeNestingWithin(root.get(), 0, maximumNestingDepth)) {
+        *error = QStringLiteral("is nested more than %1 levels deep").arg(maximumNestingDepth);
+        return std::nullopt;
+    }
+    if (holdsNulCharacter(root.get())) {
+        *error = QStringLiteral("holds a text with a NUL character");
         return std::nullopt;
     }
     return fromNode(root.get(), 0, error);

@@ -300,6 +300,72 @@ private slots:
         store.setObject(1, QStringLiteral("k")); // and the store is still usable
         QCOMPARE(store.objectForKey(QStringLiteral("k")), PlistValue(1));
     }
+
+    // libplist aborts the whole program when asked for a text or key holding a NUL byte; a
+    // settings file with one must be kept aside like any other unusable file, not crash.
+    void textsWithNulCharactersAreRefusedWithoutCrashing_data()
+    {
+        const auto globals = [](const QByteArray &entries) {
+            return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">"
+                              "<dict><key>PreferencesGlobals</key><dict>") +
+                   entries + QByteArray("</dict></dict></plist>\n");
+        };
+        QTest::addColumn<QByteArray>("contents");
+        QTest::newRow("XML text with a NUL byte")
+            << globals(QByteArray("<key>PreferencesShortcutsAndScriptPathsSettingKey</key>"
+                                  "<dict><key>5</key><string>/a") +
+                       '\0' + QByteArray("b.sh</string></dict>"));
+        // A binary property list whose hot-key path "/é\0.sh" is stored as UTF-16.
+        QTest::newRow("binary UTF-16 text with a NUL") << QByteArray::fromHex(
+            "62706c6973743030d101025f1012507265666572656e636573476c6f62616c73d103045f102c50"
+            "7265666572656e63657353686f727463757473416e64536372697074506174687353657474696e"
+            "674b6579d10506513566002f00e90000002e00730068080b20235255570000000000000101000000"
+            "000000000700000000000000000000000000000064");
+        // The same in a key: "é\0Setting".
+        QTest::newRow("binary UTF-16 key with a NUL") << QByteArray::fromHex(
+            "62706c6973743030d101025f1012507265666572656e636573476c6f62616c73d103046900e900"
+            "0000530065007400740069006e006709080b2023360000000000000101000000000000000500000"
+            "000000000000000000000000037");
+    }
+
+    void textsWithNulCharactersAreRefusedWithoutCrashing()
+    {
+        QFETCH(QByteArray, contents);
+        QString error;
+        QVERIFY(!SettingsFile::parse(contents, &error));
+        QCOMPARE(error, QStringLiteral("holds a text with a NUL character"));
+
+        QDir().mkpath(settingsFolder().path());
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+        file.close();
+        LogCapture capture;
+        QZPreferencesDictionary *store = freshStore();
+        store->load();
+        store->save();
+        QVERIFY(capture.messages().join(u'\n').contains(QStringLiteral("NUL character")));
+        QCOMPARE(store->objectForKey(kDebugLoggingSettingKey), PlistValue(false));
+        QVERIFY(store->objectForKey(kShortcutsSettingKey).dictionary()->isEmpty());
+        const QStringList copies = corruptCopies();
+        QCOMPARE(copies.size(), 1);
+        QCOMPARE(fileBytes(settingsFolder().filePath(copies.first())), contents);
+        QVERIFY(persisted());
+    }
+
+    // The loading logic driven with a value rather than the file: what the fuzzer uses.
+    void loadFromAValueRepairsLikeTheFile()
+    {
+        QZPreferencesDictionary *store = freshStore();
+        store->load(PlistValue::newDictionary({{kShortcutsSettingKey, PlistValue(3)},
+                                               {QStringLiteral("StatusItemKey"), true},
+                                               {QStringLiteral("OtherSettingKey"), 1.5}}));
+        QCOMPARE(store->keyEnumerator(),
+                 (QStringList{QStringLiteral("OtherSettingKey"), kDebugLoggingSettingKey,
+                              kShortcutsSettingKey}));
+        QVERIFY(store->objectForKey(kShortcutsSettingKey).isDictionary());
+        QCOMPARE(store->objectForKey(QStringLiteral("OtherSettingKey")), PlistValue(1.5));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPreferences)
