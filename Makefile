@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all build run test unit e2e bench format clean
+.PHONY: all build run test unit e2e bench package format clean
 
 all: build
 
@@ -32,6 +32,10 @@ e2e: build
 
 bench: build
 	$(BUILD)/bench/run-benchmarks
+
+# A Debian package of the build (cmake/Packaging.cmake); needs dpkg-dev for its dependencies.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
