@@ -114,9 +114,15 @@ public:
     PlistValue expandedState(); // a new array of full paths, top to bottom
     void setExpandedState(const PlistValue &state);
 
-    // Running scripts.
+    // Running scripts. runScript shows the progress panel (when the browser window is on
+    // screen), brings the application in front back to the front, runs the script and logs its
+    // output; it returns when the script has ended. A run asked for while one is in progress
+    // (from a timer that fired while the panel was being painted) runs right after it.
     void runScript(const QString &path);
     void progressSheetDidEnd(QDialog *sheet, int returnCode, void *contextInfo);
+    // The double click: brings back the application that was active last (unless it is this
+    // program), then after doubleClickDelay runs the row selected at that moment. The wait is a
+    // timer, so the windows keep painting meanwhile.
     void doubleClickAction();
     void doubleClickOnRow(qint64 row);
     // Whether runScript is between showing and hiding its progress panel.
