@@ -1,0 +1,378 @@
+// Hot-key latency: the time from a key release sent through XTEST to the first instruction of
+// the script bound to that key, for Trundle and, as the reference, for xbindkeys. Prints the
+// median and 90th percentile of each and the ratio Trundle / xbindkeys.
+//
+//   bench_hotkey_latency [RELEASES] [TRUNDLE]
+//
+// Needs a running X server with a window manager (see run-benchmarks) and xbindkeys on PATH.
+//
+// What is measured. The bound script is "#!/bin/sh" followed by one command that opens a FIFO
+// this program holds open for reading. The moment the script's shell opens the FIFO is the
+// moment its first instruction runs; poll() wakes on it and the monotonic clock is read. Both
+// launchers start the same script file through /bin/sh, so starting the script's own shell
+// costs both the same, and what differs is everything before it: noticing the release,
+// deciding what it means, and starting the command. The clock starts just before the release
+// is handed to Xlib; the press went out, and was handled, 20 ms earlier.
+//
+// Fairness. Both launchers run side by side for the whole measurement, Trundle with the script
+// on F5 and xbindkeys with the same script on the release of F6, and the releases alternate
+// between the two keys (which one goes first swaps every round), so a busy moment of the
+// machine hits both alike. One run at a time: each release waits until the previous run has
+// ended and the launcher has settled, so no run queues behind another. Trundle also sees the
+// F6 releases (every release of the desktop reaches it) and looks them up for nothing; that
+// small cost lands on Trundle's side, never on the reference's.
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#ifndef TRUNDLE_PROGRAM
+#define TRUNDLE_PROGRAM "trundle"
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Pause after each run, so Trundle has removed its capture file and hidden its panel (and
+// xbindkeys has reaped its child) before the next release.
+constexpr auto settleTime = std::chrono::milliseconds(150);
+// Between the press and the timed release.
+constexpr auto pressTime = std::chrono::milliseconds(20);
+// How long one release may take to reach the script before it counts as lost.
+constexpr auto releaseTimeout = std::chrono::seconds(5);
+// How long a launcher may take to start answering its key at all.
+constexpr auto startTimeout = std::chrono::seconds(30);
+
+void sleepFor(Clock::duration duration)
+{
+    const auto until = Clock::now() + duration;
+    for (auto now = Clock::now(); now < until; now = Clock::now())
+        usleep(useconds_t(
+            std::chrono::duration_cast<std::chrono::microseconds>(until - now).count() + 1));
+}
+
+// One launcher under test: its key, the FIFO its script opens, and what was measured.
+struct Launcher
+{
+    const char *name = "";
+    KeySym keysym = 0;
+    KeyCode key = 0;
+    std::string fifoPath;
+    std::string script;
+    int fifo = -1;
+    int keepWriter = -1;
+    pid_t pid = -1;
+    std::vector<double> times;
+    size_t lost = 0;
+};
+
+// Creates the FIFO and the script that opens it. The FIFO is opened for reading without
+// blocking and kept open, so the script never waits for a reader; a writer of our own stays
+// open too, because without one poll() reports a hang-up from the moment the first script
+// closes its end.
+bool prepare(Launcher &launcher, const std::string &folder, Display *display)
+{
+    launcher.key = XKeysymToKeycode(display, launcher.keysym);
+    launcher.fifoPath = folder + "/" + launcher.name + ".fifo";
+    launcher.script = folder + "/" + launcher.name + "-latency.sh";
+    if (launcher.key == 0 || mkfifo(launcher.fifoPath.c_str(), 0600) != 0)
+        return false;
+    launcher.fifo = open(launcher.fifoPath.c_str(), O_RDONLY | O_NONBLOCK);
+    launcher.keepWriter = open(launcher.fifoPath.c_str(), O_WRONLY | O_NONBLOCK);
+    std::ofstream out(launcher.script, std::ios::trunc);
+    out << "#!/bin/sh\necho >" << launcher.fifoPath << "\n";
+    out.close();
+    return launcher.fifo >= 0 && launcher.keepWriter >= 0 && out.good() &&
+           chmod(launcher.script.c_str(), 0700) == 0;
+}
+
+void drain(const Launcher &launcher)
+{
+    char buffer[256];
+    while (read(launcher.fifo, buffer, sizeof buffer) > 0) {
+    }
+}
+
+// Waits until the launcher's script writes into its FIFO; false at the deadline.
+bool waitForScript(const Launcher &launcher, Clock::time_point deadline)
+{
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() < 0)
+            return false;
+        pollfd fd{launcher.fifo, POLLIN, 0};
+        const int ready = poll(&fd, 1, int(left.count()) + 1);
+        if (ready > 0)
+            return true;
+        if (ready < 0 && errno != EINTR)
+            return false;
+    }
+}
+
+void pressKey(Display *display, KeyCode key)
+{
+    XTestFakeKeyEvent(display, key, True, CurrentTime);
+    XSync(display, False);
+}
+
+void releaseKey(Display *display, KeyCode key)
+{
+    XTestFakeKeyEvent(display, key, False, CurrentTime);
+    XFlush(display);
+}
+
+// One press and release of the launcher's key; records the time to its script's first
+// instruction, or a loss.
+void measureOnce(Display *display, Launcher &launcher)
+{
+    drain(launcher);
+    pressKey(display, launcher.key);
+    sleepFor(pressTime);
+    const auto start = Clock::now();
+    releaseKey(display, launcher.key);
+    const bool ran = waitForScript(launcher, start + releaseTimeout);
+    const auto end = Clock::now();
+    if (ran)
+        launcher.times.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+    else
+        ++launcher.lost;
+    sleepFor(settleTime);
+}
+
+// Releases the key every few hundred milliseconds until the launcher answers; then lets the
+// extra runs of the warm-up end.
+bool waitUntilAnswering(Display *display, const Launcher &launcher)
+{
+    const auto deadline = Clock::now() + startTimeout;
+    bool answered = false;
+    while (!answered && Clock::now() < deadline) {
+        drain(launcher);
+        pressKey(display, launcher.key);
+        releaseKey(display, launcher.key);
+        answered = waitForScript(launcher, Clock::now() + std::chrono::milliseconds(300));
+    }
+    return answered;
+}
+
+bool programOnPath(const std::string &name)
+{
+    const char *path = std::getenv("PATH");
+    std::string folders = path ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= folders.size()) {
+        const size_t end = std::min(folders.find(':', start), folders.size());
+        const std::string candidate = folders.substr(start, end - start) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+pid_t startProgram(const std::vector<std::string> &arguments, const std::string &logPath)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        if (log >= 0) {
+            dup2(log, STDOUT_FILENO);
+            dup2(log, STDERR_FILENO);
+            close(log);
+        }
+        std::vector<char *> argv;
+        for (const std::string &argument : arguments)
+            argv.push_back(const_cast<char *>(argument.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+void stopProgram(pid_t pid)
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+}
+
+struct Figures
+{
+    double median = 0;
+    double p90 = 0;
+};
+
+std::optional<Figures> report(Launcher &launcher)
+{
+    std::vector<double> &times = launcher.times;
+    if (times.empty())
+        return std::nullopt;
+    std::sort(times.begin(), times.end());
+    Figures figures;
+    figures.median = times[times.size() / 2];
+    figures.p90 = times[std::min(times.size() - 1, (times.size() * 9) / 10)];
+    std::printf("hot-key latency, %-9s release to the script's first instruction: median %.2f ms, "
+                "p90 %.2f ms (min %.2f, max %.2f, %zu releases, %zu lost)\n",
+                launcher.name, figures.median, figures.p90, times.front(), times.back(),
+                times.size(), launcher.lost);
+    return figures;
+}
+
+bool writeFile(const std::string &path, const std::string &contents)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << contents;
+    out.close();
+    return out.good();
+}
+
+std::string xmlEscaped(const std::string &text)
+{
+    std::string escaped;
+    for (const char c : text) {
+        if (c == '&')
+            escaped += "&amp;";
+        else if (c == '<')
+            escaped += "&lt;";
+        else if (c == '>')
+            escaped += "&gt;";
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+// The settings Trundle starts with: debug logging off, F5 bound to its script.
+bool writeTrundleSettings(const std::string &configHome, const std::string &script)
+{
+    const std::string folder = configHome + "/Trundle";
+    std::filesystem::create_directories(folder);
+    return writeFile(folder + "/Trundle.plist",
+                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+                     "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+                     "<plist version=\"1.0\"><dict><key>PreferencesGlobals</key><dict>\n"
+                     "<key>PreferencesDebugLoggingSettingKey</key><false/>\n"
+                     "<key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict>"
+                     "<key>5</key><string>" +
+                         xmlEscaped(script) + "</string></dict>\n</dict></dict></plist>\n");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int releases = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
+    const std::string trundle = argc > 2 ? argv[2] : TRUNDLE_PROGRAM;
+
+    if (!programOnPath("xbindkeys")) {
+        // Skipped rather than failed, so the other benchmarks of a run still print theirs.
+        std::printf("hot-key latency: skipped, the reference xbindkeys is not installed (Debian "
+                    "package xbindkeys)\n");
+        return 0;
+    }
+    Display *display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "bench_hotkey_latency: no X display\n");
+        return 1;
+    }
+    int eventBase, errorBase, major, minor;
+    if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor)) {
+        std::fprintf(stderr, "bench_hotkey_latency: the X server has no XTEST extension\n");
+        return 1;
+    }
+
+    // A home of our own for both launchers: Trundle's settings, lock and capture files, and
+    // xbindkeys' configuration never touch the user's.
+    char folderTemplate[] = "/tmp/trundle-bench-hotkey.XXXXXX";
+    if (!mkdtemp(folderTemplate)) {
+        std::perror("bench_hotkey_latency: mkdtemp");
+        return 1;
+    }
+    const std::string folder = folderTemplate;
+    const std::string home = folder + "/home";
+    const std::string runtime = folder + "/run";
+    std::filesystem::create_directories(home + "/Library/Scripts");
+    std::filesystem::create_directories(runtime);
+    chmod(runtime.c_str(), 0700);
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    unsetenv("SESSION_MANAGER");
+
+    Launcher ours;
+    ours.name = "Trundle";
+    ours.keysym = XK_F5;
+    Launcher reference;
+    reference.name = "xbindkeys";
+    reference.keysym = XK_F6;
+    if (!prepare(ours, folder, display) || !prepare(reference, folder, display) ||
+        !writeTrundleSettings(folder + "/config", ours.script) ||
+        !writeFile(folder + "/xbindkeysrc", "\"" + reference.script + "\"\n  F6 + Release\n")) {
+        std::fprintf(stderr, "bench_hotkey_latency: cannot prepare %s\n", folder.c_str());
+        return 1;
+    }
+
+    ours.pid = startProgram({trundle}, folder + "/trundle.log");
+    reference.pid = startProgram({"xbindkeys", "--nodaemon", "--file", folder + "/xbindkeysrc"},
+                                 folder + "/xbindkeys.log");
+    int status = 0;
+    if (!waitUntilAnswering(display, ours) || !waitUntilAnswering(display, reference)) {
+        std::fprintf(stderr,
+                     "bench_hotkey_latency: a launcher did not run its script within "
+                     "%lld s (logs in %s)\n",
+                     static_cast<long long>(startTimeout.count()), folder.c_str());
+        status = 1;
+    } else {
+        // The warm-up's extra runs end before the first timed release.
+        sleepFor(std::chrono::seconds(1));
+        for (int round = 0; round < releases; ++round) {
+            Launcher &first = round % 2 == 0 ? ours : reference;
+            Launcher &second = round % 2 == 0 ? reference : ours;
+            measureOnce(display, first);
+            measureOnce(display, second);
+        }
+        const std::optional<Figures> a = report(ours);
+        const std::optional<Figures> b = report(reference);
+        if (a && b) {
+            std::printf("hot-key latency ratio Trundle / xbindkeys: median %.2f, p90 %.2f "
+                        "(target: median at most 1.00)\n",
+                        a->median / b->median, a->p90 / b->p90);
+        } else {
+            std::fprintf(stderr, "bench_hotkey_latency: no figures (logs in %s)\n", folder.c_str());
+            status = 1;
+        }
+    }
+    stopProgram(ours.pid);
+    stopProgram(reference.pid);
+
+    for (const Launcher *launcher : {&ours, &reference}) {
+        close(launcher->fifo);
+        close(launcher->keepWriter);
+    }
+    XCloseDisplay(display);
+    if (status == 0)
+        std::filesystem::remove_all(folder);
+    return status;
+}
