@@ -32,11 +32,30 @@ check() { # check "description" command...
     if "$@"; then e2e_log "ok: $what"; else fail "$what"; fi
 }
 
+# A sanitizer build writes its reports (memory errors, undefined behaviour, leaks at exit) to
+# standard error, which is Trundle's log here. Any report fails the test, even one from a run
+# that ended with status 0 or was stopped during the clean-up.
+sanitizer_reports() {
+    [ -n "${TRUNDLE_LOG:-}" ] && [ -f "$TRUNDLE_LOG" ] &&
+        grep -E 'ERROR: (AddressSanitizer|LeakSanitizer)|runtime error:' "$TRUNDLE_LOG"
+}
+
+check_sanitizer_reports() {
+    [ "${E2E_SANITIZER_REPORTED:-0}" -eq 0 ] && sanitizer_reports >/dev/null || return 0
+    E2E_SANITIZER_REPORTED=1
+    e2e_log "FAIL: a sanitizer reported an error in Trundle's log:"
+    sed -n '/ERROR: \(AddressSanitizer\|LeakSanitizer\)\|runtime error:/,/^SUMMARY: /p' \
+        "$TRUNDLE_LOG" | head -n 80 >&2
+    return 1
+}
+
 e2e_cleanup() {
-    local pid
+    local status=$? pid
     for pid in $E2E_PIDS; do kill "$pid" 2>/dev/null || true; done
     for pid in $E2E_PIDS; do wait "$pid" 2>/dev/null || true; done
+    check_sanitizer_reports || status=1
     [ -n "${E2E_HOME:-}" ] && rm -rf "$E2E_HOME"
+    exit "$status"
 }
 
 # Waits until a command succeeds, polling every 50 ms; fails the test after $1 seconds.
@@ -141,6 +160,7 @@ stop_trundle() { # stop_trundle [SIGNAL]
     local status=0
     wait "$TRUNDLE_PID" || status=$?
     E2E_PIDS=$(echo "$E2E_PIDS" | sed "s/ $TRUNDLE_PID\b//")
+    check_sanitizer_reports || fail "Trundle's run was not clean"
     return "$status"
 }
 
