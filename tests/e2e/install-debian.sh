@@ -51,8 +51,8 @@ cp /etc/resolv.conf "$root/etc/resolv.conf"
 say "installing $(basename "$deb") with apt-get and its dependencies"
 in_root apt-get update -q >/dev/null
 # The package first and alone, so that a missing dependency shows here and is not hidden by
-# what the desktop below pulls in.
-in_root apt-get install -y -q --no-install-recommends "/tmp/$(basename "$deb")" \
+# what the desktop below pulls in (again when a build of the same version is there already).
+in_root apt-get install -y -q --no-install-recommends --reinstall "/tmp/$(basename "$deb")" \
     >"$artifacts/install-debian-apt.log"
 in_root dpkg -s trundle | grep -E '^(Status|Version|Depends):' >&2
 # A desktop to start it on: X server, window manager with a tray, tools to look at it.
