@@ -1,0 +1,58 @@
+#!/bin/bash
+# Takes the pictures of the user guide: the tray menu, the browser, the preferences and the about
+# window, each cropped to what it shows, from a home folder with a few scripts and a hot key.
+. "$(dirname "$0")/lib.sh"
+e2e_setup
+
+scripts="$HOME/Library/Scripts"
+mkdir -p "$scripts/Work"
+for name in "Deploy site.sh" "Backup notes.sh"; do
+    printf '#!/bin/sh\necho "%s"\n' "$name" >"$scripts/Work/$name"
+    chmod +x "$scripts/Work/$name"
+done
+write_settings "<key>PreferencesShortcutsAndScriptPathsSettingKey</key>
+<dict><key>5</key><string>$scripts/Work/Deploy site.sh</string>
+<key>14</key><string>$scripts/Work/Backup notes.sh</string></dict>
+<key>PreferencesExpandedFileSystemItemsPathsSettingKey</key>
+<array><string>$scripts</string><string>$scripts/Trundle Scripts</string><string>$scripts/Work</string></array>"
+start_trundle
+
+# The first visible window with that exact title; fails (so wait_for retries) when there is none.
+window_named() {
+    local found
+    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+    [ -n "$found" ] && echo "$found"
+}
+shot_of_window() { # shot_of_window NAME TITLE
+    local window
+    wait_for 10 "the window \"$2\"" window_named "$2"
+    sleep 0.5
+    window=$(window_named "$2") || fail "the window \"$2\" went away"
+    import -display "$DISPLAY" -window "$window" -frame "$E2E_ARTIFACTS/$1.png" 2>/dev/null ||
+        fail "no picture of $2"
+    e2e_log "screenshot $E2E_ARTIFACTS/$1.png"
+}
+
+shot_of_window browser "Trundle"
+
+# The tray menu with the scripts submenu open, cropped to the lower right corner of the screen.
+open_tray_menu
+xdotool key Down Right Right
+sleep 0.5
+import -display "$DISPLAY" -window root -crop 760x300+520+500 "$E2E_ARTIFACTS/tray-menu.png"
+e2e_log "screenshot $E2E_ARTIFACTS/tray-menu.png"
+xdotool key Escape Escape Escape
+sleep 0.3
+
+open_tray_menu
+xdotool key Down Down Return
+shot_of_window preferences "Trundle Preferences"
+xdotool key Escape
+sleep 0.5
+
+open_tray_menu
+xdotool key Down Down Down Return
+shot_of_window about "About Trundle"
+
+stop_trundle TERM || fail "trundle did not exit cleanly"
+e2e_log "passed"
