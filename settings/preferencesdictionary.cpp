@@ -69,6 +69,7 @@ bool QZPreferencesDictionary::isPersistentKey(const QString &key)
 
 void QZPreferencesDictionary::load()
 {
+    SettingsFile::standard().removeLeftoverTemporaryFiles();
     load(SettingsFile::standard().objectForKey(kPreferencesGlobalsKey));
 }
 

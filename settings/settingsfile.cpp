@@ -290,6 +290,19 @@ void SettingsFile::keepCopyAsCorrupt(const QString &reason)
                     : QStringLiteral("no copy could be kept."));
 }
 
+void SettingsFile::removeLeftoverTemporaryFiles()
+{
+    const QFileInfo info(m_path);
+    QDir folder = info.dir();
+    // QSaveFile's temporary files carry six random characters after the file's own name.
+    const QString pattern = info.fileName() + QStringLiteral(".??????");
+    for (const QString &name : folder.entryList({pattern}, QDir::Files | QDir::Hidden)) {
+        if (folder.remove(name))
+            processLog("Removed %@, left over from a save that was interrupted.",
+                       folder.filePath(name));
+    }
+}
+
 bool SettingsFile::moveAsideAsCorrupt(const QString &reason)
 {
     const QString aside = corruptCopyPath(m_path);

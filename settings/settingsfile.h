@@ -47,6 +47,11 @@ public:
     // save). Says so on standard error.
     void keepCopyAsCorrupt(const QString &reason);
 
+    // Removes what an interrupted save left beside the file: the temporary files of an atomic
+    // write ("Trundle.plist.XXXXXX") that never got renamed. Only one Trundle runs per user, so
+    // at start-up no save is under way.
+    void removeLeftoverTemporaryFiles();
+
 private:
     // The file's dictionary (empty when there is no file), or nothing when the file holds
     // something that must not be overwritten.

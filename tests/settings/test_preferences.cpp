@@ -278,6 +278,25 @@ private slots:
         QCOMPARE(settingsFolder().entryList(QDir::Files), QStringList{"Trundle.plist"});
     }
 
+    void leftoversOfAnInterruptedSaveAreRemoved()
+    {
+        QZPreferencesDictionary *store = freshStore();
+        store->load();
+        store->save();
+        const QString leftover = m_path + QStringLiteral(".aB3xYz");
+        QFile file(leftover);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<?xml half a save");
+        file.close();
+        const QString corrupt = m_path + QStringLiteral(".corrupt-20260101-120000");
+        QVERIFY(QFile::copy(m_path, corrupt));
+
+        freshStore()->load();
+        QVERIFY(!QFile::exists(leftover));
+        QVERIFY(QFile::exists(corrupt)); // kept copies of unreadable files are never removed
+        QVERIFY(QFile::exists(m_path));
+    }
+
     void roundTripKeepsValues()
     {
         const PlistValue value = PlistValue::newDictionary(
