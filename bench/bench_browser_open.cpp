@@ -178,6 +178,9 @@ int main(int argc, char **argv)
     std::printf("bench_browser_open: open a folder of %d scripts (median of %d runs, icon "
                 "theme %s)\n",
                 scriptCount, runs, qPrintable(QIcon::themeName()));
+    std::printf(
+        "BENCH\topen a folder of 10,000 scripts in the browser (with icons)\t%.1f ms\t< 300 ms\n",
+        iconsOnly);
     std::printf("  rowCount + icon of every row:          %8.1f ms  (target < 300 ms)\n",
                 iconsOnly);
     std::printf("  ... plus both columns' texts:          %8.1f ms\n", withTexts);

@@ -55,5 +55,7 @@ int main(int argc, char **argv)
                 "%lld top items)\n",
                 times[times.size() / 2], times.front(), times.back(), times.size(),
                 menu ? qint64(menu->actions().size()) : -1LL);
+    std::printf("BENCH\tscripts menu for 10,000 files\t%.1f ms\t< 150 ms\n",
+                times[times.size() / 2]);
     return 0;
 }
