@@ -77,8 +77,11 @@ bool FileBrowserDataSource::showProgressPanel()
         _fileBrowserWindow->isMinimized())
         return false;
     // Shown without taking the focus, as a sheet on an inactive window leaves the application in
-    // front where it is.
+    // front where it is. Window managers differ in how they read Qt's "show without activating"
+    // (icewm focuses the panel all the same), so the panel also refuses the input focus.
     panel->setAttribute(Qt::WA_ShowWithoutActivating);
+    if (!panel->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus))
+        panel->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
     panel->setWindowModality(Qt::WindowModal);
     panel->show();
     panel->raise();
@@ -88,8 +91,8 @@ bool FileBrowserDataSource::showProgressPanel()
 void FileBrowserDataSource::waitUntilProgressPanelIsOnScreen()
 {
     QDialog *panel = _fileBrowserProgressPanel;
-    // The run blocks the event loop, so the panel has to reach the screen before it starts:
-    // wait for the window system to expose it (without polling), then paint it at once.
+    // The run blocks the event loop, so the panel has to reach the screen while the command is
+    // starting: wait for the window system to expose it (without polling), then paint it at once.
     QWindow *window = panel->windowHandle();
     if (window && !window->isExposed()) {
         QEventLoop loop;
@@ -114,8 +117,6 @@ void FileBrowserDataSource::runScriptNow(const QString &path)
     const bool panelShown = showProgressPanel();
     if (_fileBrowserProgressIndicator)
         _fileBrowserProgressIndicator->setRange(0, 0); // busy
-    if (panelShown)
-        waitUntilProgressPanelIsOnScreen();
 
     QZLog("Currently, \"%@\", pid %@ is active.",
           active ? PlistValue(active->bundleIdentifier) : PlistValue(),
@@ -125,7 +126,13 @@ void FileBrowserDataSource::runScriptNow(const QString &path)
 
     QZLog("Launching script...");
     emit scriptRunStarted(path);
-    const std::optional<QStringList> lines = executeScriptAndCollectOutput(scriptCommandLine(path));
+    // The panel reaches the screen while the command runs: waiting for the window manager first
+    // would hold back the script of every hot key by that round trip.
+    const std::optional<QStringList> lines =
+        executeScriptAndCollectOutput(scriptCommandLine(path), [this, panelShown] {
+            if (panelShown)
+                waitUntilProgressPanelIsOnScreen();
+        });
     const QString heading = isAppleScriptPath(path)
                                 ? QStringLiteral("Applescript returned this:")
                                 : QStringLiteral("(Shell-)Script returned this:");

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // Puts text between double quotes for the shell, escaping the four characters that stay special
@@ -25,8 +26,12 @@ bool isAppleScriptPath(const QString &path);
 QStringList outputLines(const QString &text);
 
 // Runs commandLine with its output redirected into the capture file, waits for it, and returns
-// the captured output as lines; nothing when no readable output was captured.
-std::optional<QStringList> executeScriptAndCollectOutput(const QString &commandLine);
+// the captured output as lines; nothing when no readable output was captured. whileRunning, when
+// given, is called once the command has started and before it is waited for: a caller that shows
+// progress brings it to the screen meanwhile, rather than holding the command back until then.
+std::optional<QStringList>
+executeScriptAndCollectOutput(const QString &commandLine,
+                              const std::function<void()> &whileRunning = {});
 
 // Creates the last component of path (the parent must exist); the result of the funnel for
 // `test ! -d "<path>" && mkdir "<path>"`.

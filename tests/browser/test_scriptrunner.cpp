@@ -215,11 +215,15 @@ void TestScriptRunner::panelIsOnScreenAndBusyWhileTheScriptRuns()
     connect(m_ds.get(), &FileBrowserDataSource::scriptRunStarted, this, [&] {
         QDialog *panel = m_window->progressPanel();
         visible = panel->isVisible();
-        exposed = panel->windowHandle() && panel->windowHandle()->isExposed();
         busy = m_window->progressIndicator()->minimum() == 0 &&
                m_window->progressIndicator()->maximum() == 0;
         windowModal =
             panel->windowModality() == Qt::WindowModal && panel->parentWidget() == m_window.get();
+    });
+    // The panel reaches the screen while the command runs (the command does not wait for it).
+    connect(m_ds.get(), &FileBrowserDataSource::scriptRunFinished, this, [&] {
+        QDialog *panel = m_window->progressPanel();
+        exposed = panel->isVisible() && panel->windowHandle() && panel->windowHandle()->isExposed();
     });
     m_ds->runScript(script);
     QVERIFY(visible);
