@@ -137,13 +137,22 @@ xdotool windowactivate --sync "$xterm_window"
 wait_for 10 "the xterm to be in front again" active_is "$xterm_window"
 echo "$xterm_window" >"$E2E_HOME/expected-front"
 : >"$E2E_HOME/front-during-run"
+# Every change of the active window while the runs go on; the progress panel must not take the
+# focus from the xterm even for a moment.
+xprop -spy -root _NET_ACTIVE_WINDOW >"$E2E_HOME/active-windows" &
+spy=$!
+E2E_PIDS="$E2E_PIDS $spy"
 keys=$(for _ in $(seq 200); do printf 'F5 '; done)
 # shellcheck disable=SC2086
 xdotool key --delay 0 $keys
 wait_for 120 "200 more runs" count_is 5 204
 expect_counts "200 releases give exactly 200 runs" "5:204 14:1"
+kill "$spy"
 check "the xterm was in front during every one of the 200 runs" \
     test "$(sort -u "$E2E_HOME/front-during-run")" = "$xterm_window"
+windows_seen() { sed 's/.*# //;s/,.*//' "$E2E_HOME/active-windows" | while read -r w; do echo $((w)); done | sort -u; }
+check "no other window was ever active meanwhile (seen: $(windows_seen | tr '\n' ' '))" \
+    test "$(windows_seen)" = "$xterm_window"
 
 # --- A script that was deleted. ---
 xdotool key F6
