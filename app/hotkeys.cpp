@@ -58,7 +58,7 @@ void QZAppDelegate::handleMouseAndKeyEvents(const platform::InputEvent &event)
                                   ? 0
                                   : event.charactersIgnoringModifiers.front().unicode();
         if (code >= firstFunctionKeyCode && code <= lastFunctionKeyCode)
-            handleFKeyHit(quint64(code - firstFunctionKeyCode + 1), event.modifierFlags);
+            handleFKeyHit(quint64(code) - firstFunctionKeyCode + 1, event.modifierFlags);
         else
             QZLog("What key is this??");
         return;

@@ -39,6 +39,7 @@ double median(std::vector<double> values)
 double medianOf(const std::function<double()> &oneRun)
 {
     std::vector<double> times;
+    times.reserve(runs);
     for (int i = 0; i < runs; ++i)
         times.push_back(oneRun());
     return median(times);

@@ -206,7 +206,7 @@ QString X11Workspace::readClassName(quint64 window) const
     XClassHint hint = {nullptr, nullptr};
     if (!XGetClassHint(m_connection->display(), Window(window), &hint))
         return {};
-    const QString className =
+    QString className =
         hint.res_class != nullptr ? QString::fromLocal8Bit(hint.res_class) : QString();
     if (hint.res_name != nullptr)
         XFree(hint.res_name);

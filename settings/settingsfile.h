@@ -33,7 +33,7 @@ public:
     bool setObject(const PlistValue &value, const QString &key);
 
     // Limits past which a file is refused as corrupt rather than parsed.
-    static constexpr qint64 maximumFileSize = 16 * 1024 * 1024;
+    static constexpr qint64 maximumFileSize = qint64{16} * 1024 * 1024;
     static constexpr int maximumNestingDepth = 64;
 
     // Parses property-list bytes (XML or binary) into a value; nothing when they are not a

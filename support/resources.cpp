@@ -54,7 +54,7 @@ QString documentResourcePath(const QString &name, const QString &type)
 
 QString sampleScriptsFolderPath()
 {
-    const QString overridden = qEnvironmentVariable("TRUNDLE_SCRIPTS_DIR");
+    QString overridden = qEnvironmentVariable("TRUNDLE_SCRIPTS_DIR");
     if (!overridden.isEmpty())
         return overridden;
     const QDir binDir(QCoreApplication::applicationDirPath());

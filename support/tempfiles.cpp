@@ -70,15 +70,15 @@ QString getOurProcessName()
 QString getNewTempFilePath(const QString &prefix)
 {
     QZLog("Creating new temp file path...");
-    const QString path = withTrailingSlash(getNewTempFolderPath()) + getOurProcessName() + u'_' +
-                         prefix + QStringLiteral(".tmp");
+    QString path = withTrailingSlash(getNewTempFolderPath()) + getOurProcessName() + u'_' + prefix +
+                   QStringLiteral(".tmp");
     QZLog("Creating new temp file path: %@", path);
     return path;
 }
 
 QString createTempFileWithContentString(const QString &content, const QString &prefix)
 {
-    const QString path = getNewTempFilePath(prefix);
+    QString path = getNewTempFilePath(prefix);
     QZLog("Creating new temp file: %@", path);
     QByteArray bytes;
     const char16_t bom = 0xFEFF;

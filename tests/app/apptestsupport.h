@@ -23,7 +23,7 @@
 inline QString useThrowAwayHome()
 {
     static QTemporaryDir home;
-    const QString path = home.path();
+    QString path = home.path();
     QDir(path).mkpath(QStringLiteral("Library/Scripts/Trundle Scripts"));
     QDir(path).mkpath(QStringLiteral(".config"));
     QDir(path).mkpath(QStringLiteral("run"));

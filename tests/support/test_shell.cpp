@@ -22,7 +22,7 @@ class TestShell : public QObject
 
     QString writeScript(const QString &name, const QByteArray &body)
     {
-        const QString path = m_work.filePath(name);
+        QString path = m_work.filePath(name);
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly))
             return {};
