@@ -2,8 +2,14 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+# The sanitizer tree: AddressSanitizer and UndefinedBehaviorSanitizer, warnings as errors.
+ASAN_BUILD ?= build-asan
+ASAN_CMAKE_FLAGS ?= -DTRUNDLE_SANITIZE=ON -DTRUNDLE_WERROR=ON -DCMAKE_BUILD_TYPE=Debug
+# The project's own sources for clang-tidy: not the build trees inside the source folder.
+TIDY_SOURCES = ^$(CURDIR)/(about|app|bench|browser|platform|settings|support|tests)/
+RUN_CLANG_TIDY ?= $(firstword $(shell command -v run-clang-tidy-14 run-clang-tidy 2>/dev/null))
 
-.PHONY: all build run test unit e2e bench package format clean
+.PHONY: all build run test unit e2e check asan asan-test tidy bench package format clean
 
 all: build
 
@@ -30,6 +36,25 @@ unit: build
 e2e: build
 	ctest --test-dir $(BUILD) --output-on-failure -L e2e
 
+# Everything CI checks: the tests above, the whole suite again in the sanitizer tree, clang-tidy.
+check: test asan-test tidy
+
+asan: $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+
+$(ASAN_BUILD)/build.ninja:
+	cmake -S . -B $(ASAN_BUILD) -G Ninja $(ASAN_CMAKE_FLAGS)
+
+# Unit and end-to-end tests against the sanitizer build; any sanitizer report fails a test.
+asan-test: asan
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j 2
+
+# clang-tidy with the checks in .clang-tidy over the compile commands of the normal tree, which
+# is built first so that the headers generated from .ui files exist. Any finding is an error.
+tidy: build
+	@test -n "$(RUN_CLANG_TIDY)" || { echo "run-clang-tidy not found: install clang-tidy"; exit 1; }
+	$(RUN_CLANG_TIDY) -p $(BUILD) -j $(JOBS) -quiet -header-filter='$(TIDY_SOURCES)' '$(TIDY_SOURCES)'
+
 bench: build
 	$(BUILD)/bench/run-benchmarks
 
@@ -41,4 +66,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD)
