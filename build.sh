@@ -2,7 +2,8 @@
 # Sets up a Debian 12 machine for Trundle and builds it.
 #
 #   ./build.sh run     install what is missing, build, and start Trundle
-#   ./build.sh test    install what is missing, build, and run every test (unit and end-to-end)
+#   ./build.sh test    install what is missing, build, and run every test (unit and end-to-end),
+#                      then the whole suite again under AddressSanitizer and UBSan, then clang-tidy
 #   ./build.sh bench   install what is missing, build, and run the benchmarks
 #   ./build.sh build   install what is missing and build
 #
@@ -13,7 +14,7 @@ cd "$(dirname "$0")"
 action=${1:-run}
 
 # Build tools, libraries, and what the end-to-end tests and benchmarks drive Trundle with.
-packages="make cmake ninja-build g++ pkg-config
+packages="make cmake ninja-build g++ pkg-config clang-tidy
 qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-qpa-plugins libqt6svg6
 libplist-dev libxi-dev libxres-dev libxtst-dev libx11-dev libgl-dev
 rsync fonts-dejavu-core python3
@@ -35,6 +36,9 @@ if [ -n "$missing" ]; then
 fi
 
 case "$action" in
-    run | test | bench | build) exec make "$action" ;;
+    run | bench | build) exec make "$action" ;;
+    # make check: the tests, the sanitizer suite and clang-tidy; -k runs all three even when one
+    # fails, so a single run reports every problem.
+    test) exec make -k check ;;
     *) echo "usage: $0 [run|test|bench|build]" >&2; exit 2 ;;
 esac
