@@ -37,6 +37,9 @@ e2e: build
 	ctest --test-dir $(BUILD) --output-on-failure -L e2e
 
 # Everything CI checks: the tests above, the whole suite again in the sanitizer tree, clang-tidy.
+# A normal tree that check configures has warnings as errors too (optimised builds warn about
+# things a Debug build does not see).
+check: CMAKE_FLAGS += -DTRUNDLE_WERROR=ON
 check: test asan-test tidy
 
 asan: $(ASAN_BUILD)/build.ninja
