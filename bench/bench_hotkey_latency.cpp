@@ -200,6 +200,7 @@ pid_t startProgram(const std::vector<std::string> &arguments, const std::string 
             close(log);
         }
         std::vector<char *> argv;
+        argv.reserve(arguments.size() + 1);
         for (const std::string &argument : arguments)
             argv.push_back(const_cast<char *>(argument.c_str()));
         argv.push_back(nullptr);
