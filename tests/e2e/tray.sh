@@ -67,6 +67,8 @@ xdotool key Return
 wait_for 10 "the chosen script to run" test -f "$marker"
 check "the hidden script never ran" test ! -e "$marker.hidden"
 wait_for 5 "the script's output in the log" log_has "hello from the tray"
+# The output shows first in the capture's own debug lines; the heading comes with the last one.
+wait_for 5 "the end of the script's run in the log" log_has "(Shell-)Script returned this:"
 check "the output is logged under the shell heading" \
     grep -A1 -F "(Shell-)Script returned this:" "$TRUNDLE_LOG" -q
 check "no capture file is left behind" test -z "$(ls "$XDG_RUNTIME_DIR" | grep Quillbox || true)"
