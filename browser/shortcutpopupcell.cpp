@@ -12,6 +12,11 @@
 #include <QStyleOptionComboBox>
 #include <QTimer>
 
+namespace {
+// Set on an editor once the user has picked one of its items.
+constexpr const char *pickedProperty = "trundlePicked";
+} // namespace
+
 ShortcutPopUpCell::ShortcutPopUpCell(QObject *parent) : QStyledItemDelegate(parent) {}
 
 void ShortcutPopUpCell::setMenu(const QStringList &titles)
@@ -100,7 +105,10 @@ QWidget *ShortcutPopUpCell::createEditor(QWidget *parent, const QStyleOptionView
     comboBox->addItems(m_items);
     auto *self = const_cast<ShortcutPopUpCell *>(this);
     // Picking an item commits it and closes the pop-up, the way a pop-up menu acts at once.
+    // Nothing else commits: a pop-up closed by a click elsewhere, by Escape or by losing the focus
+    // changes nothing, though the view asks for the editor's data when it loses the focus.
     connect(comboBox, &QComboBox::activated, self, [self, comboBox](int) {
+        comboBox->setProperty(pickedProperty, true);
         emit self->commitData(comboBox);
         emit self->closeEditor(comboBox);
     });
@@ -123,7 +131,8 @@ void ShortcutPopUpCell::setModelData(QWidget *editor, QAbstractItemModel *model,
                                      const QModelIndex &index) const
 {
     auto *comboBox = qobject_cast<QComboBox *>(editor);
-    if (!comboBox || !model || comboBox->currentIndex() < 0)
+    if (!comboBox || !model || comboBox->currentIndex() < 0 ||
+        !comboBox->property(pickedProperty).toBool())
         return;
     // Item i stands for shortcut ID i.
     model->setData(index, qlonglong(comboBox->currentIndex()), Qt::EditRole);

@@ -16,9 +16,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QStyledItemDelegate>
 #include <QTest>
 #include <QTreeView>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -82,6 +84,8 @@ private slots:
     void editorOffersEveryIdAndSelectsByTitle_data();
     void editorOffersEveryIdAndSelectsByTitle();
     void editorPickGoesToTheTable();
+    void popUpClosedWithoutAPickChangesNothing_data();
+    void popUpClosedWithoutAPickChangesNothing();
     void viewPaintsBothColumns();
 };
 
@@ -352,6 +356,7 @@ void TestShortcutColumn::editorPickGoesToTheTable()
     auto *combo = qobject_cast<QComboBox *>(editor.get());
     popUp->setEditorData(combo, index);
     combo->setCurrentIndex(2); // the user picks the item of ID 2, which b.sh holds
+    emit combo->activated(2);
     popUp->setModelData(combo, ds.model(), index);
     QCOMPARE(table().size(), 1);
     QCOMPARE(table().value("2").stringValue(), pathOf("a.sh"));
@@ -359,6 +364,57 @@ void TestShortcutColumn::editorPickGoesToTheTable()
     const QModelIndex other =
         ds.browserModel()->indexForItem(childNamed(ds, "b.sh")).siblingAtColumn(1);
     QCOMPARE(other.data(Qt::DisplayRole).toString(), titleForShortcutID(defaultShortcutID()));
+}
+
+void TestShortcutColumn::popUpClosedWithoutAPickChangesNothing_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("focus goes elsewhere") << "focus";
+    QTest::newRow("escape") << "escape";
+    QTest::newRow("the user picks") << "pick";
+}
+
+void TestShortcutColumn::popUpClosedWithoutAPickChangesNothing()
+{
+    // The row of a.sh has no key, so its pop-up opens on "None"; b.sh holds a second key.
+    QFETCH(QString, how);
+    table().insert("4", pathOf("b.sh"));
+    FileBrowserDataSource ds;
+    QWidget window;
+    auto *view = new QTreeView(&window);
+    auto *elsewhere = new QLineEdit(&window);
+    auto *layout = new QVBoxLayout(&window);
+    layout->addWidget(view);
+    layout->addWidget(elsewhere);
+    ds._fileBrowserOutlineView = view;
+    ds.initOutline();
+    popUpOf(ds)->setOpensPopUpOnEdit(false);
+    view->expandAll();
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    const QModelIndex index =
+        ds.browserModel()->indexForItem(childNamed(ds, "a.sh")).siblingAtColumn(1);
+    view->edit(index);
+    auto *combo = qobject_cast<QComboBox *>(view->indexWidget(index));
+    QVERIFY(combo);
+    combo->setFocus();
+    QTRY_VERIFY(combo->hasFocus());
+    if (how == "focus") {
+        elsewhere->setFocus(Qt::MouseFocusReason);
+    } else if (how == "escape") {
+        QTest::keyClick(combo, Qt::Key_Escape);
+    } else {
+        combo->setCurrentIndex(7);
+        emit combo->activated(7);
+    }
+    QTRY_VERIFY(!view->indexWidget(index));
+    if (how == "pick") {
+        QCOMPARE(table().value("7").stringValue(), pathOf("a.sh"));
+    } else {
+        QCOMPARE(table().size(), 1);
+        QCOMPARE(table().value("4").stringValue(), pathOf("b.sh"));
+    }
 }
 
 void TestShortcutColumn::viewPaintsBothColumns()
