@@ -28,6 +28,8 @@ bool isDebugLoggingOn()
 QString LogArgument::render(const QByteArray &spec, char conversion) const
 {
     const QByteArray pattern = '%' + spec;
+    const bool numeric =
+        m_kind == Kind::Integer || m_kind == Kind::Unsigned || m_kind == Kind::Real;
     switch (conversion) {
     case '@':
         if (m_kind == Kind::Value)
@@ -36,31 +38,42 @@ QString LogArgument::render(const QByteArray &spec, char conversion) const
             return m_cstring ? QString::fromUtf8(m_cstring) : QStringLiteral("(null)");
         break;
     case 'c':
-        return QString(QChar(char16_t(m_kind == Kind::Unsigned ? m_unsigned : quint64(m_integer))));
+        if (m_kind == Kind::Integer || m_kind == Kind::Unsigned)
+            return QString(
+                QChar(char16_t(m_kind == Kind::Unsigned ? m_unsigned : quint64(m_integer))));
+        break;
     case 'd':
     case 'i':
-        return QString::asprintf((pattern + "lld").constData(),
-                                 m_kind == Kind::Unsigned ? qint64(m_unsigned)
-                                 : m_kind == Kind::Real   ? qint64(m_real)
-                                                          : m_integer);
+        if (numeric)
+            return QString::asprintf((pattern + "lld").constData(),
+                                     m_kind == Kind::Unsigned ? qint64(m_unsigned)
+                                     : m_kind == Kind::Real   ? qint64(m_real)
+                                                              : m_integer);
+        break;
     case 'u':
     case 'x':
     case 'X':
     case 'o':
-        return QString::asprintf((pattern + "ll" + conversion).constData(),
-                                 m_kind == Kind::Integer ? quint64(m_integer)
-                                 : m_kind == Kind::Real  ? quint64(m_real)
-                                                         : m_unsigned);
+        if (numeric)
+            return QString::asprintf((pattern + "ll" + conversion).constData(),
+                                     m_kind == Kind::Integer ? quint64(m_integer)
+                                     : m_kind == Kind::Real  ? quint64(m_real)
+                                                             : m_unsigned);
+        break;
     case 'f':
     case 'F':
     case 'e':
     case 'E':
     case 'g':
     case 'G':
-        return QString::asprintf((pattern + conversion).constData(), m_kind == Kind::Real ? m_real
-                                                                     : m_kind == Kind::Integer
-                                                                         ? double(m_integer)
-                                                                         : double(m_unsigned));
+    case 'a':
+    case 'A':
+        if (numeric)
+            return QString::asprintf((pattern + conversion).constData(),
+                                     m_kind == Kind::Real      ? m_real
+                                     : m_kind == Kind::Integer ? double(m_integer)
+                                                               : double(m_unsigned));
+        break;
     case 's':
         if (m_kind == Kind::CString)
             return QString::asprintf((pattern + 's').constData(), m_cstring ? m_cstring : "(null)");
@@ -74,7 +87,19 @@ QString LogArgument::render(const QByteArray &spec, char conversion) const
             return QString::asprintf("%p", static_cast<const void *>(m_cstring));
         break;
     }
-    // A conversion that does not fit the argument: show the value rather than guess at bytes.
+    // A conversion that does not fit the argument (a text for %d, a number for %s): show the
+    // value itself rather than reinterpret its bytes, padded to the conversion's width.
+    const QString text = plainText();
+    qsizetype flags = 0;
+    while (flags < spec.size() && std::strchr("-+ #0", spec.at(flags)))
+        ++flags;
+    const bool leftAligned = spec.left(flags).contains('-');
+    const int width = spec.mid(flags).split('.').value(0).toInt();
+    return leftAligned ? text.leftJustified(width) : text.rightJustified(width);
+}
+
+QString LogArgument::plainText() const
+{
     switch (m_kind) {
     case Kind::Integer:
         return QString::number(m_integer);
@@ -87,7 +112,7 @@ QString LogArgument::render(const QByteArray &spec, char conversion) const
     case Kind::Pointer:
         return QString::asprintf("%p", m_pointer);
     case Kind::Value:
-        return m_value.description();
+        return m_value.isString() ? m_value.stringValue() : m_value.description();
     }
     return {};
 }

@@ -54,6 +54,9 @@ public:
     QString render(const QByteArray &spec, char conversion) const;
 
 private:
+    // The argument as text, whatever its kind.
+    QString plainText() const;
+
     Kind m_kind;
     union {
         qint64 m_integer;

@@ -93,6 +93,21 @@ private slots:
         QTest::newRow("missing argument") << "a (missing)" << stringWithFormat("a %@", {});
         QTest::newRow("trailing lone percent") << "abc%" << stringWithFormat("abc%", {});
         QTest::newRow("null value") << "(null)" << stringWithFormat("%@", {PlistValue()});
+        // A conversion given an argument of another kind shows the argument, never its bytes.
+        const QString text = QStringLiteral("Grüße");
+        QTest::newRow("text for %d") << "Grüße" << stringWithFormat("%d", {text});
+        QTest::newRow("text for %5i, padded")
+            << "  abc" << stringWithFormat("%5i", {QStringLiteral("abc")});
+        QTest::newRow("text for %-4u, left-aligned")
+            << "ab  |" << stringWithFormat("%-4u|", {QStringLiteral("ab")});
+        QTest::newRow("text for %x, %f, %c")
+            << "a b c" << stringWithFormat("%x %f %c", {"a", QStringLiteral("b"), "c"});
+        QTest::newRow("list for %ld")
+            << "( a, b )" << stringWithFormat("%ld", {QStringList{"a", "b"}});
+        QTest::newRow("number for %s and %p")
+            << "42 -1" << stringWithFormat("%s %p", {42, qint64(-1)});
+        QTest::newRow("real for %d, integer for %e")
+            << "3 2.000000e+00" << stringWithFormat("%d %e", {3.9, 2});
     }
 
     void formats()
