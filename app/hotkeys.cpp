@@ -94,5 +94,5 @@ void QZAppDelegate::runBoundScript(const QString &lookupKey)
     const QString path = entry->stringValue();
     QZLog("Launching script: %@", path);
     if (_ds)
-        _ds->runScript(path);
+        _ds->runScript(path, LaunchRoad::HotKey);
 }

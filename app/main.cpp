@@ -13,6 +13,19 @@
 #include <QSessionManager>
 
 #include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+// The termination runs once, however the program ends: from aboutToQuit after the quit item or a
+// signal, or from an exit handler when Qt leaves through exit() because its X connection broke
+// (the X server went away), which skips aboutToQuit.
+static QZAppDelegate *delegateToTerminate = nullptr;
+
+static void terminateOnce()
+{
+    if (QZAppDelegate *delegate = std::exchange(delegateToTerminate, nullptr))
+        delegate->applicationWillTerminate();
+}
 
 // Without a display the toolkit would abort with a long message; one clear sentence is better.
 static bool displayAvailable()
@@ -52,11 +65,13 @@ int main(int argc, char *argv[])
     UnixSignalQuitter signalQuitter;
     QObject::connect(&signalQuitter, &UnixSignalQuitter::signalReceived, &application,
                      &QCoreApplication::quit);
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
-                     &QZAppDelegate::applicationWillTerminate);
-    // The session manager may end the process after this without a quit: save now.
+    delegateToTerminate = &delegate;
+    std::atexit(terminateOnce);
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate, terminateOnce);
+    // The session manager may end the process after this without a quit: save now. The logout
+    // can still be cancelled, so a running script is left alone here.
     QObject::connect(&application, &QGuiApplication::commitDataRequest, &delegate,
-                     [&delegate](QSessionManager &) { delegate.applicationWillTerminate(); });
+                     [&delegate](QSessionManager &) { delegate.saveState(); });
     QObject::connect(&application, &QGuiApplication::applicationStateChanged, &delegate,
                      [&delegate](Qt::ApplicationState state) {
                          if (state == Qt::ApplicationActive) {
@@ -67,6 +82,7 @@ int main(int argc, char *argv[])
 
     delegate.applicationDidFinishLaunching();
     const int status = QApplication::exec();
+    terminateOnce(); // at the latest here: the delegate goes with this scope
     delete mainInterface.window;
     return status;
 }

@@ -6,6 +6,7 @@
 #include "qzaboutwindowcontroller.h"
 #include "qzpreferenceswindowcontroller.h"
 #include "resources.h"
+#include "scriptrunner.h"
 #include "workspace.h"
 
 #include <QAction>
@@ -46,14 +47,21 @@ void QZAppDelegate::applicationDidFinishLaunching()
 void QZAppDelegate::applicationWillTerminate()
 {
     // Quitting from the menu, a signal and the end of the session all arrive here. Saving twice
-    // (session end, then quit) writes the same settings again, which is harmless.
+    // (session end, then quit) writes the same settings again, which is harmless. A script that
+    // runs is ended first, with everything it started, so that nothing of it outlives Trundle.
     QZLog("Start");
-    if (appGlobals) {
-        if (_ds)
-            appGlobals->setObject(_ds->expandedState(), kExpandedItemsSettingKey);
-        appGlobals->save();
-    }
+    ScriptRunner::shared()->stopEverything();
+    saveState();
     QZLog("End.");
+}
+
+void QZAppDelegate::saveState()
+{
+    if (!appGlobals)
+        return;
+    if (_ds)
+        appGlobals->setObject(_ds->expandedState(), kExpandedItemsSettingKey);
+    appGlobals->save();
 }
 
 void QZAppDelegate::applicationWillUnhide()

@@ -14,6 +14,7 @@
 class FileBrowserDataSource;
 class QAction;
 class QMenu;
+struct ScriptRunResult;
 
 class QZAboutWindowController;
 class QZPreferencesWindowController;
@@ -40,6 +41,8 @@ public:
     // Lifecycle.
     void applicationDidFinishLaunching();
     void applicationWillTerminate();
+    // Stores the browser's open rows and saves the settings (part of the termination).
+    void saveState();
     void applicationWillUnhide();
     void applicationWillBecomeActive();
     void applicationDidBecomeActive();
@@ -59,6 +62,7 @@ public:
     void updateScriptsMenu();
     void updateMenu(QMenu *menu, const QString &folderPath);
     void scriptMenuItemHit(QAction *item);
+    void scriptMenuItemDidRun(const ScriptRunResult &result);
 
     // Hot keys.
     void handleMouseAndKeyEvents(const platform::InputEvent &event);

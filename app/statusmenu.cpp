@@ -5,6 +5,7 @@
 #include "log.h"
 #include "preferencesdictionary.h"
 #include "resources.h"
+#include "scriptrunner.h"
 #include "shell.h"
 
 #include <QAction>
@@ -210,11 +211,20 @@ void QZAppDelegate::scriptMenuItemHit(QAction *item)
     QZLog("Start!");
     const QString path = item->toolTip();
     QZLog("Launching script: %@", path);
-    const bool appleScript = isAppleScriptPath(path);
-    const std::optional<QStringList> output =
-        executeScriptAndCollectOutput(scriptCommandLine(path));
-    QZLog("%@\n%@",
-          appleScript ? QStringLiteral("Applescript returned this:")
-                      : QStringLiteral("(Shell-)Script returned this:"),
-          output ? PlistValue::fromStringList(*output) : PlistValue());
+    // No panel and nothing brought to the front: a script chosen from the menu just runs, after
+    // whatever runs already.
+    ScriptLaunch launch;
+    launch.path = path;
+    launch.road = LaunchRoad::Menu;
+    launch.context = this;
+    launch.didEnd = [this](const ScriptRunResult &result) {
+        scriptMenuItemDidRun(result);
+    };
+    ScriptRunner::shared()->launch(std::move(launch));
+}
+
+void QZAppDelegate::scriptMenuItemDidRun(const ScriptRunResult &result)
+{
+    QZLog("%@\n%@", scriptResultHeading(result.path),
+          result.lines ? PlistValue::fromStringList(*result.lines) : PlistValue());
 }

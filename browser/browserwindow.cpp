@@ -1,12 +1,14 @@
 #include "browserwindow.h"
 
 #include "filebrowserdatasource.h"
+#include "scriptrunner.h"
 
 #include "ui_MainWindow.h"
 #include "ui_ProgressPanel.h"
 
 #include <QDialog>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTreeView>
 
 BrowserWindow::BrowserWindow(QWidget *parent)
@@ -19,6 +21,8 @@ BrowserWindow::BrowserWindow(QWidget *parent)
     m_progressPanel = new QDialog(this);
     m_panelUi->setupUi(m_progressPanel);
     m_progressPanel->setWindowModality(Qt::WindowModal);
+    connect(m_panelUi->stopButton, &QPushButton::clicked, this,
+            [] { ScriptRunner::shared()->stopCurrentRun(); });
 }
 
 BrowserWindow::~BrowserWindow() = default;
@@ -31,6 +35,11 @@ QTreeView *BrowserWindow::outlineView() const
 QProgressBar *BrowserWindow::progressIndicator() const
 {
     return m_panelUi->fileBrowserProgressIndicator;
+}
+
+QPushButton *BrowserWindow::stopButton() const
+{
+    return m_panelUi->stopButton;
 }
 
 void connectDataSource(FileBrowserDataSource *ds, BrowserWindow *window)

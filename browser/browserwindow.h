@@ -2,7 +2,7 @@
 
 // The main interface's browser window, loaded from resources/MainWindow.ui: an outline view of
 // the script folders with a folders and a shortcuts column, and the progress panel
-// (resources/ProgressPanel.ui) that shows while a script runs.
+// (resources/ProgressPanel.ui) that shows while a script runs, with a button that stops it.
 
 #include <QMainWindow>
 
@@ -11,6 +11,7 @@
 class FileBrowserDataSource;
 class QDialog;
 class QProgressBar;
+class QPushButton;
 class QTreeView;
 
 namespace Ui {
@@ -30,6 +31,8 @@ public:
     // A window-modal dialog, child of this window, hidden until a script runs.
     QDialog *progressPanel() const { return m_progressPanel; }
     QProgressBar *progressIndicator() const;
+    // Stops the script that runs (the panel shows only while one does).
+    QPushButton *stopButton() const;
 
 private:
     std::unique_ptr<Ui::BrowserWindow> m_ui;

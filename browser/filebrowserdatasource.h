@@ -15,6 +15,7 @@
 //      connects the double click and restores the rows that were open at the last quit.
 
 #include "plistvalue.h"
+#include "scriptrunner.h"
 
 #include <QList>
 #include <QObject>
@@ -114,19 +115,19 @@ public:
     PlistValue expandedState(); // a new array of full paths, top to bottom
     void setExpandedState(const PlistValue &state);
 
-    // Running scripts. runScript shows the progress panel (when the browser window is on
-    // screen), brings the application in front back to the front, runs the script and logs its
-    // output; it returns when the script has ended. A run asked for while one is in progress
-    // (from a timer that fired while the panel was being painted) runs right after it.
-    void runScript(const QString &path);
+    // Running scripts. runScript hands the script to the process's one runner, which runs it at
+    // once or after the run in progress; it returns at once. When the run starts, this shows the
+    // progress panel (when the browser window is on screen) and brings the application in front
+    // back to the front; when it has ended, the output goes to the log and the panel away.
+    void runScript(const QString &path, LaunchRoad road = LaunchRoad::HotKey);
     void progressSheetDidEnd(QDialog *sheet, int returnCode, void *contextInfo);
     // The double click: brings back the application that was active last (unless it is this
     // program), then after doubleClickDelay runs the row selected at that moment. The wait is a
     // timer, so the windows keep painting meanwhile.
     void doubleClickAction();
     void doubleClickOnRow(qint64 row);
-    // Whether runScript is between showing and hiding its progress panel.
-    bool isRunningScript() const { return m_running; }
+    // Whether a script launched here is running (between showing and hiding the panel).
+    bool isRunningScript() const;
 
     // Rows of the outline view as it shows them now, top to bottom (expanded folders' children
     // follow their folder). Empty without a view or when the view shows another model.
@@ -156,8 +157,8 @@ private:
     void watchOutlets();
     void forgetOutlet(QObject *object);
     bool showProgressPanel();
-    void waitUntilProgressPanelIsOnScreen();
-    void runScriptNow(const QString &path);
+    void scriptRunWillStart(const QString &path);
+    void scriptRunDidEnd(const ScriptRunResult &result);
     FileSystemItem *rootItemAtIndex(qint64 index, const QString &path);
     // Drops the root items; called by the model while it resets, when no index refers to them.
     void releaseRootItems();
@@ -173,7 +174,5 @@ private:
     QPointer<QAbstractItemDelegate> m_foldersCell;
     QPointer<QAbstractItemDelegate> m_shortcutsCell;
     std::unique_ptr<QFileIconProvider> m_iconProvider;
-    bool m_running = false;
-    QStringList m_pendingRuns;
     QList<QObject *> m_watchedOutlets;
 };

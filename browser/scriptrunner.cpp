@@ -1,189 +1,170 @@
-// Running a script from FileBrowserDataSource: the progress panel, bringing the application in
-// front back to the front, the command itself and its output in the log; and the double-click
-// path that leads there.
+#include "scriptrunner.h"
 
-#include "filebrowserdatasource.h"
-
-#include "filesystemitem.h"
 #include "log.h"
-#include "preferencesdictionary.h"
+#include "scriptprocess.h"
 #include "shell.h"
-#include "workspace.h"
 
 #include <QCoreApplication>
-#include <QDialog>
-#include <QEventLoop>
-#include <QProgressBar>
-#include <QTimer>
-#include <QWindow>
+#include <QElapsedTimer>
 
-namespace {
-
-// How long the panel may take to reach the screen before the run goes on without it.
-constexpr int panelExposeTimeoutMs = 500;
-
-// While the panel is brought to the screen, the window system's map, expose and paint events are
-// handled, but no input and no socket notifier (the hot-key monitor), so that nothing can act on
-// the blocked window; a timer that starts a run meanwhile finds runScript busy (see there).
-constexpr QEventLoop::ProcessEventsFlags paintOnly =
-    QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers;
-
-// Ends a local event loop as soon as a window has been exposed.
-class ExposeWatcher : public QObject
+struct ScriptRunner::Run
 {
-public:
-    ExposeWatcher(QWindow *window, QEventLoop *loop) : m_window(window), m_loop(loop)
-    {
-        window->installEventFilter(this);
-    }
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (watched == m_window && event->type() == QEvent::Expose)
-            QMetaObject::invokeMethod(m_loop, &QEventLoop::quit, Qt::QueuedConnection);
-        return false;
-    }
-
-private:
-    QWindow *m_window;
-    QEventLoop *m_loop;
+    ScriptLaunch launch;
+    QDateTime startTime;
+    QElapsedTimer clock;
+    ScriptProcess *process = nullptr; // deleted once the run is complete
+    QString failure;
 };
 
-} // namespace
-
-void FileBrowserDataSource::runScript(const QString &path)
+ScriptRunner::ScriptRunner(QObject *parent) : QObject(parent)
 {
-    if (m_running) {
-        // A run is in progress further up this call stack (a timer fired while the panel was
-        // being shown). The second run waits for the first, in order, as an event queued behind
-        // the first run would.
-        processLog("A script is running; %@ will run after it.", path);
-        m_pendingRuns.append(path);
+    qRegisterMetaType<ScriptRunResult>();
+}
+
+ScriptRunner::~ScriptRunner()
+{
+    // The program is ending without its termination (the application object goes): nothing may
+    // outlive it, and no hook runs any more.
+    m_waiting.clear();
+    if (m_current && m_current->process) {
+        m_current->launch.context = nullptr;
+        delete m_current->process;
+    }
+}
+
+ScriptRunner *ScriptRunner::shared()
+{
+    // Owned by the application object, so its processes are ended before the process is.
+    static QPointer<ScriptRunner> runner;
+    if (!runner)
+        runner = new ScriptRunner(QCoreApplication::instance());
+    return runner;
+}
+
+bool ScriptRunner::isRunning(const QObject *context) const
+{
+    return m_current && context && m_current->launch.context == context;
+}
+
+QString ScriptRunner::currentPath() const
+{
+    return m_current ? m_current->launch.path : QString();
+}
+
+void ScriptRunner::launch(ScriptLaunch launch)
+{
+    if (m_current)
+        QZLog("A script is running; %@ will run after it.", launch.path);
+    m_waiting.append(std::move(launch));
+    startWaitingRuns();
+}
+
+void ScriptRunner::startWaitingRuns()
+{
+    // A run that cannot start completes at once; its hooks may launch again. One loop here
+    // takes all of them in order instead of recursing.
+    if (m_startingRuns)
         return;
+    m_startingRuns = true;
+    while (!m_current && !m_waiting.isEmpty()) {
+        auto run = std::make_unique<Run>();
+        run->launch = m_waiting.takeFirst();
+        startRun(std::move(run));
     }
-    m_running = true;
-    watchOutlets();
-    runScriptNow(path);
-    while (!m_pendingRuns.isEmpty())
-        runScriptNow(m_pendingRuns.takeFirst());
-    m_running = false;
+    m_startingRuns = false;
+    if (!m_current && m_waiting.isEmpty())
+        emit idle();
 }
 
-bool FileBrowserDataSource::showProgressPanel()
+bool ScriptRunner::startRun(std::unique_ptr<Run> run)
 {
-    QDialog *panel = _fileBrowserProgressPanel;
-    // A sheet belongs to its window: with the browser window closed or minimized there is
-    // nothing to show it on, and a hot-key run goes without it.
-    if (!panel || !_fileBrowserWindow || !_fileBrowserWindow->isVisible() ||
-        _fileBrowserWindow->isMinimized())
-        return false;
-    // Shown without taking the focus, as a sheet on an inactive window leaves the application in
-    // front where it is. Window managers differ in how they read Qt's "show without activating"
-    // (icewm focuses the panel all the same), so the panel also refuses the input focus.
-    panel->setAttribute(Qt::WA_ShowWithoutActivating);
-    if (!panel->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus))
-        panel->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
-    panel->setWindowModality(Qt::WindowModal);
-    panel->show();
-    panel->raise();
-    return true;
+    Run *r = run.get();
+    m_current = std::move(run);
+    r->startTime = QDateTime::currentDateTime();
+    r->clock.start();
+    if (r->launch.context && r->launch.willStart)
+        r->launch.willStart();
+    emit runStarted(r->launch.path, r->launch.road);
+
+    const QString commandLine = scriptCommandLine(r->launch.path);
+    QZLog("command: %@", commandLine);
+    QZLog("Running command...");
+    r->process = new ScriptProcess(this);
+    connect(r->process, &ScriptProcess::finished, this, &ScriptRunner::processFinished);
+    if (r->process->start(commandLine, &r->failure))
+        return true;
+    processLog("%@ could not be run: %@", r->launch.path, r->failure);
+    complete(std::move(m_current));
+    return false;
 }
 
-void FileBrowserDataSource::waitUntilProgressPanelIsOnScreen()
+void ScriptRunner::processFinished()
 {
-    QDialog *panel = _fileBrowserProgressPanel;
-    // The run blocks the event loop, so the panel has to reach the screen while the command is
-    // starting: wait for the window system to expose it (without polling), then paint it at once.
-    QWindow *window = panel->windowHandle();
-    if (window && !window->isExposed()) {
-        QEventLoop loop;
-        ExposeWatcher watcher(window, &loop);
-        QTimer::singleShot(panelExposeTimeoutMs, &loop, &QEventLoop::quit);
-        loop.exec(paintOnly);
+    if (!m_current || m_current->process != sender())
+        return;
+    complete(std::move(m_current));
+    startWaitingRuns();
+}
+
+void ScriptRunner::complete(std::unique_ptr<Run> run)
+{
+    ScriptRunResult result;
+    result.path = run->launch.path;
+    result.road = run->launch.road;
+    result.startTime = run->startTime;
+    result.durationMs = run->clock.elapsed();
+    result.failure = run->failure;
+    if (ScriptProcess *process = run->process) {
+        result.waitStatus = process->waitStatus();
+        result.stopped = process->wasStopped();
+        result.omittedBytes = process->output().omittedBytes();
+        if (run->failure.isEmpty()) {
+            if (const std::optional<QString> text = process->output().text())
+                result.lines = outputLines(*text);
+        }
+        process->deleteLater();
     }
-    panel->repaint();
-    QCoreApplication::processEvents(paintOnly);
-}
+    QZLog("Running command...DONE");
+    QZLog("lines: \"%@\"", result.lines ? PlistValue::fromStringList(*result.lines) : PlistValue());
 
-void FileBrowserDataSource::runScriptNow(const QString &path)
-{
-    QZLog("scriptURL is valid (%@), preparing arguments...", path);
-
-    // The application in front is read before the panel shows, so that the panel can never be
-    // mistaken for it.
-    platform::Workspace *workspace = platform::Workspace::shared();
-    const std::optional<platform::RunningApplication> active =
-        workspace ? workspace->activeApplication() : std::nullopt;
-
-    const bool panelShown = showProgressPanel();
-    if (_fileBrowserProgressIndicator)
-        _fileBrowserProgressIndicator->setRange(0, 0); // busy
-
-    QZLog("Currently, \"%@\", pid %@ is active.",
-          active ? PlistValue(active->bundleIdentifier) : PlistValue(),
-          active ? PlistValue(active->processIdentifier) : PlistValue());
-    if (active && active->processIdentifier >= 0)
-        workspace->activateApplicationWithProcessIdentifier(active->processIdentifier);
-
-    QZLog("Launching script...");
-    emit scriptRunStarted(path);
-    // The panel reaches the screen while the command runs: waiting for the window manager first
-    // would hold back the script of every hot key by that round trip.
-    const std::optional<QStringList> lines =
-        executeScriptAndCollectOutput(scriptCommandLine(path), [this, panelShown] {
-            if (panelShown)
-                waitUntilProgressPanelIsOnScreen();
-        });
-    const QString heading = isAppleScriptPath(path)
-                                ? QStringLiteral("Applescript returned this:")
-                                : QStringLiteral("(Shell-)Script returned this:");
-    QZLog("%s\n%s", heading, lines ? lines->join(u'\n') : QStringLiteral("(null)"));
-    emit scriptRunFinished(path, lines.value_or(QStringList()));
-
-    progressSheetDidEnd(_fileBrowserProgressPanel, 0, nullptr);
-}
-
-void FileBrowserDataSource::progressSheetDidEnd(QDialog *, int, void *)
-{
-    if (_fileBrowserProgressIndicator) {
-        _fileBrowserProgressIndicator->setRange(0, 1);
-        _fileBrowserProgressIndicator->reset();
-    }
-    if (_fileBrowserProgressPanel)
-        _fileBrowserProgressPanel->hide();
-}
-
-void FileBrowserDataSource::doubleClickAction()
-{
-    QZLog("Start");
-    const PlistValue recordedName =
-        appGlobals ? appGlobals->objectForKey(kPreviousApplicationNameKey) : PlistValue();
-    if (recordedName.isString() &&
-        recordedName.stringValue() == platform::Workspace::ownBundleIdentifier()) {
-        QZLog("Last deactivated bundle was me - so don't make the good old switcheroo!");
+    if (run->launch.context && run->launch.didEnd) {
+        run->launch.didEnd(result);
     } else {
-        QZLog("Bringing application \"%@\" to front!", recordedName);
-        const qint64 pid =
-            appGlobals ? appGlobals->objectForKey(kPreviousApplicationPIDKey).integerValue() : 0;
-        platform::Workspace *workspace = platform::Workspace::shared();
-        if (workspace && pid > 0)
-            workspace->activateApplicationWithProcessIdentifier(pid);
+        QZLog("%@\n%@", scriptResultHeading(result.path),
+              result.lines ? result.lines->join(u'\n') : QStringLiteral("(null)"));
     }
-    // The second of waiting lets the application that came to the front settle before the
-    // script starts. It runs as a timer rather than a sleep, so the windows keep painting; the
-    // row is the one selected when the second is over.
-    QTimer::singleShot(doubleClickDelay, this, [this] { doubleClickOnRow(selectedRow()); });
+    emit runFinished(result);
 }
 
-void FileBrowserDataSource::doubleClickOnRow(qint64 row)
+void ScriptRunner::stopCurrentRun()
 {
-    QZLog("Start");
-    FileSystemItem *item = itemAtRow(row);
-    if (!item) {
-        QZLog("Error: objectDict is nil!");
-    } else if (item->fullPath().isEmpty()) {
-        QZLog("Error: scriptURL is nil!");
-    } else {
-        runScript(item->fullPath());
+    if (m_current && m_current->process) {
+        QZLog("Stopping %@", m_current->launch.path);
+        m_current->process->stop();
     }
-    QZLog("End");
+}
+
+void ScriptRunner::stopEverything()
+{
+    if (!m_waiting.isEmpty())
+        QZLog("Dropping %d waiting launches.", m_waiting.size());
+    m_waiting.clear();
+    if (m_current && m_current->process) {
+        QZLog("Stopping %@", m_current->launch.path);
+        // Ends with finished(), which completes the run before this returns.
+        m_current->process->stopAndWait();
+    }
+}
+
+QString launchRoadName(LaunchRoad road)
+{
+    switch (road) {
+    case LaunchRoad::HotKey:
+        return QStringLiteral("hot key");
+    case LaunchRoad::Menu:
+        return QStringLiteral("menu");
+    case LaunchRoad::DoubleClick:
+        return QStringLiteral("double click");
+    }
+    return {};
 }

@@ -6,6 +6,7 @@
 #include "filesystemitem.h"
 #include "imageandtextcell.h"
 #include "log.h"
+#include "preferencesdictionary.h"
 #include "resources.h"
 #include "shortcutpopupcell.h"
 #include "shortcuttable.h"
@@ -65,6 +66,10 @@ void FileBrowserDataSource::setObjectValue(const PlistValue &object, const QStri
             return;
         }
         assignShortcut(*shortcutID, item->fullPath());
+        // Saved at once, from either window: a binding must survive whatever ends the program
+        // before it quits (the X server going away, a crash, a killed session).
+        if (appGlobals)
+            appGlobals->save();
         // A row that lost this ID shows so at once rather than at its next repaint.
         if (_fileBrowserOutlineView)
             _fileBrowserOutlineView->viewport()->update();

@@ -5,12 +5,7 @@
 
 #include <QFile>
 
-#include <cerrno>
-#include <csignal>
 #include <cstdlib>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 QString shellQuoted(const QString &text)
 {
@@ -29,6 +24,12 @@ QString shellQuoted(const QString &text)
 bool isAppleScriptPath(const QString &path)
 {
     return path.endsWith(QLatin1String(".applescript")) || path.endsWith(QLatin1String(".scpt"));
+}
+
+QString scriptResultHeading(const QString &path)
+{
+    return isAppleScriptPath(path) ? QStringLiteral("Applescript returned this:")
+                                   : QStringLiteral("(Shell-)Script returned this:");
 }
 
 QString scriptCommandLine(const QString &path)
@@ -53,73 +54,19 @@ QStringList outputLines(const QString &text)
     return lines;
 }
 
-// Starts /bin/sh with the line and waits for it, as system() does (SIGINT and SIGQUIT ignored
-// and SIGCHLD blocked here until the shell has ended, their defaults in the shell), but calls
-// whileRunning in between.
-static int spawnShellAndWait(QByteArray line, const std::function<void()> &whileRunning)
-{
-    struct sigaction ignore = {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    struct sigaction savedInterrupt = {};
-    struct sigaction savedQuit = {};
-    sigaction(SIGINT, &ignore, &savedInterrupt);
-    sigaction(SIGQUIT, &ignore, &savedQuit);
-    sigset_t childSignal;
-    sigemptyset(&childSignal);
-    sigaddset(&childSignal, SIGCHLD);
-    sigset_t savedMask;
-    sigprocmask(SIG_BLOCK, &childSignal, &savedMask);
-
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGINT);
-    sigaddset(&defaults, SIGQUIT);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setsigmask(&attributes, &savedMask);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-    char shell[] = "sh";
-    char option[] = "-c";
-    char *arguments[] = {shell, option, line.data(), nullptr};
-    pid_t pid = -1;
-    int status = -1;
-    if (posix_spawn(&pid, "/bin/sh", nullptr, &attributes, arguments, environ) == 0) {
-        whileRunning();
-        while (waitpid(pid, &status, 0) < 0) {
-            if (errno != EINTR) {
-                status = -1;
-                break;
-            }
-        }
-    }
-    posix_spawnattr_destroy(&attributes);
-
-    sigprocmask(SIG_SETMASK, &savedMask, nullptr);
-    sigaction(SIGINT, &savedInterrupt, nullptr);
-    sigaction(SIGQUIT, &savedQuit, nullptr);
-    return status;
-}
-
 // Hands a line to /bin/sh and waits; the line is passed in the file-system encoding (UTF-8), so
 // scripts whose names have accented letters run. A NUL cannot pass through the shell: such a
 // line is refused rather than cut short.
-static std::optional<int> runShellLine(const QString &line,
-                                       const std::function<void()> &whileRunning = {})
+static std::optional<int> runShellLine(const QString &line)
 {
     if (line.contains(QChar(u'\0'))) {
         QZLog("Refusing a command line that holds a NUL character: %@", line);
         return std::nullopt;
     }
-    const QByteArray bytes = QFile::encodeName(line);
-    if (whileRunning)
-        return spawnShellAndWait(bytes, whileRunning);
-    return std::system(bytes.constData());
+    return std::system(QFile::encodeName(line).constData());
 }
 
-std::optional<QStringList> executeScriptAndCollectOutput(const QString &commandLine,
-                                                         const std::function<void()> &whileRunning)
+std::optional<QStringList> executeScriptAndCollectOutput(const QString &commandLine)
 {
     const QString capturePath = getNewTempFilePath(QStringLiteral("Quillbox"));
     const QString fullLine =
@@ -127,7 +74,7 @@ std::optional<QStringList> executeScriptAndCollectOutput(const QString &commandL
     QZLog("commandWithTempfilePipe: %@", fullLine);
 
     QZLog("Running command...");
-    const std::optional<int> status = runShellLine(fullLine, whileRunning);
+    const std::optional<int> status = runShellLine(fullLine);
     QZLog("Running command...DONE");
     if (!status)
         return std::nullopt;

@@ -7,7 +7,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <optional>
 
 // Puts text between double quotes for the shell, escaping the four characters that stay special
@@ -19,6 +18,9 @@ QString shellQuoted(const QString &text);
 // ".applescript" or ".scpt" (case-sensitive), `"<path>"` for every other file.
 QString scriptCommandLine(const QString &path);
 bool isAppleScriptPath(const QString &path);
+// The line that heads a script's output in the log: "Applescript returned this:" or
+// "(Shell-)Script returned this:".
+QString scriptResultHeading(const QString &path);
 
 // Cuts text at every line separator (U+000A to U+000D, U+0085, U+2028, U+2029), each one a
 // separator by itself: "a\r\nb" gives "a", "", "b"; text ending in a separator gives a last
@@ -26,12 +28,9 @@ bool isAppleScriptPath(const QString &path);
 QStringList outputLines(const QString &text);
 
 // Runs commandLine with its output redirected into the capture file, waits for it, and returns
-// the captured output as lines; nothing when no readable output was captured. whileRunning, when
-// given, is called once the command has started and before it is waited for: a caller that shows
-// progress brings it to the screen meanwhile, rather than holding the command back until then.
-std::optional<QStringList>
-executeScriptAndCollectOutput(const QString &commandLine,
-                              const std::function<void()> &whileRunning = {});
+// the captured output as lines; nothing when no readable output was captured. For Trundle's own
+// short commands; scripts run through the ScriptRunner, which never blocks.
+std::optional<QStringList> executeScriptAndCollectOutput(const QString &commandLine);
 
 // Creates the last component of path (the parent must exist); the result of the funnel for
 // `test ! -d "<path>" && mkdir "<path>"`.

@@ -409,9 +409,11 @@ void TestHotKeys::boundScriptRunsThroughTheDataSource()
     FileBrowserDataSource ds; // no window: the run goes without the panel
     m_launched->delegate.setDs(&ds);
     QSignalSpy started(&ds, &FileBrowserDataSource::scriptRunStarted);
+    QSignalSpy finished(&ds, &FileBrowserDataSource::scriptRunFinished);
     injectEventForTesting(functionKeyReleaseForTesting(5), false);
     m_launched->delegate.setDs(nullptr);
 
+    QVERIFY(finished.wait(30000));
     QCOMPARE(started.size(), 1);
     QCOMPARE(started.first().first().toString(), script);
     QFile written(journal);

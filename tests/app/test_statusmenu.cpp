@@ -5,11 +5,13 @@
 #include "preferencesdictionary.h"
 #include "qzappdelegate.h"
 #include "resources.h"
+#include "scriptrunner.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
@@ -190,13 +192,19 @@ private slots:
         QDir::setCurrent(m_home.path());
 
         LogCapture capture;
+        QSignalSpy finished(ScriptRunner::shared(), &ScriptRunner::runFinished);
         script->trigger();
+        QVERIFY(finished.wait(30000));
         const QStringList said =
             capture.messagesFrom(QStringLiteral("QZAppDelegate::scriptMenuItemHit"));
         QCOMPARE(said.value(1), QStringLiteral("Launching script: ") + m_scripts + u'/' + name);
-        QCOMPARE(said.value(2),
-                 QStringLiteral("(Shell-)Script returned this:\n( \"ran %1/%2\", \"\" )")
-                     .arg(m_scripts, name));
+        QCOMPARE(
+            capture.messagesFrom(QStringLiteral("QZAppDelegate::scriptMenuItemDidRun")),
+            QStringList{QStringLiteral("(Shell-)Script returned this:\n( \"ran %1/%2\", \"\" )")
+                            .arg(m_scripts, name)});
+        const auto result = finished.at(0).at(0).value<ScriptRunResult>();
+        QCOMPARE(result.road, LaunchRoad::Menu);
+        QVERIFY(result.succeeded());
         QVERIFY(!QFile::exists(m_home.filePath(QStringLiteral("PWNED"))));
     }
 
@@ -205,9 +213,11 @@ private slots:
         touch(QStringLiteral("x.applescript"));
         QAction *script = item(userFolderMenu(), QStringLiteral("x.applescript"));
         LogCapture capture;
+        QSignalSpy finished(ScriptRunner::shared(), &ScriptRunner::runFinished);
         script->trigger();
+        QVERIFY(finished.wait(30000));
         const QString said =
-            capture.messagesFrom(QStringLiteral("QZAppDelegate::scriptMenuItemHit")).value(2);
+            capture.messagesFrom(QStringLiteral("QZAppDelegate::scriptMenuItemDidRun")).value(0);
         QVERIFY2(said.startsWith(QStringLiteral("Applescript returned this:\n")), qPrintable(said));
     }
 };

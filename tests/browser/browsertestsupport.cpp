@@ -1,6 +1,9 @@
 #include "browsertestsupport.h"
 
 #include "preferencesdictionary.h"
+#include "scriptrunner.h"
+
+#include <QTest>
 
 #include <QDir>
 #include <QFile>
@@ -137,4 +140,11 @@ QStringList journalLines(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll()).split(u'\n');
+}
+
+bool waitUntilScriptsHaveRun(int timeoutMs)
+{
+    ScriptRunner *runner = ScriptRunner::shared();
+    return QTest::qWaitFor([runner] { return !runner->isRunning() && runner->waitingCount() == 0; },
+                           timeoutMs);
 }

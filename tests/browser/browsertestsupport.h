@@ -37,6 +37,10 @@ private:
     QString m_text;
 };
 
+// Waits until the process's script runner has nothing running or waiting; false after the
+// timeout (a generous limit against hangs).
+bool waitUntilScriptsHaveRun(int timeoutMs = 30000);
+
 // Appends one line to a journal file.
 void appendToJournal(const QString &path, const QString &line);
 QStringList journalLines(const QString &path);

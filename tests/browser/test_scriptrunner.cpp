@@ -20,6 +20,7 @@
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <QWindow>
 
@@ -188,6 +189,7 @@ void TestScriptRunner::runShowsPanelBringsToFrontRunsLogsHides()
     {
         StandardErrorCapture toJournal(journalPath());
         m_ds->runScript(script);
+        QVERIFY(waitUntilScriptsHaveRun());
     }
     const QStringList journal = journalLines(journalPath());
     const qsizetype shown = lineIndex(journal, "panel shown");
@@ -207,9 +209,15 @@ void TestScriptRunner::runShowsPanelBringsToFrontRunsLogsHides()
 
 void TestScriptRunner::panelIsOnScreenAndBusyWhileTheScriptRuns()
 {
-    const QString script = makeScript("busy.sh", "busy");
+    // The script waits for the test: while it runs, the event loop goes on, so the panel reaches
+    // the screen and the window repaints.
+    const QString go = QDir::homePath() + "/go";
+    QFile::remove(go);
+    const QString script = scriptsFolder() + "/waits.sh";
+    QVERIFY(writeFile(
+        script, "#!/bin/sh\nwhile [ ! -e " + shellQuoted(go).toUtf8() + " ]; do sleep 0.05; done\n",
+        true));
     bool visible = false;
-    bool exposed = false;
     bool busy = false;
     bool windowModal = false;
     connect(m_ds.get(), &FileBrowserDataSource::scriptRunStarted, this, [&] {
@@ -220,16 +228,23 @@ void TestScriptRunner::panelIsOnScreenAndBusyWhileTheScriptRuns()
         windowModal =
             panel->windowModality() == Qt::WindowModal && panel->parentWidget() == m_window.get();
     });
-    // The panel reaches the screen while the command runs (the command does not wait for it).
-    connect(m_ds.get(), &FileBrowserDataSource::scriptRunFinished, this, [&] {
-        QDialog *panel = m_window->progressPanel();
-        exposed = panel->isVisible() && panel->windowHandle() && panel->windowHandle()->isExposed();
-    });
     m_ds->runScript(script);
     QVERIFY(visible);
-    QVERIFY(exposed);
     QVERIFY(busy);
     QVERIFY(windowModal);
+    QVERIFY(m_ds->isRunningScript());
+    QDialog *panel = m_window->progressPanel();
+    QTRY_VERIFY_WITH_TIMEOUT(panel->windowHandle() && panel->windowHandle()->isExposed(), 10000);
+    bool repainted = false;
+    QTimer::singleShot(0, m_window.get(), [&] {
+        m_window->outlineView()->viewport()->repaint();
+        repainted = true;
+    });
+    QTRY_VERIFY(repainted);
+    QVERIFY(m_ds->isRunningScript());
+    QVERIFY(writeFile(go));
+    QVERIFY(waitUntilScriptsHaveRun());
+    QVERIFY(!panel->isVisible());
     QVERIFY(m_window->progressIndicator()->maximum() != 0); // stopped afterwards
 }
 
@@ -239,6 +254,7 @@ void TestScriptRunner::withoutActiveApplicationTheScriptStillRuns()
     const QString script = makeScript("alone.sh", "alone");
     QSignalSpy finished(m_ds.get(), &FileBrowserDataSource::scriptRunFinished);
     m_ds->runScript(script);
+    QVERIFY(waitUntilScriptsHaveRun());
     QCOMPARE(finished.size(), 1);
     QCOMPARE(finished.at(0).at(1).toStringList().value(0), QString("hello"));
     QVERIFY(m_workspace.activationRequests().isEmpty());
@@ -251,6 +267,7 @@ void TestScriptRunner::secondRunDuringARunWaitsForTheFirst()
     m_watcher.nestedScript = second;
     QSignalSpy finished(m_ds.get(), &FileBrowserDataSource::scriptRunFinished);
     m_ds->runScript(first);
+    QVERIFY(waitUntilScriptsHaveRun());
     QVERIFY(m_watcher.nestedCallSawRunning);
     QCOMPARE(finished.size(), 2);
     QCOMPARE(finished.at(0).at(0).toString(), first);
@@ -277,6 +294,7 @@ void TestScriptRunner::browserWithoutPanelRuns()
     const QString script = makeScript("nopanel.sh", "nopanel");
     QSignalSpy finished(&ds, &FileBrowserDataSource::scriptRunFinished);
     ds.runScript(script);
+    QVERIFY(waitUntilScriptsHaveRun());
     QCOMPARE(finished.size(), 1);
     QCOMPARE(m_workspace.activationRequests(), QList<qint64>{4242});
 }
@@ -287,6 +305,7 @@ void TestScriptRunner::closedBrowserWindowRunsWithoutPanel()
     m_window->hide();
     const QString script = makeScript("closed.sh", "closed");
     m_ds->runScript(script);
+    QVERIFY(waitUntilScriptsHaveRun());
     const QStringList journal = journalLines(journalPath());
     QVERIFY2(lineIndex(journal, "run closed") >= 0, qPrintable(journal.join(u'\n')));
     QCOMPARE(lineIndex(journal, "panel shown"), -1);
@@ -304,6 +323,7 @@ void TestScriptRunner::destroyedWindowIsForgotten()
     const QString script = makeScript("orphan.sh", "orphan");
     QSignalSpy finished(m_ds.get(), &FileBrowserDataSource::scriptRunFinished);
     m_ds->runScript(script);
+    QVERIFY(waitUntilScriptsHaveRun());
     QCOMPARE(finished.size(), 1);
     QCOMPARE(m_ds->expandedState(), PlistValue::fromStringList({}));
     m_ds->initOutline();
@@ -371,6 +391,7 @@ void TestScriptRunner::doubleClickOnAFolderFailsHarmlessly()
     selectRow(scriptsFolder() + "/Folder");
     QSignalSpy finished(m_ds.get(), &FileBrowserDataSource::scriptRunFinished);
     m_ds->doubleClickOnRow(m_ds->selectedRow());
+    QVERIFY(waitUntilScriptsHaveRun());
     QCOMPARE(finished.size(), 1);
     QCOMPARE(finished.at(0).at(0).toString(), scriptsFolder() + "/Folder");
     // The shell's complaint is the captured output.

@@ -127,47 +127,6 @@ private slots:
     // A caller's work while the command runs (the runner brings its panel to the screen there):
     // called once, after the command has started and before it has ended, with the interrupt
     // signal ignored as system() ignores it; the output is captured as without it.
-    void whileRunningHappensDuringTheCommand()
-    {
-        const QString started = m_work.filePath(QStringLiteral("started"));
-        const QString go = m_work.filePath(QStringLiteral("go"));
-        const QString finished = m_work.filePath(QStringLiteral("finished"));
-        // Says it started, then waits for the go-ahead (giving up after ten seconds); in braces,
-        // so that the capture takes the output of the whole list.
-        const QString command =
-            QStringLiteral("{ touch %1; i=0; while [ ! -e %2 ] && [ $i -lt 200 ]; do sleep 0.05; "
-                           "i=$((i + 1)); done; test -e %2 && echo go || echo gave up; touch %3; }")
-                .arg(shellQuoted(started), shellQuoted(go), shellQuoted(finished));
-        struct sigaction before = {};
-        ::sigaction(SIGINT, nullptr, &before);
-        int calls = 0;
-        bool sawStart = false;
-        bool sawEnd = true;
-        bool interruptIgnored = false;
-        const std::optional<QStringList> output = executeScriptAndCollectOutput(command, [&] {
-            ++calls;
-            for (int i = 0; i < 200 && !QFile::exists(started); ++i)
-                ::usleep(50000);
-            sawStart = QFile::exists(started);
-            sawEnd = QFile::exists(finished);
-            struct sigaction during = {};
-            ::sigaction(SIGINT, nullptr, &during);
-            interruptIgnored = during.sa_handler == SIG_IGN;
-            QFile(go).open(QIODevice::WriteOnly);
-        });
-        QCOMPARE(calls, 1);
-        QVERIFY(sawStart);
-        QVERIFY(!sawEnd);
-        QVERIFY(interruptIgnored);
-        QVERIFY(QFile::exists(finished)); // waited for the end
-        QVERIFY(output.has_value());
-        QCOMPARE(*output, (QStringList{QStringLiteral("go"), QString()}));
-        QVERIFY(captureFilesLeft().isEmpty());
-        struct sigaction after = {};
-        ::sigaction(SIGINT, nullptr, &after);
-        QVERIFY(after.sa_handler == before.sa_handler);
-    }
-
     void awkwardScriptNamesRunExactlyThatScript_data()
     {
         QTest::addColumn<QString>("name");
