@@ -122,7 +122,7 @@ void ScriptRunner::complete(std::unique_ptr<Run> run)
             if (const std::optional<QString> text = process->output().text())
                 result.lines = outputLines(*text);
         }
-        process->deleteLater();
+        process->deleteWhenDone();
     }
     QZLog("Running command...DONE");
     QZLog("lines: \"%@\"", result.lines ? PlistValue::fromStringList(*result.lines) : PlistValue());

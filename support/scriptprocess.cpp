@@ -388,8 +388,20 @@ void ScriptProcess::killLeftoversAndReap()
         ::kill(-m_pid, SIGKILL);
     }
     // A shell that ignored SIGTERM ends now; its notifier reports it and reaps it.
-    if (m_state == State::Ended)
+    if (m_state == State::Ended) {
         reap();
+        if (m_deleteWhenDone)
+            deleteLater();
+    }
+}
+
+void ScriptProcess::deleteWhenDone()
+{
+    if (m_stopRequested && !m_killDone && m_state != State::NotStarted) {
+        m_deleteWhenDone = true;
+        return;
+    }
+    deleteLater();
 }
 
 void ScriptProcess::stopAndWait()

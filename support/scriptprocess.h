@@ -50,6 +50,11 @@ public:
     // end of the program, when there is no event loop to wait in.
     void stopAndWait();
 
+    // Deletes the object once it is done with the script: at once, or for a stopped script whose
+    // shell has ended, after the grace period, so that what the script started gets its time to
+    // end on SIGTERM before SIGKILL.
+    void deleteWhenDone();
+
 signals:
     // The shell has ended and its output is read (output a background process of the script
     // writes later is read and dropped).
@@ -78,6 +83,7 @@ private:
     int m_waitStatus = -1;
     bool m_stopRequested = false;
     bool m_killDone = false;
+    bool m_deleteWhenDone = false;
     bool m_reaped = true;
     QSocketNotifier *m_outputNotifier = nullptr;
     QSocketNotifier *m_endNotifier = nullptr;

@@ -19,49 +19,7 @@ echo "slow script ran"
 echo ran >>"$marker"
 SCRIPT
 chmod +x "$slow"
-
-# The browser window: Trundle's managed window titled "Trundle" (the tray icon is tiny).
-browser_window() {
-    local window
-    for window in $(xdotool search --onlyvisible --name '^Trundle$' 2>/dev/null); do
-        [ "$(xwininfo -id "$window" | awk '/Width:/ {print $2}')" -gt 100 ] && echo "$window" && return 0
-    done
-    return 1
-}
-panel_shown() { xdotool search --onlyvisible --name '^Running script$' >/dev/null 2>&1; }
-panel_gone() { ! panel_shown; }
 ran_times() { [ -f "$marker" ] && [ "$(wc -l <"$marker")" -ge "$1" ]; }
-
-# Finds the rows from the alternating row colours at the window's left edge: sets ROW_TOP (the
-# first row's top) and ROW_HEIGHT, in window coordinates.
-measure_rows() {
-    local shot="$E2E_HOME/rows.png" geometry
-    import -display "$DISPLAY" -window "$BROWSER" "$shot"
-    geometry=$(convert "$shot" -crop "1x400+3+0" txt:- | python3 -c '
-import sys
-colours = [line.split()[2] for line in sys.stdin if not line.startswith("#")]
-runs, start = [], 0
-for y in range(1, len(colours) + 1):
-    if y == len(colours) or colours[y] != colours[start]:
-        runs.append((start, y - start, colours[start]))
-        start = y
-rows = [r for r in runs if r[2] in ("#FFFFFF", "#F7F7F7") and r[1] >= 10]
-print(rows[0][0], rows[0][1])')
-    read -r ROW_TOP ROW_HEIGHT <<<"$geometry"
-    [ -n "$ROW_HEIGHT" ]
-}
-row_y() { echo $((ROW_TOP + $1 * ROW_HEIGHT + ROW_HEIGHT / 2)); }
-
-# The row of an entry of the user's script folder, which is open: the folder's own row is 0,
-# its entries follow in the order the file system lists them.
-row_of() { # row_of NAME
-    python3 - "$scripts" "$1" <<'PY'
-import os, sys
-folder, name = sys.argv[1], sys.argv[2]
-kept = [n for n in os.listdir(folder) if not n.startswith(".") and os.path.exists(os.path.join(folder, n))]
-print(1 + kept.index(name))
-PY
-}
 
 # --- Start with debug logging on and the user's script folder recorded as open. ---
 write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
@@ -79,8 +37,8 @@ check "the start-up lines are in the log" log_has "rsync returned:"
 measure_rows || fail "could not find the browser's rows"
 e2e_log "rows start at $ROW_TOP, $ROW_HEIGHT pixels high"
 e2e_screenshot restored-rows "$BROWSER"
-slow_row=$(row_of "slow script.sh")
-own_row=$(row_of "Trundle Scripts")
+slow_row=$(row_of "$scripts" "slow script.sh")
+own_row=$(row_of "$scripts" "Trundle Scripts")
 
 # --- A double click runs the row's script, behind the progress panel. ---
 xdotool mousemove --window "$BROWSER" 120 "$(row_y "$slow_row")" click --repeat 2 --delay 80 1

@@ -86,6 +86,7 @@ e2e_setup() {
     local fifo="$E2E_HOME/displayfd"
     mkfifo "$fifo"
     Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >"$E2E_HOME/xvfb.log" 2>&1 &
+    E2E_XVFB_PID=$!
     E2E_PIDS="$E2E_PIDS $!"
     local number
     read -r number <"$fifo" || fail "Xvfb did not start"
@@ -182,6 +183,48 @@ popup_menu_shown() {
         return 0
     done
     return 1
+}
+
+# The browser window: Trundle's managed window titled "Trundle" (the tray icon is tiny).
+browser_window() {
+    local window
+    for window in $(xdotool search --onlyvisible --name '^Trundle$' 2>/dev/null); do
+        [ "$(xwininfo -id "$window" | awk '/Width:/ {print $2}')" -gt 100 ] && echo "$window" && return 0
+    done
+    return 1
+}
+panel_shown() { xdotool search --onlyvisible --name '^Running script$' >/dev/null 2>&1; }
+panel_gone() { ! panel_shown; }
+
+# Finds the rows of the browser window $BROWSER from the alternating row colours at its left
+# edge: sets ROW_TOP (the first row's top) and ROW_HEIGHT, in window coordinates.
+measure_rows() {
+    local shot="$E2E_HOME/rows.png" geometry
+    import -display "$DISPLAY" -window "$BROWSER" "$shot"
+    geometry=$(convert "$shot" -crop "1x400+3+0" txt:- | python3 -c '
+import sys
+colours = [line.split()[2] for line in sys.stdin if not line.startswith("#")]
+runs, start = [], 0
+for y in range(1, len(colours) + 1):
+    if y == len(colours) or colours[y] != colours[start]:
+        runs.append((start, y - start, colours[start]))
+        start = y
+rows = [r for r in runs if r[2] in ("#FFFFFF", "#F7F7F7") and r[1] >= 10]
+print(rows[0][0], rows[0][1])')
+    read -r ROW_TOP ROW_HEIGHT <<<"$geometry"
+    [ -n "$ROW_HEIGHT" ]
+}
+row_y() { echo $((ROW_TOP + $1 * ROW_HEIGHT + ROW_HEIGHT / 2)); }
+
+# The row of an entry of an open top-level folder (the user's script folder): the folder's own
+# row is 0, its entries follow in the order the file system lists them.
+row_of() { # row_of FOLDER NAME
+    python3 - "$1" "$2" <<'PY'
+import os, sys
+folder, name = sys.argv[1], sys.argv[2]
+kept = [n for n in os.listdir(folder) if not n.startswith(".") and os.path.exists(os.path.join(folder, n))]
+print(1 + kept.index(name))
+PY
 }
 
 e2e_screenshot() { # e2e_screenshot NAME [WINDOW]
