@@ -18,7 +18,7 @@ packages="make cmake ninja-build g++ pkg-config clang-tidy
 qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-qpa-plugins libqt6svg6
 libplist-dev libxi-dev libxres-dev libxtst-dev libx11-dev libgl-dev
 rsync fonts-dejavu-core python3
-xvfb icewm xdotool x11-utils xterm imagemagick xbindkeys"
+xvfb icewm xdotool x11-utils xterm imagemagick xbindkeys sxhkd procps"
 
 missing=""
 for package in $packages; do

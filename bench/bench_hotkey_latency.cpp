@@ -1,10 +1,11 @@
 // Hot-key latency: the time from a key release sent through XTEST to the first instruction of
-// the script bound to that key, for Trundle and, as the reference, for xbindkeys. Prints the
-// median and 90th percentile of each and the ratio Trundle / xbindkeys.
+// the script bound to that key, for Trundle and, as the references, for sxhkd and xbindkeys.
+// Prints the median and 90th percentile of each and the ratios Trundle / reference.
 //
 //   bench_hotkey_latency [RELEASES] [TRUNDLE]
 //
-// Needs a running X server with a window manager (see run-benchmarks) and xbindkeys on PATH.
+// Needs a running X server with a window manager (see run-benchmarks), and sxhkd or xbindkeys
+// (or both) on PATH; a reference that is not installed is left out.
 //
 // What is measured. The bound script is "#!/bin/sh" followed by one command that opens a FIFO
 // this program holds open for reading. The moment the script's shell opens the FIFO is the
@@ -14,13 +15,13 @@
 // deciding what it means, and starting the command. The clock starts just before the release
 // is handed to Xlib; the press went out, and was handled, 20 ms earlier.
 //
-// Fairness. Both launchers run side by side for the whole measurement, Trundle with the script
-// on F5 and xbindkeys with the same script on the release of F6, and the releases alternate
-// between the two keys (which one goes first swaps every round), so a busy moment of the
-// machine hits both alike. One run at a time: each release waits until the previous run has
+// Fairness. All launchers run side by side for the whole measurement, Trundle with the script
+// on F5, xbindkeys with the same script on the release of F6 and sxhkd on the release of F7, and
+// the releases take turns between the keys (which one goes first moves on every round), so a
+// busy moment of the machine hits all alike. One run at a time: each release waits until the previous run has
 // ended and the launcher has settled, so no run queues behind another. Trundle also sees the
-// F6 releases (every release of the desktop reaches it) and looks them up for nothing; that
-// small cost lands on Trundle's side, never on the reference's.
+// references' releases (every release of the desktop reaches it) and looks them up for nothing;
+// that small cost lands on Trundle's side, never on a reference's.
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -287,10 +288,12 @@ int main(int argc, char **argv)
     const int releases = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
     const std::string trundle = argc > 2 ? argv[2] : TRUNDLE_PROGRAM;
 
-    if (!programOnPath("xbindkeys")) {
+    const bool haveXbindkeys = programOnPath("xbindkeys");
+    const bool haveSxhkd = programOnPath("sxhkd");
+    if (!haveXbindkeys && !haveSxhkd) {
         // Skipped rather than failed, so the other benchmarks of a run still print theirs.
-        std::printf("hot-key latency: skipped, the reference xbindkeys is not installed (Debian "
-                    "package xbindkeys)\n");
+        std::printf("hot-key latency: skipped, neither reference is installed (Debian packages "
+                    "sxhkd, xbindkeys)\n");
         return 0;
     }
     Display *display = XOpenDisplay(nullptr);
@@ -304,8 +307,8 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    // A home of our own for both launchers: Trundle's settings, lock and capture files, and
-    // xbindkeys' configuration never touch the user's.
+    // A home of our own for all launchers: Trundle's settings, lock and capture files, and the
+    // references' configurations never touch the user's.
     char folderTemplate[] = "/tmp/trundle-bench-hotkey.XXXXXX";
     if (!mkdtemp(folderTemplate)) {
         std::perror("bench_hotkey_latency: mkdtemp");
@@ -320,26 +323,56 @@ int main(int argc, char **argv)
     setenv("HOME", home.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    // sxhkd starts commands through $SHELL; the others through /bin/sh.
+    setenv("SXHKD_SHELL", "/bin/sh", 1);
     unsetenv("SESSION_MANAGER");
 
-    Launcher ours;
-    ours.name = "Trundle";
-    ours.keysym = XK_F5;
-    Launcher reference;
-    reference.name = "xbindkeys";
-    reference.keysym = XK_F6;
-    if (!prepare(ours, folder, display) || !prepare(reference, folder, display) ||
-        !writeTrundleSettings(folder + "/config", ours.script) ||
-        !writeFile(folder + "/xbindkeysrc", "\"" + reference.script + "\"\n  F6 + Release\n")) {
+    std::vector<Launcher> launchers(1);
+    launchers[0].name = "Trundle";
+    launchers[0].keysym = XK_F5;
+    if (haveSxhkd) {
+        launchers.emplace_back();
+        launchers.back().name = "sxhkd";
+        launchers.back().keysym = XK_F7;
+    }
+    if (haveXbindkeys) {
+        launchers.emplace_back();
+        launchers.back().name = "xbindkeys";
+        launchers.back().keysym = XK_F6;
+    }
+    Launcher &ours = launchers[0];
+    bool prepared = true;
+    for (Launcher &launcher : launchers)
+        prepared = prepared && prepare(launcher, folder, display);
+    if (!prepared || !writeTrundleSettings(folder + "/config", ours.script)) {
         std::fprintf(stderr, "bench_hotkey_latency: cannot prepare %s\n", folder.c_str());
         return 1;
     }
-
-    ours.pid = startProgram({trundle}, folder + "/trundle.log");
-    reference.pid = startProgram({"xbindkeys", "--nodaemon", "--file", folder + "/xbindkeysrc"},
-                                 folder + "/xbindkeys.log");
+    for (Launcher &launcher : launchers) {
+        const std::string name = launcher.name;
+        const std::string log = folder + "/" + name + ".log";
+        bool written = true;
+        if (name == "Trundle") {
+            launcher.pid = startProgram({trundle}, log);
+        } else if (name == "sxhkd") {
+            written = writeFile(folder + "/sxhkdrc", "@F7\n    " + launcher.script + "\n");
+            launcher.pid = startProgram({"sxhkd", "-c", folder + "/sxhkdrc"}, log);
+        } else {
+            written = writeFile(folder + "/xbindkeysrc",
+                                "\"" + launcher.script + "\"\n  F6 + Release\n");
+            launcher.pid =
+                startProgram({"xbindkeys", "--nodaemon", "--file", folder + "/xbindkeysrc"}, log);
+        }
+        if (!written) {
+            std::fprintf(stderr, "bench_hotkey_latency: cannot configure %s\n", launcher.name);
+            return 1;
+        }
+    }
     int status = 0;
-    if (!waitUntilAnswering(display, ours) || !waitUntilAnswering(display, reference)) {
+    bool answering = true;
+    for (const Launcher &launcher : launchers)
+        answering = answering && waitUntilAnswering(display, launcher);
+    if (!answering) {
         std::fprintf(stderr,
                      "bench_hotkey_latency: a launcher did not run its script within "
                      "%lld s (logs in %s)\n",
@@ -349,34 +382,39 @@ int main(int argc, char **argv)
         // The warm-up's extra runs end before the first timed release.
         sleepFor(std::chrono::seconds(1));
         for (int round = 0; round < releases; ++round) {
-            Launcher &first = round % 2 == 0 ? ours : reference;
-            Launcher &second = round % 2 == 0 ? reference : ours;
-            measureOnce(display, first);
-            measureOnce(display, second);
+            for (size_t turn = 0; turn < launchers.size(); ++turn)
+                measureOnce(display, launchers[(size_t(round) + turn) % launchers.size()]);
         }
-        const std::optional<Figures> a = report(ours);
-        const std::optional<Figures> b = report(reference);
-        if (a && b) {
-            std::printf("hot-key latency ratio Trundle / xbindkeys: median %.2f, p90 %.2f "
-                        "(target: median at most 1.00)\n",
-                        a->median / b->median, a->p90 / b->p90);
+        std::vector<std::optional<Figures>> figures;
+        figures.reserve(launchers.size());
+        for (Launcher &launcher : launchers)
+            figures.push_back(report(launcher));
+        if (std::all_of(figures.begin(), figures.end(), [](const auto &f) { return bool(f); })) {
+            const Figures &a = *figures[0];
+            for (size_t i = 1; i < launchers.size(); ++i) {
+                const Figures &b = *figures[i];
+                std::printf("hot-key latency ratio Trundle / %s: median %.2f, p90 %.2f "
+                            "(target: median at most 1.00)\n",
+                            launchers[i].name, a.median / b.median, a.p90 / b.p90);
+                std::printf("BENCH\thot-key latency ratio Trundle / %s (median)\t%.2f\t<= 1.00\n",
+                            launchers[i].name, a.median / b.median);
+            }
             std::printf("BENCH\thot-key latency, release to script (median / p90)\t%.1f / %.1f "
-                        "ms\txbindkeys: %.1f / %.1f ms\n",
-                        a->median, a->p90, b->median, b->p90);
-            std::printf("BENCH\thot-key latency ratio Trundle / xbindkeys (median)\t%.2f\t<= "
-                        "1.00\n",
-                        a->median / b->median);
+                        "ms\t",
+                        a.median, a.p90);
+            for (size_t i = 1; i < launchers.size(); ++i)
+                std::printf("%s%s: %.1f / %.1f ms", i > 1 ? ", " : "", launchers[i].name,
+                            figures[i]->median, figures[i]->p90);
+            std::printf("\n");
         } else {
             std::fprintf(stderr, "bench_hotkey_latency: no figures (logs in %s)\n", folder.c_str());
             status = 1;
         }
     }
-    stopProgram(ours.pid);
-    stopProgram(reference.pid);
-
-    for (const Launcher *launcher : {&ours, &reference}) {
-        close(launcher->fifo);
-        close(launcher->keepWriter);
+    for (const Launcher &launcher : launchers) {
+        stopProgram(launcher.pid);
+        close(launcher.fifo);
+        close(launcher.keepWriter);
     }
     XCloseDisplay(display);
     if (status == 0)
