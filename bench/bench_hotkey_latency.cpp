@@ -18,10 +18,10 @@
 // Fairness. All launchers run side by side for the whole measurement, Trundle with the script
 // on F5, xbindkeys with the same script on the release of F6 and sxhkd on the release of F7, and
 // the releases take turns between the keys (which one goes first moves on every round), so a
-// busy moment of the machine hits all alike. One run at a time: each release waits until the previous run has
-// ended and the launcher has settled, so no run queues behind another. Trundle also sees the
-// references' releases (every release of the desktop reaches it) and looks them up for nothing;
-// that small cost lands on Trundle's side, never on a reference's.
+// busy moment of the machine hits all alike. One run at a time: each release waits until the
+// previous run has ended and the launcher has settled, so no run queues behind another. Trundle
+// also sees the references' releases (every release of the desktop reaches it) and looks them up
+// for nothing; that small cost lands on Trundle's side, never on a reference's.
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -358,8 +358,8 @@ int main(int argc, char **argv)
             written = writeFile(folder + "/sxhkdrc", "@F7\n    " + launcher.script + "\n");
             launcher.pid = startProgram({"sxhkd", "-c", folder + "/sxhkdrc"}, log);
         } else {
-            written = writeFile(folder + "/xbindkeysrc",
-                                "\"" + launcher.script + "\"\n  F6 + Release\n");
+            written =
+                writeFile(folder + "/xbindkeysrc", "\"" + launcher.script + "\"\n  F6 + Release\n");
             launcher.pid =
                 startProgram({"xbindkeys", "--nodaemon", "--file", folder + "/xbindkeysrc"}, log);
         }

@@ -11,6 +11,7 @@
 #include "fakeworkspace.h"
 #include "preferencesdictionary.h"
 #include "resources.h"
+#include "scriptrunner.h"
 #include "shell.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QDir>
 #include <QItemSelectionModel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -116,6 +118,9 @@ private slots:
     void doubleClickRunsTheRowSelectedWhenTheWaitEnds();
     void doubleClickWithoutSelectionRunsNothing();
     void doubleClickOnAFolderFailsHarmlessly();
+    void runsOfEveryRoadTakeTurnsInArrivalOrder();
+    void stopButtonEndsTheRunAndTheNextOneFollows();
+    void stopEverythingDropsWhatWaitsAndEndsTheRun();
 
 private:
     void selectRow(const QString &path);
@@ -396,6 +401,101 @@ void TestScriptRunner::doubleClickOnAFolderFailsHarmlessly()
     QCOMPARE(finished.at(0).at(0).toString(), scriptsFolder() + "/Folder");
     // The shell's complaint is the captured output.
     QVERIFY(!finished.at(0).at(1).toStringList().join(u' ').trimmed().isEmpty());
+}
+
+// A script that notes its start, waits for the go-ahead file (when given) and notes its end.
+QString makeTurnScript(const QString &name, const QString &go = {})
+{
+    const QString journal = shellQuoted(journalPath());
+    QString body = "#!/bin/sh\necho start " + name + " >> " + journal + "\n";
+    if (!go.isEmpty())
+        body += "while [ ! -e " + shellQuoted(go) + " ]; do sleep 0.05; done\n";
+    body += "echo end " + name + " >> " + journal + "\n";
+    const QString path = scriptsFolder() + u'/' + name;
+    return writeFile(path, body.toUtf8(), true) ? path : QString();
+}
+
+// The turn scripts' lines of the journal (the panel watcher writes there too).
+QStringList turns()
+{
+    QStringList lines = journalLines(journalPath());
+    lines.removeIf([](const QString &line) {
+        return !line.startsWith(QLatin1String("start ")) && !line.startsWith(QLatin1String("end "));
+    });
+    return lines;
+}
+
+void TestScriptRunner::runsOfEveryRoadTakeTurnsInArrivalOrder()
+{
+    // The main window's data source, the preferences window's (no panel) and the tray menu share
+    // one runner: the first run holds up the others, which then run one after another.
+    const QString go = QDir::homePath() + "/go-turns";
+    QFile::remove(go);
+    FileBrowserDataSource other;
+    QSignalSpy finished(ScriptRunner::shared(), &ScriptRunner::runFinished);
+    m_ds->runScript(makeTurnScript("first.sh", go));
+    other.runScript(makeTurnScript("second.sh"), LaunchRoad::DoubleClick);
+    ScriptLaunch fromMenu;
+    fromMenu.path = makeTurnScript("third.sh");
+    fromMenu.road = LaunchRoad::Menu;
+    ScriptRunner::shared()->launch(fromMenu);
+    m_ds->runScript(makeTurnScript("fourth.sh"));
+    QCOMPARE(ScriptRunner::shared()->waitingCount(), 3);
+    QTest::qWait(200);
+    QCOMPARE(turns(), QStringList{"start first.sh"});
+    QVERIFY(writeFile(go));
+    QVERIFY(waitUntilScriptsHaveRun());
+    QStringList expected;
+    for (const char *name : {"first.sh", "second.sh", "third.sh", "fourth.sh"})
+        expected << QStringLiteral("start %1").arg(name) << QStringLiteral("end %1").arg(name);
+    QCOMPARE(turns(), expected);
+    QCOMPARE(finished.size(), 4);
+    const QList<LaunchRoad> roads = {LaunchRoad::HotKey, LaunchRoad::DoubleClick, LaunchRoad::Menu,
+                                     LaunchRoad::HotKey};
+    for (int i = 0; i < 4; ++i) {
+        const auto result = finished.at(i).at(0).value<ScriptRunResult>();
+        QCOMPARE(result.road, roads.at(i));
+        QVERIFY(result.succeeded());
+    }
+}
+
+void TestScriptRunner::stopButtonEndsTheRunAndTheNextOneFollows()
+{
+    const QString never = QDir::homePath() + "/never";
+    const QString hanging = makeTurnScript("hangs.sh", never);
+    const QString next = makeTurnScript("next.sh");
+    QSignalSpy finished(ScriptRunner::shared(), &ScriptRunner::runFinished);
+    m_ds->runScript(hanging);
+    m_ds->runScript(next);
+    QTRY_VERIFY(turns().contains("start hangs.sh"));
+    QTRY_VERIFY(m_window->progressPanel()->isVisible());
+    QTest::mouseClick(m_window->stopButton(), Qt::LeftButton);
+    QVERIFY(waitUntilScriptsHaveRun());
+    QCOMPARE(finished.size(), 2);
+    const auto stopped = finished.at(0).at(0).value<ScriptRunResult>();
+    QCOMPARE(stopped.path, hanging);
+    QVERIFY(stopped.stopped);
+    QVERIFY(!stopped.succeeded());
+    QVERIFY(finished.at(1).at(0).value<ScriptRunResult>().succeeded());
+    QCOMPARE(turns(), (QStringList{"start hangs.sh", "start next.sh", "end next.sh"}));
+    QVERIFY(!m_window->progressPanel()->isVisible());
+}
+
+void TestScriptRunner::stopEverythingDropsWhatWaitsAndEndsTheRun()
+{
+    const QString hanging = makeTurnScript("hangs.sh", QDir::homePath() + "/never");
+    QSignalSpy finished(ScriptRunner::shared(), &ScriptRunner::runFinished);
+    m_ds->runScript(hanging);
+    m_ds->runScript(makeTurnScript("dropped.sh"));
+    QTRY_VERIFY(turns().contains("start hangs.sh"));
+    ScriptRunner::shared()->stopEverything();
+    // Synchronous: by now the run is over and nothing waits.
+    QCOMPARE(finished.size(), 1);
+    QVERIFY(finished.at(0).at(0).value<ScriptRunResult>().stopped);
+    QVERIFY(!ScriptRunner::shared()->isRunning());
+    QCOMPARE(ScriptRunner::shared()->waitingCount(), 0);
+    QTest::qWait(200);
+    QCOMPARE(turns(), QStringList{"start hangs.sh"});
 }
 
 TRUNDLE_BROWSER_TEST_MAIN(TestScriptRunner)

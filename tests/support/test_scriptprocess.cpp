@@ -73,7 +73,8 @@ private slots:
     {
         ScriptProcess process;
         QSignalSpy finished(&process, &ScriptProcess::finished);
-        QVERIFY(process.start(QStringLiteral("printf 'out\\n'; printf 'err\\n' >&2; read x; exit 3")));
+        QVERIFY(
+            process.start(QStringLiteral("printf 'out\\n'; printf 'err\\n' >&2; read x; exit 3")));
         QVERIFY(process.isRunning());
         QVERIFY(finished.wait(30000));
         QVERIFY(!process.isRunning());
@@ -115,8 +116,7 @@ private slots:
         QTest::newRow("children that end on SIGTERM") << "sleep 300 & sleep 300" << false;
         QTest::newRow("children that ignore SIGTERM")
             << "trap '' TERM; sleep 300 & while :; do sleep 1; done" << false;
-        QTest::newRow("at the end of the program") << "trap '' TERM; sleep 300 & sleep 300"
-                                                   << true;
+        QTest::newRow("at the end of the program") << "trap '' TERM; sleep 300 & sleep 300" << true;
     }
 
     void stopEndsTheWholeGroup()
@@ -186,7 +186,8 @@ private slots:
         QVERIFY(process.start(QStringLiteral("head -c 3000000 /dev/zero | tr '\\0' x")));
         QVERIFY(finished.wait(60000));
         QCOMPARE(process.output().totalBytes(), qint64(3000000));
-        QCOMPARE(process.output().omittedBytes(), qint64(3000000 - 2 * BoundedCapture::defaultLimit));
+        QCOMPARE(process.output().omittedBytes(),
+                 qint64(3000000 - 2 * BoundedCapture::defaultLimit));
         QCOMPARE(process.output().head().size(), BoundedCapture::defaultLimit);
     }
 };
