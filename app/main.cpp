@@ -66,7 +66,6 @@ int main(int argc, char *argv[])
     QObject::connect(&signalQuitter, &UnixSignalQuitter::signalReceived, &application,
                      &QCoreApplication::quit);
     delegateToTerminate = &delegate;
-    std::atexit(terminateOnce);
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate, terminateOnce);
     // The session manager may end the process after this without a quit: save now. The logout
     // can still be cancelled, so a running script is left alone here.
@@ -81,6 +80,10 @@ int main(int argc, char *argv[])
                      });
 
     delegate.applicationDidFinishLaunching();
+    // Registered after start-up: an exit handler runs after the static objects constructed
+    // later than its registration are destroyed, and start-up has made those it needs (the
+    // ones made lazily on its way are never destroyed).
+    std::atexit(terminateOnce);
     const int status = QApplication::exec();
     terminateOnce(); // at the latest here: the delegate goes with this scope
     delete mainInterface.window;

@@ -34,11 +34,12 @@ ScriptRunner::~ScriptRunner()
 
 ScriptRunner *ScriptRunner::shared()
 {
-    // Owned by the application object, so its processes are ended before the process is.
-    static QPointer<ScriptRunner> runner;
-    if (!runner)
-        runner = new ScriptRunner(QCoreApplication::instance());
-    return runner;
+    // Owned by the application object, so its processes are ended before the process is. The
+    // pointer itself is never destroyed: the termination may run from an exit handler.
+    static auto *runner = new QPointer<ScriptRunner>;
+    if (runner->isNull())
+        *runner = new ScriptRunner(QCoreApplication::instance());
+    return *runner;
 }
 
 bool ScriptRunner::isRunning(const QObject *context) const

@@ -219,8 +219,9 @@ QString SettingsFile::standardPath()
 
 SettingsFile &SettingsFile::standard()
 {
-    static SettingsFile file(standardPath());
-    return file;
+    // Never destroyed: the termination may save from an exit handler, after other statics are gone.
+    static auto *file = new SettingsFile(standardPath());
+    return *file;
 }
 
 std::optional<PlistValue> SettingsFile::parse(const QByteArray &bytes, QString *error)

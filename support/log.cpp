@@ -198,10 +198,11 @@ QString methodNameFromSignature(const char *signature)
 
 void writeProcessLogLine(const QString &text)
 {
-    static const QByteArray processName = QByteArray(program_invocation_short_name);
+    // Never destroyed: the termination may log from an exit handler, after other statics are gone.
+    static const auto *processName = new QByteArray(program_invocation_short_name);
     const QByteArray line =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toUtf8() +
-        ' ' + processName + '[' + QByteArray::number(getpid()) + "] " + text.toUtf8() + '\n';
+        ' ' + *processName + '[' + QByteArray::number(getpid()) + "] " + text.toUtf8() + '\n';
     // One write per line keeps lines whole when several processes share the terminal.
     std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
     std::fflush(stderr);
