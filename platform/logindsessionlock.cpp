@@ -76,6 +76,7 @@ std::optional<QString> LogindSessionLock::reasonToWithholdHotKeys()
 void LogindSessionLock::attach(const QDBusConnection &connection)
 {
     m_bus = connection;
+    m_sessionIdOfEnvironment = qEnvironmentVariable("XDG_SESSION_ID");
     if (!m_bus.isConnected()) {
         QZLog("No system bus (%@): whether the session is locked is unknown",
               m_bus.lastError().message());
@@ -117,13 +118,12 @@ void LogindSessionLock::call(const QDBusMessage &message,
 
 void LogindSessionLock::findSession()
 {
-    const QString sessionId = qEnvironmentVariable("XDG_SESSION_ID");
-    if (sessionId.isEmpty()) {
+    if (m_sessionIdOfEnvironment.isEmpty()) {
         findSessionOfThisProcess();
         return;
     }
     call(
-        managerCall(QStringLiteral("GetSession"), {sessionId}),
+        managerCall(QStringLiteral("GetSession"), {m_sessionIdOfEnvironment}),
         [this](const QDBusMessage &reply) { follow(objectPathOf(reply)); },
         [this] { findSessionOfThisProcess(); });
 }

@@ -60,7 +60,8 @@ private:
 
     QDBusConnection m_bus{QString()};
     QDBusServiceWatcher *m_watcher = nullptr;
-    quint64 m_generation = 0; // replies to calls of an earlier lookup are dropped
+    QString m_sessionIdOfEnvironment; // XDG_SESSION_ID as it was at start
+    quint64 m_generation = 0;         // replies to calls of an earlier look-up are dropped
     QString m_sessionPath;
     QString m_sessionId;
     std::optional<bool> m_locked;
