@@ -13,12 +13,14 @@ cd "$(dirname "$0")"
 
 action=${1:-run}
 
-# Build tools, libraries, and what the end-to-end tests and benchmarks drive Trundle with.
+# Build tools, libraries, and what the end-to-end tests and benchmarks drive Trundle with (the
+# screen lockers and a bus of the tests' own for the lock-screen test).
 packages="make cmake ninja-build g++ pkg-config clang-tidy
 qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-qpa-plugins libqt6svg6
-libplist-dev libxi-dev libxres-dev libxtst-dev libx11-dev libgl-dev
+libplist-dev libxi-dev libxres-dev libxtst-dev libx11-dev libxcb1-dev libgl-dev
 rsync fonts-dejavu-core python3
-xvfb icewm xdotool x11-utils xterm imagemagick xbindkeys sxhkd procps"
+xvfb icewm xdotool x11-utils x11-xserver-utils xterm imagemagick xbindkeys sxhkd procps
+i3lock xsecurelock dbus-daemon dbus-bin"
 
 missing=""
 for package in $packages; do

@@ -7,6 +7,7 @@
 #include "filebrowserdatasource.h"
 #include "log.h"
 #include "preferencesdictionary.h"
+#include "sessionlock.h"
 #include "shortcuttable.h"
 
 namespace {
@@ -92,6 +93,13 @@ void QZAppDelegate::runBoundScript(const QString &lookupKey)
     if (entry == table->cend() || !entry->isString())
         return;
     const QString path = entry->stringValue();
+    // Asked only now: a locked screen or another session in front costs the unbound releases
+    // nothing, and a bound one a question.
+    if (const std::optional<QString> reason =
+            platform::SessionLock::shared()->reasonToWithholdHotKeys()) {
+        QZLog("Hot key withheld, not launching script %@: %@", path, *reason);
+        return;
+    }
     QZLog("Launching script: %@", path);
     if (_ds)
         _ds->runScript(path, LaunchRoad::HotKey);

@@ -1,8 +1,11 @@
 #include "backend.h"
 
+#include "logindsessionlock.h"
 #include "nullworkspace.h"
+#include "sessionlock.h"
 #include "x11connection.h"
 #if TRUNDLE_HAVE_X11
+#include "x11grabprobe.h"
 #include "x11workspace.h"
 #endif
 
@@ -24,6 +27,8 @@ struct BackendState
     bool inputTried = false;
     bool inputAvailable = false;
     std::unique_ptr<Workspace> workspace;
+    std::unique_ptr<SessionLock> sessionLock;
+    bool releaseRegistered = false;
 };
 
 BackendState &state()
@@ -49,11 +54,21 @@ void reportUnavailable(const QString &reason)
 void releaseBackends()
 {
     BackendState &s = state();
+    s.sessionLock.reset();
     s.workspace.reset();
 #if TRUNDLE_HAVE_X11
     s.connection.reset();
 #endif
     s = BackendState();
+}
+
+void releaseBackendsWithTheApplication()
+{
+    BackendState &s = state();
+    if (s.releaseRegistered)
+        return;
+    s.releaseRegistered = true;
+    qAddPostRoutine(releaseBackends);
 }
 
 QString reasonAgainstX11()
@@ -89,7 +104,7 @@ X11Connection *sharedX11Connection()
         if (why.isEmpty()) {
             s.connection = X11Connection::open(&why);
             if (s.connection)
-                qAddPostRoutine(releaseBackends);
+                releaseBackendsWithTheApplication();
         }
 #endif
         if (!why.isEmpty())
@@ -112,9 +127,12 @@ bool startInputBackend()
         s.inputAvailable = connection != nullptr && connection->selectRawEvents(&why);
         if (connection != nullptr && !s.inputAvailable)
             processLog("Global hot keys are unavailable (%@). Everything else works.", why);
-        // The workspace follows the active window, which routes the releases.
-        if (s.inputAvailable)
+        // The workspace follows the active window, which routes the releases; the session
+        // lock asks logind now, so that the answer is there before the first hot key.
+        if (s.inputAvailable) {
             sharedWorkspaceBackend();
+            sharedSessionLockBackend();
+        }
     }
     return s.inputAvailable && sharedX11Connection() != nullptr;
 }
@@ -133,6 +151,29 @@ Workspace *sharedWorkspaceBackend()
         }
     }
     return s.workspace.get();
+}
+
+SessionLock *sharedSessionLockBackend()
+{
+    BackendState &s = state();
+    if (!s.sessionLock) {
+        if (QCoreApplication::instance() == nullptr) {
+            // D-Bus needs an event loop, and so does everything after start-up.
+            s.sessionLock = std::make_unique<NullSessionLock>();
+            return s.sessionLock.get();
+        }
+        // logind first: its answer is known without asking; the grab costs a round trip.
+        std::vector<SessionLock *> sources{new LogindSessionLock};
+#if TRUNDLE_HAVE_X11
+        if (sharedX11Connection() != nullptr) {
+            if (std::unique_ptr<X11GrabProbe> probe = X11GrabProbe::create())
+                sources.push_back(probe.release());
+        }
+#endif
+        s.sessionLock = std::make_unique<CombinedSessionLock>(sources);
+        releaseBackendsWithTheApplication();
+    }
+    return s.sessionLock.get();
 }
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "eventconversion.h"
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -56,6 +58,19 @@ constexpr KeysymCharacter specialKeys[] = {
 };
 
 } // namespace
+
+void PointerButtonMap::setMapping(const quint8 *map, int count)
+{
+    m_count = std::clamp(count, 0, int(m_map.size()));
+    std::copy_n(map, m_count, m_map.begin());
+}
+
+int PointerButtonMap::logicalButton(int physicalButton) const
+{
+    if (physicalButton < 1 || physicalButton > m_count)
+        return physicalButton;
+    return m_map[size_t(physicalButton - 1)];
+}
 
 std::optional<qint64> buttonNumberForXButton(int xButton)
 {

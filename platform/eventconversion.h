@@ -30,6 +30,24 @@ constexpr quint32 SuperR = 0xFFEC;
 constexpr quint32 IsoLevel3Shift = 0xFE03; // AltGr: the key that plays Option's part
 } // namespace keysym
 
+// The pointer's button mapping as the X server keeps it (XGetPointerMapping): entry i is the
+// logical button that physical button i + 1 acts as, 0 for a button switched off. Raw events
+// report the physical button; the desktop and every application see the logical one, so a
+// left-handed mapping ("pointer = 3 2 1") makes the physical left button the right one.
+class PointerButtonMap
+{
+public:
+    // count entries of map; more than 255 are ignored (X buttons are 1 to 255).
+    void setMapping(const quint8 *map, int count);
+    // The logical button of a physical one: through the map, the button itself where the map
+    // has no entry for it, 0 when the map switches it off.
+    int logicalButton(int physicalButton) const;
+
+private:
+    std::array<quint8, 255> m_map{};
+    int m_count = 0; // no entries: every button is itself
+};
+
 // The program's number of an X pointer button: 1 left -> 0, 3 right -> 1, 2 middle -> 2,
 // 8 -> 3, 9 -> 4, 10 and up -> 5 and up. The wheel (4 to 7) and 0 are no buttons: nullopt.
 std::optional<qint64> buttonNumberForXButton(int xButton);
@@ -37,7 +55,7 @@ std::optional<qint64> buttonNumberForXButton(int xButton);
 // 0 -> left mouse up, 1 -> right mouse up, every other number -> other mouse up.
 int eventTypeForButtonNumber(qint64 buttonNumber);
 
-// The release of X button xButton, or nullopt for the wheel.
+// The release of X button xButton (a logical button), or nullopt for the wheel.
 std::optional<InputEvent> buttonReleaseEvent(int xButton, quint64 modifierFlags);
 
 // 1 to 12 for the key symbols F1 to F12, 0 for every other one (F13 included).

@@ -60,7 +60,10 @@ struct X11Connection::Private
     QSocketNotifier *notifier = nullptr;
     std::function<void(unsigned long)> rootPropertyHandler;
     ModifierTracker modifiers;
+    PointerButtonMap buttonMap;
     std::optional<bool> ownWindowActive;
+
+    void readPointerMapping();
 
     void handleEvent(XEvent &event);
     void handleRawEvent(int type, int detail, int flags);
@@ -179,6 +182,9 @@ bool X11Connection::selectRawEvents(QString *whyNot)
     mask.mask_len = sizeof(bits);
     mask.mask = bits;
     XISelectEvents(d->display, d->root, &mask, 1);
+    // Raw events name physical buttons; the map says which of them the desktop treats as left.
+    // Every client is sent MappingNotify when it changes, so it is read again only then.
+    d->readPointerMapping();
     XSync(d->display, False);
     drainLater();
     return d->alive;
@@ -261,9 +267,21 @@ void X11Connection::Private::handleEvent(XEvent &event)
         return;
     }
     if (event.type == MappingNotify) {
-        XRefreshKeyboardMapping(&event.xmapping);
+        if (event.xmapping.request == MappingPointer)
+            readPointerMapping();
+        else
+            XRefreshKeyboardMapping(&event.xmapping);
         return;
     }
+}
+
+void X11Connection::Private::readPointerMapping()
+{
+    unsigned char map[255] = {};
+    const int count = XGetPointerMapping(display, map, int(sizeof(map)));
+    buttonMap.setMapping(map, count);
+    QZLog("Pointer button mapping: %d buttons, the physical left button is %d", count,
+          buttonMap.logicalButton(1));
 }
 
 bool X11Connection::Private::releaseGoesToOwnApplication() const
@@ -296,7 +314,8 @@ void X11Connection::Private::handleRawEvent(int type, int detail, int flags)
         return;
     }
     case XI_RawButtonRelease: {
-        const std::optional<InputEvent> event = buttonReleaseEvent(detail, modifiers.flags());
+        const std::optional<InputEvent> event =
+            buttonReleaseEvent(buttonMap.logicalButton(detail), modifiers.flags());
         if (event)
             deliverInputEvent(*event, releaseGoesToOwnApplication());
         return;

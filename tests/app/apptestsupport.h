@@ -4,6 +4,7 @@
 // gone through its whole start-up against the fake workspace, so that its event monitors and
 // workspace observers are installed exactly as in the running program.
 
+#include "fakesessionlock.h"
 #include "fakeworkspace.h"
 #include "preferencesdictionary.h"
 #include "qzappdelegate.h"
@@ -35,19 +36,26 @@ inline QString useThrowAwayHome()
     return path;
 }
 
-// The controller after applicationDidFinishLaunching, with the fake workspace as the shared one.
-// Start-up makes appGlobals afresh and loads the (empty) settings file into it.
+// The controller after applicationDidFinishLaunching, with the fake workspace and the fake
+// session lock (unlocked, unless a test says otherwise) as the shared ones. Start-up makes
+// appGlobals afresh and loads the (empty) settings file into it.
 struct LaunchedController
 {
     platform::FakeWorkspace workspace;
+    platform::FakeSessionLock sessionLock;
     QZAppDelegate delegate;
 
     LaunchedController()
     {
         platform::Workspace::setSharedForTesting(&workspace);
+        platform::SessionLock::setSharedForTesting(&sessionLock);
         delegate.applicationDidFinishLaunching();
     }
-    ~LaunchedController() { platform::Workspace::setSharedForTesting(nullptr); }
+    ~LaunchedController()
+    {
+        platform::Workspace::setSharedForTesting(nullptr);
+        platform::SessionLock::setSharedForTesting(nullptr);
+    }
 };
 
 #define TRUNDLE_APP_TEST_MAIN(TestClass)                                                           \

@@ -1,6 +1,6 @@
 // Hot-key dispatch: which releases become which shortcut IDs, what the debug log says on the
-// way, what an unbound or unusable binding does, and that a release handed over by either
-// event monitor reaches the bound script exactly once.
+// way, what an unbound or unusable binding does, that a release handed over by either event
+// monitor reaches the bound script exactly once, and that a locked session runs nothing.
 //
 // Every ID from -3 to 19 is bound to "/bound/<id>" and the controller has no data source, so a
 // release that reaches a binding shows as the log line "Launching script: /bound/<id>" and
@@ -12,6 +12,7 @@
 #include "filebrowserdatasource.h"
 #include "inputevent.h"
 #include "logcapture.h"
+#include "scriptrunner.h"
 #include "shell.h"
 
 #include <QSignalSpy>
@@ -96,6 +97,10 @@ private slots:
     void releasesReachTheDispatchOnceFromEitherMonitor_data();
     void releasesReachTheDispatchOnceFromEitherMonitor();
     void boundScriptRunsThroughTheDataSource();
+    void lockedSessionRunsNothing_data();
+    void lockedSessionRunsNothing();
+    void onlyBoundReleasesAskTheSessionLock_data();
+    void onlyBoundReleasesAskTheSessionLock();
 
 private:
     void bindEverything();
@@ -113,6 +118,8 @@ void TestHotKeys::initTestCase()
 void TestHotKeys::init()
 {
     bindEverything();
+    m_launched->sessionLock.setReason(std::nullopt);
+    m_launched->sessionLock.clearQuestions();
 }
 
 void TestHotKeys::bindEverything()
@@ -421,6 +428,83 @@ void TestHotKeys::boundScriptRunsThroughTheDataSource()
     QCOMPARE(written.readAll(), QByteArray("ran\n"));
     QCOMPARE(m_launched->workspace.activationRequests(), QList<qint64>{4242});
     m_launched->workspace.setActiveApplication(std::nullopt);
+}
+
+void TestHotKeys::lockedSessionRunsNothing_data()
+{
+    QTest::addColumn<bool>("toOwnApplication");
+    QTest::addColumn<InputEvent>("event");
+    QTest::addColumn<QString>("bound");
+
+    for (const bool own : {false, true}) {
+        const char *where = own ? "to Trundle" : "to another application";
+        QTest::addRow("F5 %s", where) << own << functionKeyReleaseForTesting(5) << boundPath(5);
+        QTest::addRow("right button %s", where)
+            << own << buttonReleaseForTesting(1) << boundPath(14);
+    }
+}
+
+void TestHotKeys::lockedSessionRunsNothing()
+{
+    QFETCH(bool, toOwnApplication);
+    QFETCH(InputEvent, event);
+    QFETCH(QString, bound);
+
+    FileBrowserDataSource ds;
+    m_launched->delegate.setDs(&ds);
+    QSignalSpy started(&ds, &FileBrowserDataSource::scriptRunStarted);
+    const QString reason = QStringLiteral("the session is locked (for the test)");
+    FakeSessionLock &lock = m_launched->sessionLock;
+
+    lock.setReason(reason);
+    QStringList messages;
+    {
+        LogCapture capture;
+        injectEventForTesting(event, toOwnApplication);
+        messages = capture.messages();
+    }
+    QCOMPARE(started.size(), 0);
+    QCOMPARE(lock.questionsAsked(), 1);
+    // One line says which script was held back and why; the launch line is not written.
+    const QStringList withheld = messages.filter(QStringLiteral("withheld"));
+    QCOMPARE(withheld.size(), 1);
+    QVERIFY2(withheld.first().contains(bound) && withheld.first().contains(reason),
+             qPrintable(withheld.first()));
+    QVERIFY(launches(messages).isEmpty());
+
+    // Unlocked, the very next release runs.
+    lock.setReason(std::nullopt);
+    injectEventForTesting(event, toOwnApplication);
+    m_launched->delegate.setDs(nullptr);
+    QTRY_COMPARE_WITH_TIMEOUT(started.size(), 1, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!ScriptRunner::shared()->isRunning(), 30000);
+    QCOMPARE(started.first().first().toString(), bound);
+    QCOMPARE(lock.questionsAsked(), 2);
+}
+
+void TestHotKeys::onlyBoundReleasesAskTheSessionLock_data()
+{
+    QTest::addColumn<InputEvent>("event");
+    QTest::addColumn<QString>("unbind"); // removed from the table first; empty: nothing
+
+    QTest::newRow("unbound F5") << functionKeyReleaseForTesting(5) << QStringLiteral("5");
+    QTest::newRow("unbound middle button") << buttonReleaseForTesting(2) << QStringLiteral("15");
+    QTest::newRow("F13") << functionKeyReleaseForTesting(13) << QString();
+    QTest::newRow("letter a") << textKeyReleaseForTesting(QStringLiteral("a")) << QString();
+    QTest::newRow("a key-down") << eventOfType(10) << QString();
+}
+
+void TestHotKeys::onlyBoundReleasesAskTheSessionLock()
+{
+    QFETCH(InputEvent, event);
+    QFETCH(QString, unbind);
+
+    if (!unbind.isEmpty())
+        appGlobals->objectForKey(kShortcutsSettingKey).dictionary()->remove(unbind);
+    m_launched->sessionLock.setReason(QStringLiteral("locked"));
+    const QStringList messages = dispatch(event);
+    QCOMPARE(m_launched->sessionLock.questionsAsked(), 0);
+    QVERIFY(messages.filter(QStringLiteral("withheld")).isEmpty());
 }
 
 TRUNDLE_APP_TEST_MAIN(TestHotKeys)

@@ -11,26 +11,18 @@
 #
 # Every ID from 0 to 19 is bound to a script that appends a line to its own counter file, so a
 # release that reached the wrong ID shows up as a count where none belongs. "Nothing ran" is
-# checked after a sentinel: releases are handled one at a time in the order they happen, so once
-# the script of a later F7 has run, every release before it has been dealt with.
+# checked after the sentinel F7 (lib.sh's counters).
 . "$(dirname "$0")/lib.sh"
 e2e_setup
 
 scripts="$HOME/Library/Scripts"
-counts="$E2E_HOME/counts"
-mkdir -p "$counts" "$scripts/Trundle Scripts"
+COUNTS="$E2E_HOME/counts"
+counts=$COUNTS
+COUNTED_IDS=$(seq 0 19)
+mkdir -p "$scripts/Trundle Scripts"
 # The left button (13) is bound too, so this test never clicks it; windows are focused through
 # the window manager instead.
-bindings=""
-for id in $(seq 0 19); do
-    script="$scripts/hotkey-$id.sh"
-    cat >"$script" <<SCRIPT
-#!/bin/sh
-echo run >>"$counts/$id"
-SCRIPT
-    chmod +x "$script"
-    bindings="$bindings<key>$id</key><string>$script</string>"
-done
+bindings=$(bind_counting_scripts "$scripts")
 # While the script of F5 runs, it writes down which window is in front. The window manager acts
 # on the bring-to-front request on its own time, so the script gives it a moment.
 cat >"$scripts/hotkey-5.sh" <<SCRIPT
@@ -51,29 +43,6 @@ rm "$scripts/deleted.sh"
 write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
 <key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict>$bindings</dict>"
 
-count() { if [ -f "$counts/$1" ]; then wc -l <"$counts/$1"; else echo 0; fi; }
-count_is() { test "$(count "$1")" -eq "$2"; }
-# All counters as "id:count" for the ones that ran at all.
-all_counts() {
-    local id out=""
-    for id in $(seq 0 19); do [ "$(count "$id")" -gt 0 ] && out="$out $id:$(count "$id")"; done
-    echo "${out# }"
-}
-sentinels=0
-# Presses F7 and waits until its script has run: every release before it has been handled.
-sync_with_trundle() {
-    sentinels=$((sentinels + 1))
-    xdotool key F7
-    wait_for 20 "the sentinel F7 to run" count_is 7 "$sentinels"
-}
-expect_counts() { # expect_counts "description" "id:count ..."
-    sync_with_trundle
-    local want="$2"
-    # The sentinel's own count is part of every expectation.
-    want=$(echo "$want 7:$sentinels" | tr ' ' '\n' | sort -t: -k1,1n | tr '\n' ' ')
-    want=${want% }
-    check "$1 (runs: $(all_counts))" test "$(all_counts)" = "$want"
-}
 active_window() { printf '%d\n' "$(xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //;s/,.*//')"; }
 active_is() { test "$(active_window)" = "$1"; }
 alive() { kill -0 "$TRUNDLE_PID" 2>/dev/null; }

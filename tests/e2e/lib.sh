@@ -233,3 +233,47 @@ e2e_screenshot() { # e2e_screenshot NAME [WINDOW]
 }
 
 log_has() { grep -qF -- "$1" "$TRUNDLE_LOG"; }
+
+# Hot-key counters. A test binds each shortcut ID in COUNTED_IDS to a script that appends a
+# line to "$COUNTS/<id>" (bind_counting_scripts), with F7 (ID 7) as the sentinel: releases are
+# handled one at a time in the order they happen, so once the script of a later F7 has run,
+# every release before it has been dealt with.
+COUNTS=""
+COUNTED_IDS=""
+SENTINELS=0
+
+# Writes the scripts and prints the settings' bindings for them.
+bind_counting_scripts() { # bind_counting_scripts FOLDER
+    local id script bindings=""
+    mkdir -p "$COUNTS"
+    for id in $COUNTED_IDS; do
+        script="$1/hotkey-$id.sh"
+        printf '#!/bin/sh\necho run >>"%s/%s"\n' "$COUNTS" "$id" >"$script"
+        chmod +x "$script"
+        bindings="$bindings<key>$id</key><string>$script</string>"
+    done
+    echo "$bindings"
+}
+
+count() { if [ -f "$COUNTS/$1" ]; then wc -l <"$COUNTS/$1"; else echo 0; fi; }
+count_is() { test "$(count "$1")" -eq "$2"; }
+# All counters as "id:count" for the ones that ran at all.
+all_counts() {
+    local id out=""
+    for id in $COUNTED_IDS; do [ "$(count "$id")" -gt 0 ] && out="$out $id:$(count "$id")"; done
+    echo "${out# }"
+}
+# Presses F7 and waits until its script has run: every release before it has been handled.
+sync_with_trundle() {
+    SENTINELS=$((SENTINELS + 1))
+    xdotool key F7
+    wait_for 20 "the sentinel F7 to run" count_is 7 "$SENTINELS"
+}
+expect_counts() { # expect_counts "description" "id:count ..."
+    sync_with_trundle
+    local want="$2"
+    # The sentinel's own count is part of every expectation.
+    want=$(echo "$want 7:$SENTINELS" | tr ' ' '\n' | sort -t: -k1,1n | tr '\n' ' ')
+    want=${want% }
+    check "$1 (runs: $(all_counts))" test "$(all_counts)" = "$want"
+}

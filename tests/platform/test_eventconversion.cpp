@@ -13,6 +13,8 @@ class TestEventConversion : public QObject
 private slots:
     void buttonRelease_data();
     void buttonRelease();
+    void pointerMapping_data();
+    void pointerMapping();
     void functionKeys_data();
     void functionKeys();
     void keyText_data();
@@ -63,6 +65,50 @@ void TestEventConversion::buttonRelease()
     QVERIFY(event->characters.isEmpty());
     QVERIFY(event->charactersIgnoringModifiers.isEmpty());
     QVERIFY(eventMaskFor(event->type) & hotKeyEventMask);
+}
+
+void TestEventConversion::pointerMapping_data()
+{
+    QTest::addColumn<QByteArray>("map"); // XGetPointerMapping's entries, physical button 1 first
+    QTest::addColumn<int>("physical");
+    QTest::addColumn<int>("logical");
+    QTest::addColumn<int>("type"); // of the release, 0 for none
+
+    const QByteArray tenButtons("\1\2\3\4\5\6\7\10\11\12", 10);
+    const QByteArray leftHanded("\3\2\1\4\5\6\7\10\11\12", 10);
+    QTest::newRow("no map yet: left") << QByteArray() << 1 << 1 << leftMouseUpType;
+    QTest::newRow("no map yet: button 9") << QByteArray() << 9 << 9 << otherMouseUpType;
+    QTest::newRow("identity: left") << tenButtons << 1 << 1 << leftMouseUpType;
+    QTest::newRow("left-handed: physical left is right")
+        << leftHanded << 1 << 3 << rightMouseUpType;
+    QTest::newRow("left-handed: physical right is left") << leftHanded << 3 << 1 << leftMouseUpType;
+    QTest::newRow("left-handed: middle stays") << leftHanded << 2 << 2 << otherMouseUpType;
+    QTest::newRow("left-handed: back stays") << leftHanded << 8 << 8 << otherMouseUpType;
+    // Natural scrolling swaps the wheel's steps: still no release.
+    const QByteArray naturalScrolling("\1\2\3\5\4\7\6", 7);
+    QTest::newRow("swapped wheel") << naturalScrolling << 4 << 5 << 0;
+    // A side button made into the left button, and the left button switched off.
+    const QByteArray sideAsLeft("\0\2\3\4\5\6\7\1", 8);
+    QTest::newRow("side button acts as left") << sideAsLeft << 8 << 1 << leftMouseUpType;
+    QTest::newRow("switched-off button") << sideAsLeft << 1 << 0 << 0;
+    QTest::newRow("a button past the map") << QByteArray("\3\2\1", 3) << 9 << 9 << otherMouseUpType;
+}
+
+void TestEventConversion::pointerMapping()
+{
+    QFETCH(QByteArray, map);
+    QFETCH(int, physical);
+    QFETCH(int, logical);
+    QFETCH(int, type);
+
+    PointerButtonMap buttons;
+    // A map that was read before is replaced, not merged: start from a different one.
+    const QByteArray previous("\2\1\3\4\5\6\7\10\11\12\13\14", 12);
+    buttons.setMapping(reinterpret_cast<const quint8 *>(previous.constData()), previous.size());
+    buttons.setMapping(reinterpret_cast<const quint8 *>(map.constData()), map.size());
+    QCOMPARE(buttons.logicalButton(physical), logical);
+    const std::optional<InputEvent> event = buttonReleaseEvent(logical, 0);
+    QCOMPARE(event ? event->type : 0, type);
 }
 
 void TestEventConversion::functionKeys_data()

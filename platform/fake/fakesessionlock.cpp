@@ -1,0 +1,19 @@
+#include "fakesessionlock.h"
+
+namespace platform {
+
+FakeSessionLock::FakeSessionLock(QObject *parent) : SessionLock(parent) {}
+
+FakeSessionLock::~FakeSessionLock()
+{
+    if (SessionLock::isSharedForTesting(this))
+        SessionLock::setSharedForTesting(nullptr);
+}
+
+std::optional<QString> FakeSessionLock::reasonToWithholdHotKeys()
+{
+    ++m_questions;
+    return m_reason;
+}
+
+} // namespace platform
