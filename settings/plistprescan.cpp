@@ -98,11 +98,30 @@ private:
         }
     }
 
-    // libplist reads no further than here: the rest may only add openings.
+    // libplist reads no further than here. Whatever another reading made of the rest, each of
+    // its values would start at a '<', and each dictionary entry at a "<key".
     void readRestAsTail(const char *from)
     {
         m_inTail = true;
-        countOpeningsIn(from, m_end);
+        for (const char *p = from; !failed() && p < m_end; ++p) {
+            p = static_cast<const char *>(std::memchr(p, '<', std::size_t(m_end - p)));
+            if (!p)
+                break;
+            if (startsContainerTag(p, m_end)) {
+                ++m_phantoms;
+                noteContainer(m_parentLevel + m_phantoms);
+            } else {
+                noteValue();
+                if (m_end - p > 4 && std::memcmp(p + 1, "key", 3) == 0)
+                    noteEntry();
+            }
+        }
+    }
+
+    void noteEntry()
+    {
+        if (++m_result.entries > m_limits.entries && !failed())
+            fail(Verdict::TooManyEntries);
     }
 
     // Entity decoding moves the rest of the text part once per '&' (unescape_entities).
@@ -165,8 +184,9 @@ private:
         }
     }
 
-    // get_text_parts: the text of a scalar up to its closing tag, with comments and CDATA.
-    bool readText(std::string_view tag, bool skipLeadingSpace, bool decodesEntities)
+    // get_text_parts: the text of a scalar up to its closing tag, with comments and CDATA. name
+    // is the whole name as the opening tag spelled it.
+    bool readText(std::string_view name, bool skipLeadingSpace, bool decodesEntities)
     {
         if (skipLeadingSpace)
             skipWhitespace();
@@ -216,9 +236,13 @@ private:
                 return true;
         }
         ++m_pos; // the '/'
-        if (m_end - m_pos <= std::ptrdiff_t(tag.size()) || !at(tag.data(), tag.size()))
+        // strncmp against libplist's strncpy copy of the name: up to a NUL, then NULs.
+        if (m_end - m_pos <= std::ptrdiff_t(name.size()))
             return false;
-        m_pos += tag.size();
+        const std::size_t cut = std::min(name.find('\0'), name.size());
+        if (std::memcmp(m_pos, name.data(), cut) != 0 || (cut < name.size() && m_pos[cut] != '\0'))
+            return false;
+        m_pos += name.size();
         skipWhitespace();
         if (m_pos >= m_end || *m_pos != '>')
             return false;
@@ -315,19 +339,16 @@ private:
         }
         // Attribute values: libplist skips them, quotes and all.
         countOpeningsIn(nameEnd, m_pos);
-        std::string_view tag(name, std::size_t(nameEnd - name));
+        const std::string_view spelled(name, std::size_t(nameEnd - name));
+        std::string_view tag = spelled;
         const bool empty = m_pos[-1] == '/';
         if (empty && std::size_t(m_pos - name - 1) < tag.size())
             tag = tag.substr(0, std::size_t(m_pos - name - 1));
+        // libplist copies the name with strncpy and compares it with strcmp: a NUL ends it.
+        tag = tag.substr(0, tag.find('\0'));
         ++m_pos;
         if (failed())
             return false;
-        // libplist's copy of a name stops at a NUL; what it then makes of the rest of the
-        // element is not followed here.
-        if (tag.find('\0') != std::string_view::npos) {
-            readRestAsTail(token);
-            return false;
-        }
 
         if (tag == "plist") {
             if (m_path.empty() && m_rootSeen) {
@@ -358,10 +379,10 @@ private:
         } else if (tag == "key" || tag == "string" || tag == "integer" || tag == "real" ||
                    tag == "true" || tag == "false" || tag == "data" || tag == "date") {
             noteValue();
-            if (tag == "key" && ++m_result.entries > m_limits.entries && !failed())
-                fail(Verdict::TooManyEntries);
+            if (tag == "key")
+                noteEntry();
             const bool textual = tag == "key" || tag == "string";
-            if (!empty && !failed() && !readText(tag, !textual, textual)) {
+            if (!empty && !failed() && !readText(spelled, !textual, textual)) {
                 readRestAsTail(token);
                 return false;
             }

@@ -165,6 +165,9 @@ files["comments-cdata-doctype.plist"] = (
     b'<plist version="1.0"><dict><key>PreferencesGlobals</key><dict>'
     b'<key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict><key>5</key>'
     b'<string><![CDATA[/a <b> & c.sh]]><!-- </dict> --></string></dict></dict></dict></plist>')
+files["nul-in-tag-names.plist"] = (
+    b'<?xml version="1.0"?><plist\0junk version="1.0"><dict\0x><key>PreferencesGlobals</key>'
+    b'<dict><key\0k>PreferencesDebugLoggingSettingKey</key\0k><true\0/></dict></dict></plist>')
 files["many-entities.plist"] = globals_xml(
     b"<key>ASettingKey</key><string>" + b"&amp;" * 2000 + b"x" * 4000 + b"</string>")
 files["many-keys.plist"] = globals_xml(b"".join(b"<key>k%dSetting</key><true/>" % i

@@ -67,13 +67,25 @@ QByteArray binaryChain(int depth)
     return bplist(objects, 4);
 }
 
-// Containers on the deepest path of a small tree.
-int containerDepth(plist_t node)
+struct Shape
 {
+    int depth = 0;     // containers on the deepest path
+    qint64 values = 0; // dictionary keys included
+};
+
+// The shape of a small tree.
+Shape shapeOf(plist_t node)
+{
+    Shape shape{0, 1};
     int below = 0;
+    const auto add = [&](plist_t child) {
+        const Shape inner = shapeOf(child);
+        below = std::max(below, inner.depth);
+        shape.values += inner.values;
+    };
     if (plist_get_node_type(node) == PLIST_ARRAY) {
         for (uint32_t i = 0; i < plist_array_get_size(node); ++i)
-            below = std::max(below, containerDepth(plist_array_get_item(node, i)));
+            add(plist_array_get_item(node, i));
     } else if (plist_get_node_type(node) == PLIST_DICT) {
         plist_dict_iter iter = nullptr;
         plist_dict_new_iter(node, &iter);
@@ -81,13 +93,15 @@ int containerDepth(plist_t node)
             plist_dict_next_item(node, iter, nullptr, &value);
             if (!value)
                 break;
-            below = std::max(below, containerDepth(value));
+            ++shape.values;
+            add(value);
         }
         free(iter);
     } else {
-        return 0;
+        return shape;
     }
-    return below + 1;
+    shape.depth = below + 1;
+    return shape;
 }
 
 } // namespace
@@ -275,8 +289,9 @@ private slots:
         QVERIFY(corruptCopies().isEmpty());
     }
 
-    // The XML scan never reports less nesting than libplist builds, whatever the markup. The
-    // rows are spellings where libplist's tree is not what a count of tags suggests.
+    // The XML scan never reports less nesting or fewer values than libplist builds, whatever
+    // the markup. The rows are spellings where libplist's tree is not what a count of tags
+    // suggests.
     void xmlScanBoundsWhatLibplistBuilds_data()
     {
         QTest::addColumn<QByteArray>("contents");
@@ -294,6 +309,12 @@ private slots:
             << xml("<array><array x/><array / ><array/></array></array>") << 3;
         QTest::newRow("an unknown key in an array is a string")
             << xml("<array><key>k</key><array/></array>") << 2;
+        // libplist copies tag names with strncpy: a NUL ends the name, and a text's closing tag
+        // must repeat the opening one's bytes up to its NUL.
+        QByteArray cut = "<plist~junk><array~x><string~q>a</string~q><array~><true/></array>"
+                         "<dict~/></array></plist>";
+        cut.replace('~', '\0');
+        QTest::newRow("NUL bytes inside tag names") << cut << 2;
     }
 
     void xmlScanBoundsWhatLibplistBuilds()
@@ -303,13 +324,15 @@ private slots:
         plist_t root = nullptr;
         plist_from_xml(contents.constData(), uint32_t(contents.size()), &root);
         QVERIFY(root);
-        const int built = containerDepth(root);
+        const Shape built = shapeOf(root);
         plist_free(root);
-        QCOMPARE(built, depth);
+        QCOMPARE(built.depth, depth);
         const PlistPrescan::Result scan = PlistPrescan::scanXml(
             contents.constData(), size_t(contents.size()), {64, 1000, 1000, 1000});
         QCOMPARE(scan.verdict, PlistPrescan::Verdict::Acceptable);
-        QVERIFY2(scan.depth >= built, qPrintable(QString::number(scan.depth)));
+        QVERIFY2(scan.depth >= built.depth, qPrintable(QString::number(scan.depth)));
+        QVERIFY2(scan.values >= built.values,
+                 qPrintable(QStringLiteral("%1 < %2").arg(scan.values).arg(built.values)));
     }
 };
 
