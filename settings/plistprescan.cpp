@@ -99,7 +99,8 @@ private:
     }
 
     // libplist reads no further than here. Whatever another reading made of the rest, each of
-    // its values would start at a '<', and each dictionary entry at a "<key".
+    // its values would start at a '<' (not one of "</", "<!", "<?": closing and special tags
+    // never make one), and each dictionary entry at a "<key".
     void readRestAsTail(const char *from)
     {
         m_inTail = true;
@@ -110,7 +111,7 @@ private:
             if (startsContainerTag(p, m_end)) {
                 ++m_phantoms;
                 noteContainer(m_parentLevel + m_phantoms);
-            } else {
+            } else if (m_end - p > 1 && p[1] != '/' && p[1] != '!' && p[1] != '?') {
                 noteValue();
                 if (m_end - p > 4 && std::memcmp(p + 1, "key", 3) == 0)
                     noteEntry();
@@ -578,6 +579,19 @@ private:
         }
     }
 
+    // libplist keeps an ASCII text's length but its getters and writers stop at a NUL, so such a
+    // text would come back cut short; UTF-16 ones make its getters abort.
+    bool textHoldsNul(const Object &object) const
+    {
+        const unsigned char *text = m_data + object.payload;
+        if (object.type == 0x5)
+            return std::memchr(text, 0, std::size_t(object.count)) != nullptr;
+        for (std::uint64_t i = 0; i < object.count; ++i)
+            if (text[2 * i] == 0 && text[2 * i + 1] == 0)
+                return true;
+        return false;
+    }
+
     // Adds a finished child's figures to its container's; false when a limit is passed.
     bool addChild(Frame &frame, std::size_t level, std::uint64_t values, std::uint64_t entries,
                   int depth)
@@ -603,6 +617,8 @@ private:
             return;
         }
         m_result.values = 1;
+        if (top.isText() && textHoldsNul(top))
+            m_result.verdict = Verdict::HoldsNul;
         if (!top.isContainer())
             return;
 
@@ -673,6 +689,10 @@ private:
             Object object;
             if (!readObject(child, object) || (isKey && !object.isText())) {
                 m_result.verdict = Verdict::Malformed;
+                return;
+            }
+            if (object.isText() && textHoldsNul(object)) {
+                m_result.verdict = Verdict::HoldsNul;
                 return;
             }
             if (!object.isContainer()) {

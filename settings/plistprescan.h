@@ -37,6 +37,7 @@ enum class Verdict
     TooManyEntries,
     TooManyEntities,
     SelfReferential, // binary: an array or dictionary contains itself
+    HoldsNul,        // binary: a text with a NUL character, which libplist would cut off
     Malformed,       // not a property list libplist could read as a whole
 };
 

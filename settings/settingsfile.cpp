@@ -212,6 +212,9 @@ std::optional<PlistValue> SettingsFile::parse(const QByteArray &bytes, QString *
     case PlistPrescan::Verdict::SelfReferential:
         *error = QStringLiteral("is a binary property list whose values contain themselves");
         return std::nullopt;
+    case PlistPrescan::Verdict::HoldsNul:
+        *error = QStringLiteral("holds a text with a NUL character");
+        return std::nullopt;
     case PlistPrescan::Verdict::Malformed:
         *error = QStringLiteral("is not a property list");
         return std::nullopt;

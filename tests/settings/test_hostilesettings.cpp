@@ -269,6 +269,11 @@ private slots:
             << QStringLiteral("/deep.sh");
         // Binary: one path object shared by two hot keys, as writers that unique their objects
         // store it.
+        QTest::newRow("as many values as allowed")
+            << xml(withShortcut("/many.sh").chopped(7) + "<key>Many</key><array>" +
+                   QByteArray("<true/>").repeated(SettingsFile::maximumValueCount - 10) +
+                   "</array></dict>")
+            << QStringLiteral("/many.sh");
         QTest::newRow("binary with shared objects")
             << bplist({"\xd1\x01\x02", "\x5f\x10\x12PreferencesGlobals", "\xd1\x03\x04",
                        "\x5f\x10\x2cPreferencesShortcutsAndScriptPathsSettingKey",
