@@ -444,8 +444,8 @@ public:
     {
         if (!readTrailer())
             m_result.verdict = Verdict::Malformed;
-        else if (m_objectCount > std::uint64_t(m_limits.values))
-            m_result.verdict = Verdict::TooManyValues;
+        else if (m_objectCount > objectsPerValueAllowed * std::uint64_t(m_limits.values))
+            m_result.verdict = Verdict::TooManyValues; // the walk keeps 11 bytes per object
         else
             walk();
         return m_result;
@@ -454,6 +454,9 @@ public:
 private:
     static constexpr std::size_t headerSize = 8;
     static constexpr std::size_t trailerSize = 32;
+    // Objects no reference reaches cost libplist nothing, so a table may list more objects than
+    // the values allowed; only a table far larger is refused before the walk.
+    static constexpr std::uint64_t objectsPerValueAllowed = 16;
 
     enum : unsigned char
     {

@@ -36,10 +36,11 @@ public:
     // Limits past which a file is refused as corrupt rather than parsed.
     static constexpr qint64 maximumFileSize = qint64{16} * 1024 * 1024;
     static constexpr int maximumNestingDepth = 64;
-    // libplist needs about 0.3 s per million values, and its dictionaries (a fixed table of
-    // 4096 buckets, duplicate keys removed by walking the list) about 0.4 s for 10,000
-    // entries and 10 s for 40,000; a settings file holds a few dozen.
-    static constexpr qint64 maximumValueCount = 500000;
+    // Reading and writing back 500,000 values take libplist and the conversions about 0.25 s,
+    // and a file is read again before every save; libplist's dictionaries (a fixed table of
+    // 4096 buckets, duplicate keys removed by walking the list) take about 0.4 s for 10,000
+    // entries and 10 s for 40,000. A settings file holds a few dozen of either.
+    static constexpr qint64 maximumValueCount = 200000;
     static constexpr qint64 maximumDictionaryEntries = 5000;
     // Bytes libplist moves to decode the character references of texts: it shifts the rest
     // of a text once per reference (1 GiB is about 0.05 s).

@@ -154,6 +154,8 @@ private slots:
         QTest::addColumn<QString>("message");
         const QString deep = QStringLiteral("is nested more than 64 levels deep");
         const QString notAPlist = QStringLiteral("is not a property list");
+        const QString tooManyValues =
+            QStringLiteral("holds more than %1 values").arg(SettingsFile::maximumValueCount);
         const int n = 200000;
 
         QTest::newRow("XML, newline inside the tags")
@@ -192,8 +194,7 @@ private slots:
             for (int i = 0; i < 40; ++i)
                 objects.append(QByteArray("\xa2") + char(i + 1) + char(i + 1));
             objects.append("\x09");
-            QTest::newRow("binary, shared arrays that expand")
-                << bplist(objects) << QStringLiteral("holds more than 500000 values");
+            QTest::newRow("binary, shared arrays that expand") << bplist(objects) << tooManyValues;
         }
         QTest::newRow("binary, reference past the objects")
             << bplist({"\xa1\x05", "\x09"}) << notAPlist;
@@ -216,7 +217,7 @@ private slots:
         QTest::newRow("too many values")
             << xml("<array>" + QByteArray("<true/>").repeated(SettingsFile::maximumValueCount) +
                    "</array>")
-            << QStringLiteral("holds more than 500000 values");
+            << tooManyValues;
         QTest::newRow("a long text full of character references")
             << xml(withShortcut(QByteArray("&amp;").repeated(1100) + QByteArray(1 << 20, 'x')))
             << QStringLiteral("holds texts with too many character references to decode");
@@ -267,18 +268,29 @@ private slots:
         QTest::newRow("nested to the limit, beside the settings")
             << xml("<dict><key>Deep</key>" + nested + withShortcut("/deep.sh").mid(6))
             << QStringLiteral("/deep.sh");
-        // Binary: one path object shared by two hot keys, as writers that unique their objects
-        // store it.
         QTest::newRow("as many values as allowed")
             << xml(withShortcut("/many.sh").chopped(7) + "<key>Many</key><array>" +
                    QByteArray("<true/>").repeated(SettingsFile::maximumValueCount - 10) +
                    "</array></dict>")
             << QStringLiteral("/many.sh");
-        QTest::newRow("binary with shared objects")
-            << bplist({"\xd1\x01\x02", "\x5f\x10\x12PreferencesGlobals", "\xd1\x03\x04",
-                       "\x5f\x10\x2cPreferencesShortcutsAndScriptPathsSettingKey",
-                       "\xd2\x05\x06\x07\x07", "\x51\x35", "\x51\x36", "\x56/s.ksh"})
-            << QStringLiteral("/s.ksh");
+        // Binary: one path object shared by two hot keys, as writers that unique their objects
+        // store it.
+        const QList<QByteArray> shared = {
+            "\xd1\x01\x02",
+            "\x5f\x10\x12PreferencesGlobals",
+            "\xd1\x03\x04",
+            "\x5f\x10\x2cPreferencesShortcutsAndScriptPathsSettingKey",
+            "\xd2\x05\x06\x07\x07",
+            "\x51\x35",
+            "\x51\x36",
+            "\x56/s.ksh"};
+        QTest::newRow("binary with shared objects") << bplist(shared) << QStringLiteral("/s.ksh");
+        // Objects that nothing refers to cost libplist nothing and do not count as values.
+        QList<QByteArray> padded = shared;
+        for (qint64 i = 0; i < SettingsFile::maximumValueCount; ++i)
+            padded.append("\x08");
+        QTest::newRow("binary listing more objects than values allowed")
+            << bplist(padded) << QStringLiteral("/s.ksh");
     }
 
     void unusualButValidFilesLoad()
