@@ -62,7 +62,7 @@ QByteArray binaryChain(int depth)
 {
     QList<QByteArray> objects;
     for (int i = 0; i < depth; ++i)
-        objects.append(QByteArray("\xa1") + bigEndian(quint64(i + 1), 4));
+        objects.append(QByteArray("\xa1") + bigEndian(quint64(i) + 1, 4));
     objects.append("\x09");
     return bplist(objects, 4);
 }
