@@ -1,6 +1,7 @@
 #include "settingsfile.h"
 
 #include "log.h"
+#include "plistprescan.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -20,69 +21,6 @@ struct PlistDeleter
     void operator()(void *node) const { plist_free(static_cast<plist_t>(node)); }
 };
 using PlistNode = std::unique_ptr<void, PlistDeleter>;
-
-// libplist's parsers and writer recurse once per nesting level, so a hostile file could exhaust
-// the stack. XML nesting is counted on the raw bytes before parsing; binary plists refer to
-// objects by index and are checked on the parsed tree, whose walk below is bounded by the limit.
-bool xmlNestingWithin(const QByteArray &bytes, int limit)
-{
-    int depth = 0;
-    const char *p = bytes.constData();
-    const char *end = p + bytes.size();
-    while ((p = static_cast<const char *>(memchr(p, '<', size_t(end - p))))) {
-        ++p;
-        const bool closing = p < end && *p == '/';
-        const char *name = closing ? p + 1 : p;
-        const auto startsWith = [&](const char *word, size_t n) {
-            return size_t(end - name) >= n && memcmp(name, word, n) == 0;
-        };
-        const bool container =
-            (startsWith("dict", 4) && (name + 4 < end) && (name[4] == '>' || name[4] == ' ')) ||
-            (startsWith("array", 5) && (name + 5 < end) && (name[5] == '>' || name[5] == ' '));
-        if (!container)
-            continue;
-        // An empty element "<dict/>" neither opens nor closes a level.
-        const char *close = static_cast<const char *>(memchr(name, '>', size_t(end - name)));
-        if (close && close > name && close[-1] == '/')
-            continue;
-        depth += closing ? -1 : 1;
-        if (depth > limit)
-            return false;
-    }
-    return true;
-}
-
-// Whether the tree is nested no deeper than the limit. Walks values only: reading a key can
-// abort the process (see holdsNulCharacter), so this runs before anything reads one.
-bool treeNestingWithin(plist_t node, int depth, int limit)
-{
-    if (depth > limit)
-        return false;
-    const plist_type type = plist_get_node_type(node);
-    if (type == PLIST_ARRAY) {
-        const uint32_t size = plist_array_get_size(node);
-        for (uint32_t i = 0; i < size; ++i)
-            if (!treeNestingWithin(plist_array_get_item(node, i), depth + 1, limit))
-                return false;
-    } else if (type == PLIST_DICT) {
-        plist_dict_iter iter = nullptr;
-        plist_dict_new_iter(node, &iter);
-        bool within = true;
-        for (;;) {
-            plist_t value = nullptr;
-            plist_dict_next_item(node, iter, nullptr, &value);
-            if (!value)
-                break;
-            if (!treeNestingWithin(value, depth + 1, limit)) {
-                within = false;
-                break;
-            }
-        }
-        free(iter);
-        return within;
-    }
-    return true;
-}
 
 // libplist's getters for texts and keys assert that a text holds no NUL byte and so abort the
 // whole program on a file that has one, which both formats can carry. Its XML writer puts such
@@ -129,16 +67,25 @@ std::optional<PlistValue> fromNode(plist_t node, int depth, QString *error)
         return PlistValue(QString::fromUtf8(value ? value : "", qsizetype(value ? length : 0)));
     }
     case PLIST_ARRAY: {
+        // Walked with an iterator: arrays read from binary files have no index, and
+        // plist_array_get_item would count its way along the list for every item.
         PlistArray items;
-        const uint32_t size = plist_array_get_size(node);
-        items.reserve(size);
-        for (uint32_t i = 0; i < size; ++i) {
-            std::optional<PlistValue> item =
-                fromNode(plist_array_get_item(node, i), depth + 1, error);
-            if (!item)
+        items.reserve(plist_array_get_size(node));
+        plist_array_iter iter = nullptr;
+        plist_array_new_iter(node, &iter);
+        for (;;) {
+            plist_t child = nullptr;
+            plist_array_next_item(node, iter, &child);
+            if (!child)
+                break;
+            std::optional<PlistValue> item = fromNode(child, depth + 1, error);
+            if (!item) {
+                free(iter);
                 return std::nullopt;
+            }
             items.append(*item);
         }
+        free(iter);
         return PlistValue::newArray(std::move(items));
     }
     case PLIST_DICT: {
@@ -237,9 +184,40 @@ std::optional<PlistValue> SettingsFile::parse(const QByteArray &bytes, QString *
         *error = QStringLiteral("is larger than %1 bytes").arg(maximumFileSize);
         return std::nullopt;
     }
+    // libplist recurses once per level when it parses, frees or writes a tree, parses a shared
+    // binary object again for every reference to it and slows down quadratically on large
+    // dictionaries and on texts full of character references: what it would build is bounded
+    // first, on the raw bytes.
     const bool binary = plist_is_binary(bytes.constData(), uint32_t(bytes.size()));
-    if (!binary && !xmlNestingWithin(bytes, maximumNestingDepth)) {
+    const PlistPrescan::Limits limits{maximumNestingDepth, maximumValueCount,
+                                      maximumDictionaryEntries, maximumEntityDecodingWork};
+    const PlistPrescan::Result scan =
+        binary ? PlistPrescan::scanBinary(bytes.constData(), size_t(bytes.size()), limits)
+               : PlistPrescan::scanXml(bytes.constData(), size_t(bytes.size()), limits);
+    switch (scan.verdict) {
+    case PlistPrescan::Verdict::Acceptable:
+        break;
+    case PlistPrescan::Verdict::TooDeep:
         *error = QStringLiteral("is nested more than %1 levels deep").arg(maximumNestingDepth);
+        return std::nullopt;
+    case PlistPrescan::Verdict::TooManyValues:
+        *error = QStringLiteral("holds more than %1 values").arg(maximumValueCount);
+        return std::nullopt;
+    case PlistPrescan::Verdict::TooManyEntries:
+        *error =
+            QStringLiteral("holds more than %1 dictionary entries").arg(maximumDictionaryEntries);
+        return std::nullopt;
+    case PlistPrescan::Verdict::TooManyEntities:
+        *error = QStringLiteral("holds texts with too many character references to decode");
+        return std::nullopt;
+    case PlistPrescan::Verdict::SelfReferential:
+        *error = QStringLiteral("is a binary property list whose values contain themselves");
+        return std::nullopt;
+    case PlistPrescan::Verdict::HoldsNul:
+        *error = QStringLiteral("holds a text with a NUL character");
+        return std::nullopt;
+    case PlistPrescan::Verdict::Malformed:
+        *error = QStringLiteral("is not a property list");
         return std::nullopt;
     }
     plist_t raw = nullptr;
@@ -250,10 +228,6 @@ std::optional<PlistValue> SettingsFile::parse(const QByteArray &bytes, QString *
     const PlistNode root(raw);
     if (!root) {
         *error = QStringLiteral("is not a property list");
-        return std::nullopt;
-    }
-    if (!treeNestingWithin(root.get(), 0, maximumNestingDepth)) {
-        *error = QStringLiteral("is nested more than %1 levels deep").arg(maximumNestingDepth);
         return std::nullopt;
     }
     if (holdsNulCharacter(root.get())) {

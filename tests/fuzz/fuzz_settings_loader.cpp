@@ -7,11 +7,14 @@
 //   3. a save to a real settings file (in a private folder under /dev/shm when it exists, so
 //      the disk is not what is measured), read back and compared with the store;
 //   4. the hot-key table's lookups and one binding, over whatever the file held.
+// Before all that, whenever the pre-scan lets bytes through to libplist, what libplist then
+// builds must lie within the scan's bounds: nesting depth and number of values.
 // A broken property aborts, which libFuzzer keeps as a crash with the input. The debug log is
 // on whenever the input switches it on, so its formatting is fuzzed as well; run with
 // -close_fd_mask=2 (see run_fuzz_settings.sh) to send the log's lines to /dev/null.
 
 #include "log.h"
+#include "plistprescan.h"
 #include "plistvalue.h"
 #include "preferencesdictionary.h"
 #include "settingsfile.h"
@@ -21,6 +24,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -30,6 +34,11 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <plist/plist.h>
+
+#include <utility>
+#include <vector>
 
 // libFuzzer closes standard error under -close_fd_mask=2; a copy taken before it does keeps
 // the message of a broken property beside the crash report.
@@ -87,6 +96,83 @@ static QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Containers on the deepest path (the root counted) and the number of values of a tree, dictionary
+// keys included, walked with a stack of its own.
+static std::pair<int, std::int64_t> treeShape(plist_t root)
+{
+    struct Level
+    {
+        plist_t node;
+        void *iter;
+    };
+    std::vector<Level> path;
+    int deepest = 0;
+    std::int64_t values = 0;
+    const auto enter = [&](plist_t node) {
+        ++values;
+        const plist_type type = plist_get_node_type(node);
+        if (type != PLIST_ARRAY && type != PLIST_DICT)
+            return;
+        void *iter = nullptr;
+        if (type == PLIST_ARRAY)
+            plist_array_new_iter(node, &iter);
+        else
+            plist_dict_new_iter(node, &iter);
+        path.push_back({node, iter});
+        deepest = std::max(deepest, int(path.size()));
+    };
+    enter(root);
+    while (!path.empty()) {
+        plist_t child = nullptr;
+        const Level level = path.back();
+        if (plist_get_node_type(level.node) == PLIST_ARRAY) {
+            plist_array_next_item(level.node, level.iter, &child);
+        } else {
+            plist_dict_next_item(level.node, level.iter, nullptr, &child);
+            if (child)
+                ++values; // the key
+        }
+        if (child) {
+            enter(child);
+        } else {
+            std::free(level.iter);
+            path.pop_back();
+        }
+    }
+    return {deepest, values};
+}
+
+// What libplist builds from bytes the pre-scan accepts stays within the scan's figures.
+static void checkPrescanBounds(const QByteArray &bytes)
+{
+    if (bytes.isEmpty() || bytes.size() > SettingsFile::maximumFileSize)
+        return;
+    const PlistPrescan::Limits limits{
+        SettingsFile::maximumNestingDepth, SettingsFile::maximumValueCount,
+        SettingsFile::maximumDictionaryEntries, SettingsFile::maximumEntityDecodingWork};
+    const bool binary = plist_is_binary(bytes.constData(), uint32_t(bytes.size()));
+    const PlistPrescan::Result scan =
+        binary ? PlistPrescan::scanBinary(bytes.constData(), size_t(bytes.size()), limits)
+               : PlistPrescan::scanXml(bytes.constData(), size_t(bytes.size()), limits);
+    if (scan.verdict != PlistPrescan::Verdict::Acceptable)
+        return;
+    plist_t root = nullptr;
+    if (binary)
+        plist_from_bin(bytes.constData(), uint32_t(bytes.size()), &root);
+    else
+        plist_from_xml(bytes.constData(), uint32_t(bytes.size()), &root);
+    if (!root)
+        return;
+    const auto [depth, values] = treeShape(root);
+    plist_free(root);
+    if (depth > scan.depth || values > scan.values)
+        dprintf(reportFd, "Pre-scan bounds %d levels, %lld values; libplist built %d, %lld\n",
+                scan.depth, static_cast<long long>(scan.values), depth,
+                static_cast<long long>(values));
+    check(depth <= scan.depth);
+    check(values <= scan.values);
+}
+
 static QString settingsPath;
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -115,6 +201,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+
+    checkPrescanBounds(bytes);
 
     // 1. Reading the file.
     QString error;

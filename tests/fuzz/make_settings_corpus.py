@@ -148,6 +148,60 @@ for _ in range(80):
 files["deep-80.bin.plist"] = plistlib.dumps({"PreferencesGlobals": {"DeepSettingKey": deep}},
                                             fmt=plistlib.FMT_BINARY)
 
+# Nesting that hides from a plain count of "<array>": whitespace inside tags, openings inside
+# comments, CDATA, processing instructions, a DOCTYPE's internal subset and attribute values.
+files["deep-newline.plist"] = xml(b"<array\n>" * 100 + b"</array>" * 100)
+files["deep-tab-cr.plist"] = xml(b"<dict\t><key>k</key><array\r\n>" * 40 + b"</array></dict>" * 40)
+files["deep-in-comment.plist"] = xml(b"<array><!-- " + b"<array>" * 100 + b" --></array>")
+files["deep-in-cdata.plist"] = globals_xml(
+    b"<key>CdataSettingKey</key><string><![CDATA[" + b"<array>" * 100 + b"]]></string>")
+files["deep-in-pi.plist"] = xml(b'<?pi a="?>' + b"<dict>" * 100 + b'"?><dict/>')
+files["deep-in-doctype.plist"] = (
+    b'<!DOCTYPE plist [<!ENTITY e "' + b"<array>" * 100 + b'">]>'
+    b'<plist version="1.0"><dict/></plist>')
+files["deep-in-attribute.plist"] = xml(b'<array a="' + b"<array>" * 100 + b'"></array>')
+files["comments-cdata-doctype.plist"] = (
+    b'<?xml version="1.0"?>\n<!DOCTYPE plist [<!ENTITY x "y">]>\n<!-- </dict></dict> -->\n'
+    b'<plist version="1.0"><dict><key>PreferencesGlobals</key><dict>'
+    b'<key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict><key>5</key>'
+    b'<string><![CDATA[/a <b> & c.sh]]><!-- </dict> --></string></dict></dict></dict></plist>')
+files["nul-in-tag-names.plist"] = (
+    b'<?xml version="1.0"?><plist\0junk version="1.0"><dict\0x><key>PreferencesGlobals</key>'
+    b'<dict><key\0k>PreferencesDebugLoggingSettingKey</key\0k><true\0/></dict></dict></plist>')
+files["many-entities.plist"] = globals_xml(
+    b"<key>ASettingKey</key><string>" + b"&amp;" * 2000 + b"x" * 4000 + b"</string>")
+files["many-keys.plist"] = globals_xml(b"".join(b"<key>k%dSetting</key><true/>" % i
+                                                for i in range(5001)))
+
+
+def bplist(objects, root=0, ref_size=1, offset_size=None):
+    """A binary property list of the given encoded objects (references of ref_size bytes)."""
+    offsets, position = [], 8
+    for encoded in objects:
+        offsets.append(position)
+        position += len(encoded)
+    size = offset_size or (1 if position < 256 else 2 if position < 65536 else 4)
+    return (b"bplist00" + b"".join(objects) +
+            b"".join(o.to_bytes(size, "big") for o in offsets) +
+            b"\0" * 6 + bytes([size, ref_size]) +
+            len(objects).to_bytes(8, "big") + root.to_bytes(8, "big") + position.to_bytes(8, "big"))
+
+
+# Binary: a chain of one-element arrays past the limit, a cycle, an array that holds itself,
+# a small graph whose shared arrays expand to 2^40 values, references and offsets out of
+# range, a cut trailer, and a dictionary whose key is an array.
+files["deep-chain.bin.plist"] = bplist(
+    [b"\xa1" + (i + 1).to_bytes(1, "big") for i in range(100)] + [b"\x09"])
+files["cycle.bin.plist"] = bplist([b"\xa1\x01", b"\xa1\x00"])
+files["self.bin.plist"] = bplist([b"\xa2\x01\x00", b"\x09"])
+files["shared.bin.plist"] = bplist(
+    [b"\xa2" + bytes([i + 1, i + 1]) for i in range(40)] + [b"\x09"])
+files["ref-out-of-range.bin.plist"] = bplist([b"\xa1\x07", b"\x09"])
+files["offset-out-of-range.bin.plist"] = bplist([b"\xa1\x01", b"\x09"])[:-34] + b"\xf0\x0a" + \
+    bplist([b"\xa1\x01", b"\x09"])[-32:]
+files["trailer-cut.bin.plist"] = bplist([b"\xa1\x01", b"\x09"])[:-5]
+files["key-is-array.bin.plist"] = bplist([b"\xd1\x01\x02", b"\xa0", b"\x09"])
+
 # Values the program cannot write back, and broken structure.
 files["data-and-date.plist"] = globals_xml(
     b"<key>DataSettingKey</key><data>AAEC</data>"

@@ -14,7 +14,11 @@ mkdir -p "$work"
 cd "$build"
 # -close_fd_mask=2: the debug log's lines and the loader's messages about refused files go to
 # /dev/null; libFuzzer's and the sanitizers' reports and broken properties still show.
-# -max_len: large enough for nesting past the loader's limit.
-exec "$build/tests/fuzz/fuzz_settings_loader" -max_total_time="$seconds" -max_len=16384 \
+# -max_len: 6 MiB, room for files that are deep, wide or slow only when they are large (the
+# loader's limits are 64 levels, 200,000 values, 5,000 dictionary entries); libFuzzer still
+# starts short and lets inputs grow. -timeout: a unit taking 20 s is a hang; -report_slow_units
+# names every unit over 2 s.
+exec "$build/tests/fuzz/fuzz_settings_loader" -max_total_time="$seconds" -max_len=6291456 \
+    -timeout=20 -report_slow_units=2 -rss_limit_mb=4096 \
     -dict="$here/settings.dict" -close_fd_mask=2 -print_final_stats=1 "$@" \
     "$work" "$here/../data/settings-corpus"
