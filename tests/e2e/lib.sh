@@ -80,7 +80,9 @@ e2e_setup() {
     chmod 700 "$XDG_RUNTIME_DIR"
     SETTINGS="$XDG_CONFIG_HOME/Trundle/Trundle.plist"
     TRUNDLE_LOG="$E2E_HOME/trundle.log"
+    # An X11 session of its own, whatever session the tests are started from.
     unset WAYLAND_DISPLAY QT_QPA_PLATFORM SESSION_MANAGER
+    export XDG_SESSION_TYPE=x11
 
     # A display of our own: Xvfb picks a free number and writes it to the pipe.
     local fifo="$E2E_HOME/displayfd"
