@@ -1,8 +1,12 @@
-// The choice of the input backend from the session, and the fake backend standing in for it.
+// The choice of the input backend from the session, and what the user is told when no backend
+// can deliver hot keys: the text, and the notification sent once.
 
 #include "eventmonitor.h"
 #include "fakeinput.h"
+#include "fakenotifier.h"
+#include "hotkeynotice.h"
 #include "inputbackend.h"
+#include "resources.h"
 #include "sessiontype.h"
 
 #include <QGuiApplication>
@@ -19,16 +23,26 @@ class TestInputBackend : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void cleanup();
     void choice_data();
     void choice();
     void fakeBackendDecidesWhetherHotKeysWork();
+    void noticeIsSentOnceAndOnlyWhenHotKeysDoNotWork();
+    void noticeNamesWhatIsMissing_data();
+    void noticeNamesWhatIsMissing();
 };
 
+void TestInputBackend::initTestCase()
+{
+    installTextTable();
+}
 
 void TestInputBackend::cleanup()
 {
     InputBackend::setSharedForTesting(nullptr);
+    Notifier::setSharedForTesting(nullptr);
+    resetHotKeyNoticeForTesting();
 }
 
 void TestInputBackend::choice_data()
@@ -118,6 +132,7 @@ void TestInputBackend::fakeBackendDecidesWhetherHotKeysWork()
     InputBackend::setSharedForTesting(&working);
     QCOMPARE(InputBackend::shared(), &working);
     QVERIFY(hotKeysAvailable());
+    QVERIFY(hotKeysUnavailableText().isEmpty());
     {
         FakeInputBackend wayland(HotKeyObstacle::WaylandSession, QStringLiteral("no portal"));
         InputBackend::setSharedForTesting(&wayland);
@@ -127,6 +142,60 @@ void TestInputBackend::fakeBackendDecidesWhetherHotKeysWork()
     QVERIFY(InputBackend::shared() != nullptr);
     QCOMPARE(InputBackend::shared()->name(), QStringLiteral("null"));
     QCOMPARE(InputBackend::shared()->obstacle(), HotKeyObstacle::QtNotOnX11);
+}
+
+void TestInputBackend::noticeIsSentOnceAndOnlyWhenHotKeysDoNotWork()
+{
+    FakeNotifier notifier;
+    Notifier::setSharedForTesting(&notifier);
+
+    FakeInputBackend working;
+    InputBackend::setSharedForTesting(&working);
+    QVERIFY(!announceHotKeysUnavailableOnce());
+    QVERIFY(notifier.messages().isEmpty());
+
+    FakeInputBackend wayland(HotKeyObstacle::WaylandSession, QStringLiteral("no portal"));
+    InputBackend::setSharedForTesting(&wayland);
+    QVERIFY(announceHotKeysUnavailableOnce());
+    QVERIFY(!announceHotKeysUnavailableOnce());
+    QVERIFY(!announceHotKeysUnavailableOnce());
+    QCOMPARE(notifier.messages().size(), 1);
+    QCOMPARE(notifier.messages().first().title,
+             localizedString(QStringLiteral("HotKeysUnavailableTitle")));
+    QCOMPARE(notifier.messages().first().body, hotKeysUnavailableText());
+    QVERIFY(notifier.messages().first().title != QStringLiteral("HotKeysUnavailableTitle"));
+}
+
+void TestInputBackend::noticeNamesWhatIsMissing_data()
+{
+    QTest::addColumn<HotKeyObstacle>("obstacle");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QStringList>("mentions");
+    QTest::newRow("Wayland") << HotKeyObstacle::WaylandSession << QStringLiteral("whatever")
+                             << QStringList{QStringLiteral("Wayland session"),
+                                            QStringLiteral("no global-shortcuts portal"),
+                                            QStringLiteral("reading keyboards and mice directly "
+                                                           "is off")};
+    QTest::newRow("X server refuses raw events")
+        << HotKeyObstacle::X11Unavailable << QStringLiteral("the X server has no XInput 2.2")
+        << QStringList{QStringLiteral("Hot keys do not work"),
+                       QStringLiteral("(the X server has no XInput 2.2)")};
+    QTest::newRow("Qt elsewhere") << HotKeyObstacle::QtNotOnX11
+                                  << QStringLiteral("Qt runs on the \"eglfs\" platform")
+                                  << QStringList{QStringLiteral("\"eglfs\"")};
+}
+
+void TestInputBackend::noticeNamesWhatIsMissing()
+{
+    QFETCH(HotKeyObstacle, obstacle);
+    QFETCH(QString, reason);
+    QFETCH(QStringList, mentions);
+    FakeInputBackend backend(obstacle, reason);
+    InputBackend::setSharedForTesting(&backend);
+    const QString text = hotKeysUnavailableText();
+    for (const QString &mention : mentions)
+        QVERIFY2(text.contains(mention), qPrintable(text));
+    QVERIFY2(!text.contains(QStringLiteral("%1")), qPrintable(text));
 }
 
 int main(int argc, char **argv)
