@@ -132,6 +132,9 @@ InputBackend *sharedInputBackend()
     if (choice.kind == InputBackendKind::X11) {
         if (X11Connection *connection = sharedX11Connection())
             s.input = std::make_unique<X11InputBackend>(connection);
+        else if (s.connectionRefusal.isEmpty())
+            s.input = std::make_unique<NullInputBackend>(
+                HotKeyObstacle::X11Unavailable, QStringLiteral("the X server has gone away"));
         else
             s.input = std::make_unique<NullInputBackend>(HotKeyObstacle::X11Unavailable,
                                                          s.connectionRefusal);
