@@ -1,6 +1,7 @@
 #include "qzappdelegate.h"
 
 #include "filebrowserdatasource.h"
+#include "hotkeynotice.h"
 #include "log.h"
 #include "preferencesdictionary.h"
 #include "qzaboutwindowcontroller.h"
@@ -41,6 +42,8 @@ void QZAppDelegate::applicationDidFinishLaunching()
 
     observeWorkspace();
     installEventMonitors();
+    // Once the tray icon exists: it is where the notice goes without a notification server.
+    platform::announceHotKeysUnavailableOnce();
     QZLog("Started up!");
 }
 

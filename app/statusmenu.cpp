@@ -3,6 +3,7 @@
 #include "qzappdelegate.h"
 
 #include "log.h"
+#include "notifier.h"
 #include "preferencesdictionary.h"
 #include "resources.h"
 #include "scriptrunner.h"
@@ -67,6 +68,7 @@ void QZAppDelegate::initStatusMenu()
     QZLog("Start!");
     auto *statusItem = new QSystemTrayIcon(this);
     appGlobals->setObject(statusItem, kStatusItemKey);
+    platform::Notifier::setTrayIcon(statusItem);
 
     QZLog("Creating new status menu...");
     QMenu *statusMenu = newMenu();

@@ -1,6 +1,7 @@
 #include "qzpreferenceswindowcontroller.h"
 
 #include "filebrowserdatasource.h"
+#include "hotkeynotice.h"
 #include "log.h"
 #include "preferencesdictionary.h"
 #include "resources.h"
@@ -12,6 +13,7 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTreeView>
 #include <QWidget>
 
@@ -68,6 +70,7 @@ void QZPreferencesWindowController::loadWindow()
     _developerBox = m_ui->_developerBox;
     _debugLoggingCheckbox = m_ui->_debugLoggingCheckbox;
     _shortcutsBox = m_ui->_shortcutsBox;
+    _hotKeysUnavailableLabel = m_ui->_hotKeysUnavailableLabel;
     _fileBrowserOutlineView = m_ui->_fileBrowserOutlineView;
 
     // The browser's own data source, wired the way the main window wires its one. This window
@@ -100,6 +103,9 @@ void QZPreferencesWindowController::windowDidLoad()
     _debugLoggingCheckbox->setText(
         localizedString(QStringLiteral("PreferencesWindowDebugLoggingButtonTitle")));
     _shortcutsBox->setTitle(localizedString(QStringLiteral("PreferencesWindowBoxShortcuts")));
+    const QString hotKeysUnavailable = platform::hotKeysUnavailableText();
+    _hotKeysUnavailableLabel->setText(hotKeysUnavailable);
+    _hotKeysUnavailableLabel->setVisible(!hotKeysUnavailable.isEmpty());
 
     // The header texts live in the model, which a Qt view takes them from.
     setColumnTitle(_foldersColumn,

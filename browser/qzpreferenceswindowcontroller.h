@@ -17,6 +17,7 @@ class FileBrowserDataSource;
 class QCheckBox;
 class QEvent;
 class QGroupBox;
+class QLabel;
 class QTreeView;
 class QWidget;
 
@@ -52,6 +53,9 @@ public:
     QGroupBox *_developerBox = nullptr;
     QCheckBox *_debugLoggingCheckbox = nullptr;
     QGroupBox *_shortcutsBox = nullptr;
+    // Above the hot-key column: says why hot keys do not work in this session; hidden when
+    // they do.
+    QLabel *_hotKeysUnavailableLabel = nullptr;
     QTreeView *_fileBrowserOutlineView = nullptr;
     // Qt's tree columns are not objects: these are the model columns of the data source's
     // "folders" and "shortcuts" columns.

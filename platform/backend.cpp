@@ -1,11 +1,14 @@
 #include "backend.h"
 
+#include "inputbackend.h"
 #include "logindsessionlock.h"
 #include "nullworkspace.h"
 #include "sessionlock.h"
+#include "sessiontype.h"
 #include "x11connection.h"
 #if TRUNDLE_HAVE_X11
 #include "x11grabprobe.h"
+#include "x11inputbackend.h"
 #include "x11workspace.h"
 #endif
 
@@ -24,8 +27,8 @@ struct BackendState
 #if TRUNDLE_HAVE_X11
     std::unique_ptr<X11Connection> connection;
 #endif
-    bool inputTried = false;
-    bool inputAvailable = false;
+    QString connectionRefusal;
+    std::unique_ptr<InputBackend> input;
     std::unique_ptr<Workspace> workspace;
     std::unique_ptr<SessionLock> sessionLock;
     bool releaseRegistered = false;
@@ -37,16 +40,15 @@ BackendState &state()
     return s;
 }
 
-// The one line that tells the user, whatever the debug switch says, that hot keys will not work.
-void reportUnavailable(const QString &reason)
+// Said once, whatever the debug switch says: the workspace has nothing to follow. Whether hot
+// keys work is the input backend's to say.
+void reportNoX11Connection(const QString &reason)
 {
     static bool reported = false;
     if (reported)
         return;
     reported = true;
-    processLog("Global hot keys are unavailable (%@); the active application is not followed "
-               "either. Everything else works.",
-               reason);
+    processLog("The active application is not followed (%@).", reason);
 }
 
 // The backends hold a socket notifier and an X connection: they go with the application object
@@ -54,6 +56,7 @@ void reportUnavailable(const QString &reason)
 void releaseBackends()
 {
     BackendState &s = state();
+    s.input.reset();
     s.sessionLock.reset();
     s.workspace.reset();
 #if TRUNDLE_HAVE_X11
@@ -107,8 +110,10 @@ X11Connection *sharedX11Connection()
                 releaseBackendsWithTheApplication();
         }
 #endif
-        if (!why.isEmpty())
-            reportUnavailable(why);
+        if (!why.isEmpty()) {
+            s.connectionRefusal = why;
+            reportNoX11Connection(why);
+        }
     }
 #if TRUNDLE_HAVE_X11
     if (s.connection && s.connection->isAlive())
@@ -117,24 +122,43 @@ X11Connection *sharedX11Connection()
     return nullptr;
 }
 
-bool startInputBackend()
+InputBackend *sharedInputBackend()
 {
     BackendState &s = state();
-    if (!s.inputTried) {
-        s.inputTried = true;
-        X11Connection *connection = sharedX11Connection();
-        QString why;
-        s.inputAvailable = connection != nullptr && connection->selectRawEvents(&why);
-        if (connection != nullptr && !s.inputAvailable)
-            processLog("Global hot keys are unavailable (%@). Everything else works.", why);
-        // The workspace follows the active window, which routes the releases; the session
-        // lock asks logind now, so that the answer is there before the first hot key.
-        if (s.inputAvailable) {
-            sharedWorkspaceBackend();
-            sharedSessionLockBackend();
-        }
+    if (s.input)
+        return s.input.get();
+    const InputBackendChoice choice = chooseInputBackend(SessionEnvironment::current());
+#if TRUNDLE_HAVE_X11
+    if (choice.kind == InputBackendKind::X11) {
+        if (X11Connection *connection = sharedX11Connection())
+            s.input = std::make_unique<X11InputBackend>(connection);
+        else if (s.connectionRefusal.isEmpty())
+            s.input = std::make_unique<NullInputBackend>(
+                HotKeyObstacle::X11Unavailable, QStringLiteral("the X server has gone away"));
+        else
+            s.input = std::make_unique<NullInputBackend>(HotKeyObstacle::X11Unavailable,
+                                                         s.connectionRefusal);
     }
-    return s.inputAvailable && sharedX11Connection() != nullptr;
+#endif
+    if (!s.input)
+        s.input = std::make_unique<NullInputBackend>(choice.obstacle, choice.reason);
+    if (QCoreApplication::instance() != nullptr)
+        releaseBackendsWithTheApplication();
+    if (!s.input->deliversReleases()) {
+        processLog("Global hot keys are unavailable (%@). Everything else works.",
+                   s.input->obstacleReason());
+        return s.input.get();
+    }
+    // The workspace follows the active window, which routes the releases; the session lock
+    // asks logind now, so that the answer is there before the first hot key.
+    sharedWorkspaceBackend();
+    sharedSessionLockBackend();
+    return s.input.get();
+}
+
+bool startInputBackend()
+{
+    return InputBackend::shared()->deliversReleases();
 }
 
 Workspace *sharedWorkspaceBackend()

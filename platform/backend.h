@@ -1,11 +1,13 @@
 #pragma once
 
-// Picks the backend the event monitors, the workspace and the session lock run on: X11 when Qt
-// runs on an X server we can reach, else nothing, said once in the process log. All of them
-// live until the application object is destroyed.
+// Picks the backends the event monitors, the workspace and the session lock run on: X11 when Qt
+// runs on an X server we can reach (for input only in an X11 session, see inputbackend.h),
+// else the null ones, said once in the process log. All of them live until the application
+// object is destroyed.
 
 namespace platform {
 
+class InputBackend;
 class SessionLock;
 class Workspace;
 class X11Connection;
@@ -14,7 +16,10 @@ class X11Connection;
 // when there is no usable X server or this build has no X11 support.
 X11Connection *sharedX11Connection();
 
-// Starts the raw key and button events; false (logged once) when they are unavailable.
+// The real input backend, chosen by chooseInputBackend() (sessiontype.h) and started on first
+// use; when it delivers nothing, that is said once in the process log with the reason.
+InputBackend *sharedInputBackend();
+// Starts the shared input backend (InputBackend::shared()); whether it delivers releases.
 bool startInputBackend();
 
 // The real workspace: X11, or the null one.

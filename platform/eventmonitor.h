@@ -5,8 +5,9 @@
 // local monitor those that go to Trundle itself; every physical release reaches exactly one of
 // the two kinds, once. Handlers run on the main thread, one event at a time, in arrival order.
 //
-// The first monitor starts the input backend (X11 raw events, or nothing without an X server,
-// which is said once in the log). A monitor stays installed until it is deleted.
+// The first monitor starts the input backend chosen for the session (inputbackend.h: X11 raw
+// events, or nothing, which is said once in the log). A monitor stays installed until it is
+// deleted.
 
 #include "inputevent.h"
 
@@ -61,8 +62,8 @@ EventMonitor *addLocalMonitorForEventsMatchingMask(quint64 mask, LocalEventHandl
 // global ones. The input backends call this; tests reach it through injectEventForTesting.
 void deliverInputEvent(const InputEvent &event, bool toOwnApplication);
 
-// Whether an input backend delivers real events (false with the null backend). Starts the
-// backend if no monitor has done so yet.
+// Whether the input backend delivers events (false with the null one). Starts the backend if
+// no monitor has done so yet.
 bool hotKeysAvailable();
 
 } // namespace platform

@@ -5,6 +5,16 @@
 
 namespace platform {
 
+FakeInputBackend::FakeInputBackend(HotKeyObstacle obstacle, QString reason)
+    : m_obstacle(obstacle), m_reason(std::move(reason))
+{}
+
+FakeInputBackend::~FakeInputBackend()
+{
+    if (InputBackend::isSharedForTesting(this))
+        InputBackend::setSharedForTesting(nullptr);
+}
+
 void injectEventForTesting(const InputEvent &event, bool toOwnApplication)
 {
     deliverInputEvent(event, toOwnApplication);

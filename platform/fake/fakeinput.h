@@ -1,11 +1,34 @@
 #pragma once
 
 // Input for tests: releases handed to the installed event monitors exactly as the X11 backend
-// hands them over, plus the events that typical keys and buttons produce.
+// hands them over, plus the events that typical keys and buttons produce; and an input backend
+// whose availability the test sets.
+//
+//   platform::FakeInputBackend input(platform::HotKeyObstacle::WaylandSession, "no portal");
+//   platform::InputBackend::setSharedForTesting(&input);
 
+#include "inputbackend.h"
 #include "inputevent.h"
 
 namespace platform {
+
+class FakeInputBackend : public InputBackend
+{
+public:
+    // Delivers releases when obstacle is None.
+    explicit FakeInputBackend(HotKeyObstacle obstacle = HotKeyObstacle::None, QString reason = {});
+    // Stops being the shared input backend if it is.
+    ~FakeInputBackend() override;
+
+    QString name() const override { return QStringLiteral("fake"); }
+    bool deliversReleases() const override { return m_obstacle == HotKeyObstacle::None; }
+    HotKeyObstacle obstacle() const override { return m_obstacle; }
+    QString obstacleReason() const override { return m_reason; }
+
+private:
+    HotKeyObstacle m_obstacle;
+    QString m_reason;
+};
 
 // Delivers event to the local monitors when toOwnApplication, else to the global ones.
 void injectEventForTesting(const InputEvent &event, bool toOwnApplication);

@@ -177,6 +177,21 @@
         <source>Hot Key</source>
         <translation>Hot Key</translation>
     </message>
+    <message id="HotKeysUnavailableTitle">
+        <source>Trundle: hot keys do not work</source>
+        <extracomment>title of the desktop notification said once when no source can deliver hot keys</extracomment>
+        <translation>Trundle: hot keys do not work</translation>
+    </message>
+    <message id="HotKeysUnavailableWayland">
+        <source>Hot keys do not work in this Wayland session: there is no global-shortcuts portal, and reading keyboards and mice directly is off.</source>
+        <extracomment>notification text and line above the hot-key column in a Wayland session</extracomment>
+        <translation>Hot keys do not work in this Wayland session: there is no global-shortcuts portal, and reading keyboards and mice directly is off.</translation>
+    </message>
+    <message id="HotKeysUnavailableElsewhere">
+        <source>Hot keys do not work in this session: Trundle cannot read key and button releases from the window system (%1).</source>
+        <extracomment>notification text and line above the hot-key column without a usable X server; %1 is the technical reason, in English</extracomment>
+        <translation>Hot keys do not work in this session: Trundle cannot read key and button releases from the window system (%1).</translation>
+    </message>
     <message id="AboutWindowWindowTitle">
         <source>About Trundle</source>
         <translation>About Trundle</translation>

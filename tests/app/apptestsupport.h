@@ -4,6 +4,7 @@
 // gone through its whole start-up against the fake workspace, so that its event monitors and
 // workspace observers are installed exactly as in the running program.
 
+#include "fakenotifier.h"
 #include "fakesessionlock.h"
 #include "fakeworkspace.h"
 #include "preferencesdictionary.h"
@@ -36,25 +37,28 @@ inline QString useThrowAwayHome()
     return path;
 }
 
-// The controller after applicationDidFinishLaunching, with the fake workspace and the fake
-// session lock (unlocked, unless a test says otherwise) as the shared ones. Start-up makes
-// appGlobals afresh and loads the (empty) settings file into it.
+// The controller after applicationDidFinishLaunching, with the fake workspace, the fake
+// session lock (unlocked, unless a test says otherwise) and the fake notifier as the shared
+// ones. Start-up makes appGlobals afresh and loads the (empty) settings file into it.
 struct LaunchedController
 {
     platform::FakeWorkspace workspace;
     platform::FakeSessionLock sessionLock;
+    platform::FakeNotifier notifier;
     QZAppDelegate delegate;
 
     LaunchedController()
     {
         platform::Workspace::setSharedForTesting(&workspace);
         platform::SessionLock::setSharedForTesting(&sessionLock);
+        platform::Notifier::setSharedForTesting(&notifier);
         delegate.applicationDidFinishLaunching();
     }
     ~LaunchedController()
     {
         platform::Workspace::setSharedForTesting(nullptr);
         platform::SessionLock::setSharedForTesting(nullptr);
+        platform::Notifier::setSharedForTesting(nullptr);
     }
 };
 

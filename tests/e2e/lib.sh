@@ -70,7 +70,8 @@ wait_for() { # wait_for seconds "description" command...
     done
 }
 
-e2e_setup() {
+# The throw-away home, configuration and runtime folders, and the clean-up on exit.
+e2e_setup_home() {
     trap e2e_cleanup EXIT
     E2E_HOME=$(mktemp -d "${TMPDIR:-/tmp}/trundle-e2e.XXXXXX")
     export HOME="$E2E_HOME/home"
@@ -80,7 +81,13 @@ e2e_setup() {
     chmod 700 "$XDG_RUNTIME_DIR"
     SETTINGS="$XDG_CONFIG_HOME/Trundle/Trundle.plist"
     TRUNDLE_LOG="$E2E_HOME/trundle.log"
+}
+
+e2e_setup() {
+    e2e_setup_home
+    # An X11 session of its own, whatever session the tests are started from.
     unset WAYLAND_DISPLAY QT_QPA_PLATFORM SESSION_MANAGER
+    export XDG_SESSION_TYPE=x11
 
     # A display of our own: Xvfb picks a free number and writes it to the pipe.
     local fifo="$E2E_HOME/displayfd"

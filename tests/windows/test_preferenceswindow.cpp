@@ -2,6 +2,7 @@
 // does, that a binding made while it is open reaches the file when it closes however it is
 // closed, and where its titles come from.
 
+#include "fakeinput.h"
 #include "qzpreferenceswindowcontroller.h"
 #include "windowtestsupport.h"
 
@@ -20,6 +21,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -265,6 +267,38 @@ private slots:
             if (other != key)
                 QCOMPARE(keyTitle(*controller, other), m_table.fullText(other));
         }
+    }
+
+    // The line above the hot-key column says why hot keys do not work, and is not there when
+    // they do.
+    void theHotKeyLineShowsOnlyWhenHotKeysDoNotWork_data()
+    {
+        QTest::addColumn<int>("obstacle");
+        QTest::addColumn<QString>("textKey");
+        QTest::newRow("hot keys work") << int(platform::HotKeyObstacle::None) << QString();
+        QTest::newRow("Wayland") << int(platform::HotKeyObstacle::WaylandSession)
+                                 << QStringLiteral("HotKeysUnavailableWayland");
+    }
+    void theHotKeyLineShowsOnlyWhenHotKeysDoNotWork()
+    {
+        QFETCH(int, obstacle);
+        QFETCH(QString, textKey);
+        platform::FakeInputBackend input(platform::HotKeyObstacle(obstacle),
+                                         QStringLiteral("no portal"));
+        platform::InputBackend::setSharedForTesting(&input);
+        prepareStore(false);
+        auto controller = openWindow();
+        QLabel *line = controller->_hotKeysUnavailableLabel;
+        QVERIFY(line != nullptr);
+        QCOMPARE(line->isVisibleTo(controller->window()), !textKey.isEmpty());
+        if (!textKey.isEmpty()) {
+            QCOMPARE(line->text(), m_table.fullText(textKey));
+            // In the hot-key box, above the browser whose column it is about.
+            QCOMPARE(line->parentWidget(), controller->_shortcutsBox);
+            QVERIFY(line->geometry().bottom() <=
+                    controller->_fileBrowserOutlineView->geometry().top());
+        }
+        platform::InputBackend::setSharedForTesting(nullptr);
     }
 
     void bothColumnsFitAndTheWidestHotKeyTitleIsNotClipped()

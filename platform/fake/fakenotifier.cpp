@@ -1,0 +1,18 @@
+#include "fakenotifier.h"
+
+namespace platform {
+
+FakeNotifier::FakeNotifier(QObject *parent) : Notifier(parent) {}
+
+FakeNotifier::~FakeNotifier()
+{
+    if (Notifier::isSharedForTesting(this))
+        Notifier::setSharedForTesting(nullptr);
+}
+
+void FakeNotifier::notify(const QString &title, const QString &body)
+{
+    m_messages.append({title, body});
+}
+
+} // namespace platform

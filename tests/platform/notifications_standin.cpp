@@ -1,0 +1,38 @@
+// The notification-server stand-in as a program, for end-to-end runs: serves on the session
+// bus (DBUS_SESSION_BUS_ADDRESS) and appends one line per Notify call to the file named by its
+// argument: application name, summary and body, separated by tabs.
+
+#include "notificationsstandin.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 2) {
+        std::fputs("usage: notifications_standin RECORD-FILE\n", stderr);
+        return 2;
+    }
+    const QString record = QString::fromLocal8Bit(argv[1]);
+    NotificationsStandIn server(QDBusConnection::sessionBus());
+    server.setObserver([record](const NotificationsStandIn::Notification &notification) {
+        QFile file(record);
+        if (!file.open(QIODevice::Append | QIODevice::Text))
+            return;
+        const QString line =
+            QStringList{notification.appName, notification.summary, notification.body}.join(
+                QLatin1Char('\t')) +
+            QLatin1Char('\n');
+        file.write(line.toUtf8());
+    });
+    if (!server.serve()) {
+        std::fputs("notifications_standin: cannot take org.freedesktop.Notifications\n", stderr);
+        return 1;
+    }
+    std::fputs("serving\n", stdout);
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}

@@ -1,0 +1,208 @@
+// The choice of the input backend from the session, and what the user is told when no backend
+// can deliver hot keys: the text, and the notification sent once.
+
+#include "eventmonitor.h"
+#include "fakeinput.h"
+#include "fakenotifier.h"
+#include "hotkeynotice.h"
+#include "inputbackend.h"
+#include "resources.h"
+#include "sessiontype.h"
+
+#include <QGuiApplication>
+#include <QTest>
+
+using namespace platform;
+
+Q_DECLARE_METATYPE(platform::SessionType)
+Q_DECLARE_METATYPE(platform::InputBackendKind)
+Q_DECLARE_METATYPE(platform::HotKeyObstacle)
+
+class TestInputBackend : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void choice_data();
+    void choice();
+    void fakeBackendDecidesWhetherHotKeysWork();
+    void noticeIsSentOnceAndOnlyWhenHotKeysDoNotWork();
+    void noticeNamesWhatIsMissing_data();
+    void noticeNamesWhatIsMissing();
+};
+
+void TestInputBackend::initTestCase()
+{
+    installTextTable();
+}
+
+void TestInputBackend::cleanup()
+{
+    InputBackend::setSharedForTesting(nullptr);
+    Notifier::setSharedForTesting(nullptr);
+    resetHotKeyNoticeForTesting();
+}
+
+void TestInputBackend::choice_data()
+{
+    QTest::addColumn<QString>("waylandDisplay");
+    QTest::addColumn<QString>("xdgSessionType");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("qtPlatform");
+    QTest::addColumn<bool>("x11Built");
+    QTest::addColumn<SessionType>("session");
+    QTest::addColumn<InputBackendKind>("kind");
+    QTest::addColumn<HotKeyObstacle>("obstacle");
+
+    const QString none;
+    const QString xcb = QStringLiteral("xcb");
+    const QString wayland0 = QStringLiteral("wayland-0");
+    QTest::newRow("X11 session, Qt on xcb")
+        << none << QStringLiteral("x11") << ":0" << xcb << true << SessionType::X11
+        << InputBackendKind::X11 << HotKeyObstacle::None;
+    QTest::newRow("DISPLAY only (startx, no session type)")
+        << none << none << ":0" << xcb << true << SessionType::X11 << InputBackendKind::X11
+        << HotKeyObstacle::None;
+    QTest::newRow("tty session type with an X server of its own")
+        << none << QStringLiteral("tty") << ":1" << xcb << true << SessionType::X11
+        << InputBackendKind::X11 << HotKeyObstacle::None;
+    QTest::newRow("no GUI application yet: the connection decides later")
+        << none << none << ":0" << none << true << SessionType::X11 << InputBackendKind::X11
+        << HotKeyObstacle::None;
+    // XWayland sets DISPLAY and Qt runs on xcb: raw events would see X11 windows only.
+    QTest::newRow("Wayland through XWayland")
+        << wayland0 << QStringLiteral("wayland") << ":0" << xcb << true << SessionType::Wayland
+        << InputBackendKind::Null << HotKeyObstacle::WaylandSession;
+    QTest::newRow("WAYLAND_DISPLAY alone")
+        << wayland0 << none << ":0" << xcb << true << SessionType::Wayland << InputBackendKind::Null
+        << HotKeyObstacle::WaylandSession;
+    QTest::newRow("XDG_SESSION_TYPE alone, any case")
+        << none << QStringLiteral("Wayland") << ":0" << xcb << true << SessionType::Wayland
+        << InputBackendKind::Null << HotKeyObstacle::WaylandSession;
+    QTest::newRow("Wayland with Qt on wayland")
+        << wayland0 << QStringLiteral("wayland") << none << QStringLiteral("wayland") << true
+        << SessionType::Wayland << InputBackendKind::Null << HotKeyObstacle::WaylandSession;
+    QTest::newRow("X11 session, Qt offscreen")
+        << none << QStringLiteral("x11") << ":0" << QStringLiteral("offscreen") << true
+        << SessionType::X11 << InputBackendKind::Null << HotKeyObstacle::QtNotOnX11;
+    QTest::newRow("no display, Qt offscreen")
+        << none << none << none << QStringLiteral("offscreen") << true << SessionType::None
+        << InputBackendKind::Null << HotKeyObstacle::QtNotOnX11;
+    QTest::newRow("no display at all") << none << none << none << none << true << SessionType::None
+                                       << InputBackendKind::Null << HotKeyObstacle::NoDisplay;
+    QTest::newRow("X11 session, built without X11")
+        << none << QStringLiteral("x11") << ":0" << xcb << false << SessionType::X11
+        << InputBackendKind::Null << HotKeyObstacle::NoX11Support;
+}
+
+void TestInputBackend::choice()
+{
+    QFETCH(QString, waylandDisplay);
+    QFETCH(QString, xdgSessionType);
+    QFETCH(QString, display);
+    QFETCH(QString, qtPlatform);
+    QFETCH(bool, x11Built);
+    QFETCH(SessionType, session);
+    QFETCH(InputBackendKind, kind);
+    QFETCH(HotKeyObstacle, obstacle);
+
+    const SessionEnvironment environment{waylandDisplay, xdgSessionType, display, qtPlatform,
+                                         x11Built};
+    QCOMPARE(sessionType(environment), session);
+    const InputBackendChoice choice = chooseInputBackend(environment);
+    QCOMPARE(choice.kind, kind);
+    QCOMPARE(choice.obstacle, obstacle);
+    // A null backend always says why; the X11 one has nothing to explain.
+    QCOMPARE(choice.reason.isEmpty(), kind == InputBackendKind::X11);
+    if (obstacle == HotKeyObstacle::WaylandSession) {
+        QVERIFY2(choice.reason.contains(QStringLiteral("global-shortcuts portal")),
+                 qPrintable(choice.reason));
+        QVERIFY2(choice.reason.contains(QStringLiteral("input-device reader is off")),
+                 qPrintable(choice.reason));
+    }
+    if (obstacle == HotKeyObstacle::QtNotOnX11)
+        QVERIFY2(choice.reason.contains(qtPlatform), qPrintable(choice.reason));
+}
+
+void TestInputBackend::fakeBackendDecidesWhetherHotKeysWork()
+{
+    FakeInputBackend working;
+    InputBackend::setSharedForTesting(&working);
+    QCOMPARE(InputBackend::shared(), &working);
+    QVERIFY(hotKeysAvailable());
+    QVERIFY(hotKeysUnavailableText().isEmpty());
+    {
+        FakeInputBackend wayland(HotKeyObstacle::WaylandSession, QStringLiteral("no portal"));
+        InputBackend::setSharedForTesting(&wayland);
+        QVERIFY(!hotKeysAvailable());
+    }
+    // Gone, it no longer stands in: the real backend (offscreen here: null) answers again.
+    QVERIFY(InputBackend::shared() != nullptr);
+    QCOMPARE(InputBackend::shared()->name(), QStringLiteral("null"));
+    QCOMPARE(InputBackend::shared()->obstacle(), HotKeyObstacle::QtNotOnX11);
+}
+
+void TestInputBackend::noticeIsSentOnceAndOnlyWhenHotKeysDoNotWork()
+{
+    FakeNotifier notifier;
+    Notifier::setSharedForTesting(&notifier);
+
+    FakeInputBackend working;
+    InputBackend::setSharedForTesting(&working);
+    QVERIFY(!announceHotKeysUnavailableOnce());
+    QVERIFY(notifier.messages().isEmpty());
+
+    FakeInputBackend wayland(HotKeyObstacle::WaylandSession, QStringLiteral("no portal"));
+    InputBackend::setSharedForTesting(&wayland);
+    QVERIFY(announceHotKeysUnavailableOnce());
+    QVERIFY(!announceHotKeysUnavailableOnce());
+    QVERIFY(!announceHotKeysUnavailableOnce());
+    QCOMPARE(notifier.messages().size(), 1);
+    QCOMPARE(notifier.messages().first().title,
+             localizedString(QStringLiteral("HotKeysUnavailableTitle")));
+    QCOMPARE(notifier.messages().first().body, hotKeysUnavailableText());
+    QVERIFY(notifier.messages().first().title != QStringLiteral("HotKeysUnavailableTitle"));
+}
+
+void TestInputBackend::noticeNamesWhatIsMissing_data()
+{
+    QTest::addColumn<HotKeyObstacle>("obstacle");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QStringList>("mentions");
+    QTest::newRow("Wayland") << HotKeyObstacle::WaylandSession << QStringLiteral("whatever")
+                             << QStringList{QStringLiteral("Wayland session"),
+                                            QStringLiteral("no global-shortcuts portal"),
+                                            QStringLiteral("reading keyboards and mice directly "
+                                                           "is off")};
+    QTest::newRow("X server refuses raw events")
+        << HotKeyObstacle::X11Unavailable << QStringLiteral("the X server has no XInput 2.2")
+        << QStringList{QStringLiteral("Hot keys do not work"),
+                       QStringLiteral("(the X server has no XInput 2.2)")};
+    QTest::newRow("Qt elsewhere") << HotKeyObstacle::QtNotOnX11
+                                  << QStringLiteral("Qt runs on the \"eglfs\" platform")
+                                  << QStringList{QStringLiteral("\"eglfs\"")};
+}
+
+void TestInputBackend::noticeNamesWhatIsMissing()
+{
+    QFETCH(HotKeyObstacle, obstacle);
+    QFETCH(QString, reason);
+    QFETCH(QStringList, mentions);
+    FakeInputBackend backend(obstacle, reason);
+    InputBackend::setSharedForTesting(&backend);
+    const QString text = hotKeysUnavailableText();
+    for (const QString &mention : mentions)
+        QVERIFY2(text.contains(mention), qPrintable(text));
+    QVERIFY2(!text.contains(QStringLiteral("%1")), qPrintable(text));
+}
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    TestInputBackend test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_inputbackend.moc"
