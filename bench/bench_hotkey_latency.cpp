@@ -350,7 +350,8 @@ int main(int argc, char **argv)
     }
     for (Launcher &launcher : launchers) {
         const std::string name = launcher.name;
-        const std::string log = folder + "/" + name + ".log";
+        std::string log = folder;
+        log += "/" + name + ".log";
         bool written = true;
         if (name == "Trundle") {
             launcher.pid = startProgram({trundle}, log);

@@ -13,7 +13,7 @@
 class BoundedCapture
 {
 public:
-    static constexpr qsizetype defaultLimit = 64 * 1024;
+    static constexpr qsizetype defaultLimit = qsizetype{64} * 1024;
 
     explicit BoundedCapture(qsizetype headLimit = defaultLimit, qsizetype tailLimit = defaultLimit);
 

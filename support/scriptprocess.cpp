@@ -26,11 +26,11 @@ namespace {
 
 // Reading stops after this much in one go, so that a script printing at full speed never keeps
 // the event loop from the rest of its work.
-constexpr qsizetype readChunk = 64 * 1024;
-constexpr qsizetype readBudgetPerWakeUp = 1024 * 1024;
+constexpr qsizetype readChunk = qsizetype{64} * 1024;
+constexpr qsizetype readBudgetPerWakeUp = qsizetype{1024} * 1024;
 // What is still in the pipe when the shell has ended is read up to this much before the run is
 // reported; the rest belongs to a background process of the script.
-constexpr qsizetype finalReadBudget = 4 * 1024 * 1024;
+constexpr qsizetype finalReadBudget = qsizetype{4} * 1024 * 1024;
 
 int openPidFd(pid_t pid)
 {
