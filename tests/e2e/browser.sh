@@ -34,7 +34,7 @@ for sample in "$samples"/*; do
 done
 check "the start-up lines are in the log" log_has "rsync returned:"
 
-measure_rows || fail "could not find the browser's rows"
+wait_for 20 "the browser's rows to be painted" measure_rows
 e2e_log "rows start at $ROW_TOP, $ROW_HEIGHT pixels high"
 e2e_screenshot restored-rows "$BROWSER"
 slow_row=$(row_of "$scripts" "slow script.sh")

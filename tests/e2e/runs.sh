@@ -120,7 +120,7 @@ start_trundle
 wait_for 10 "the browser window" browser_window
 BROWSER=$(browser_window)
 xdotool windowactivate --sync "$BROWSER"
-measure_rows || fail "could not find the browser's rows"
+wait_for 20 "the browser's rows to be painted" measure_rows
 row=$(row_of "$scripts" later.sh)
 xdotool mousemove --window "$BROWSER" 480 "$(row_y "$row")" click 1
 sleep 0.8
