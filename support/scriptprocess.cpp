@@ -292,24 +292,25 @@ bool ScriptProcess::start(const QString &commandLine, QString *whyNot)
 
 void ScriptProcess::readOutput()
 {
-    if (m_outputFd < 0)
-        return;
+    readAvailableOutput(readBudgetPerWakeUp);
+}
+
+void ScriptProcess::readAvailableOutput(qsizetype budget)
+{
     std::array<char, readChunk> buffer{};
-    qsizetype budget = readBudgetPerWakeUp;
-    while (budget > 0) {
+    while (m_outputFd >= 0 && budget > 0) {
         const ssize_t n = ::read(m_outputFd, buffer.data(), buffer.size());
         if (n > 0) {
             m_output.append(buffer.data(), qsizetype(n));
             budget -= n;
+        } else if (n < 0 && errno == EINTR) {
             continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno == EAGAIN)
+        } else if (n < 0 && errno == EAGAIN) {
             return;
-        // End of output: every writer has closed the pipe.
-        closeOutputPipe();
-        return;
+        } else {
+            // End of output: every writer has closed the pipe.
+            closeOutputPipe();
+        }
     }
 }
 
@@ -342,21 +343,7 @@ void ScriptProcess::finish()
     ChildSignalWatcher::instance().forget(this);
 
     // What the script wrote before it ended is in the pipe now.
-    qsizetype budget = finalReadBudget;
-    std::array<char, readChunk> buffer{};
-    while (m_outputFd >= 0 && budget > 0) {
-        const ssize_t n = ::read(m_outputFd, buffer.data(), buffer.size());
-        if (n > 0) {
-            m_output.append(buffer.data(), qsizetype(n));
-            budget -= n;
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else if (n < 0 && errno == EAGAIN) {
-            break;
-        } else {
-            closeOutputPipe();
-        }
-    }
+    readAvailableOutput(finalReadBudget);
     if (m_outputFd >= 0) {
         // A process the script left running still holds the pipe.
         const int fd = std::exchange(m_outputFd, -1);

@@ -69,6 +69,8 @@ private:
     };
 
     void readOutput();
+    // Reads what the pipe holds, up to budget bytes; closes it at the end of output.
+    void readAvailableOutput(qsizetype budget);
     void childMayHaveEnded();
     bool collectExitStatus();
     void finish();
