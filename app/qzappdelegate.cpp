@@ -8,6 +8,7 @@
 #include "qzpreferenceswindowcontroller.h"
 #include "resources.h"
 #include "scriptrunner.h"
+#include "sessiontype.h"
 #include "workspace.h"
 
 #include <QAction>
@@ -28,6 +29,9 @@ void QZAppDelegate::applicationDidFinishLaunching()
     _aboutWindowController.reset();
     appGlobals->load();
     QZLog("Starting up!");
+    // Before the first event monitor picks the input backend, which stays for the whole run.
+    platform::SessionEnvironment::setReadInputDevices(
+        appGlobals->objectForKey(kReadInputDevicesSettingKey).boolValue());
 
     initStatusMenu();
     updateScriptsMenu();

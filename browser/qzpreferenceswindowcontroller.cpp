@@ -69,6 +69,7 @@ void QZPreferencesWindowController::loadWindow()
 
     _developerBox = m_ui->_developerBox;
     _debugLoggingCheckbox = m_ui->_debugLoggingCheckbox;
+    _readInputDevicesCheckbox = m_ui->_readInputDevicesCheckbox;
     _shortcutsBox = m_ui->_shortcutsBox;
     _hotKeysUnavailableLabel = m_ui->_hotKeysUnavailableLabel;
     _fileBrowserOutlineView = m_ui->_fileBrowserOutlineView;
@@ -84,6 +85,12 @@ void QZPreferencesWindowController::loadWindow()
 
     QObject::connect(_debugLoggingCheckbox, &QCheckBox::clicked, this,
                      [this] { settingChanged(_debugLoggingCheckbox); });
+    QObject::connect(_readInputDevicesCheckbox, &QCheckBox::clicked, this, [this](bool ticked) {
+        if (!appGlobals)
+            return;
+        appGlobals->setObject(PlistValue(ticked), kReadInputDevicesSettingKey);
+        appGlobals->save();
+    });
 
     m_window->installEventFilter(this);
     // The view selects whole rows, so the arrow keys never reach the hot-key column; the space
@@ -102,6 +109,12 @@ void QZPreferencesWindowController::windowDidLoad()
     _developerBox->setTitle(localizedString(QStringLiteral("PreferencesWindowBoxDeveloper")));
     _debugLoggingCheckbox->setText(
         localizedString(QStringLiteral("PreferencesWindowDebugLoggingButtonTitle")));
+    _readInputDevicesCheckbox->setText(
+        localizedString(QStringLiteral("PreferencesWindowReadInputDevicesButtonTitle")));
+    _readInputDevicesCheckbox->setToolTip(
+        localizedString(QStringLiteral("PreferencesWindowReadInputDevicesToolTip")));
+    _readInputDevicesCheckbox->setChecked(
+        appGlobals && appGlobals->objectForKey(kReadInputDevicesSettingKey).boolValue());
     _shortcutsBox->setTitle(localizedString(QStringLiteral("PreferencesWindowBoxShortcuts")));
     const QString hotKeysUnavailable = platform::hotKeysUnavailableText();
     _hotKeysUnavailableLabel->setText(hotKeysUnavailable);

@@ -52,6 +52,8 @@ public:
     // Outlets, set when the window is loaded; owned by the window.
     QGroupBox *_developerBox = nullptr;
     QCheckBox *_debugLoggingCheckbox = nullptr;
+    // Saved on its own click; the input backend is chosen once, so it counts from the next start.
+    QCheckBox *_readInputDevicesCheckbox = nullptr;
     QGroupBox *_shortcutsBox = nullptr;
     // Above the hot-key column: says why hot keys do not work in this session; hidden when
     // they do.

@@ -1,6 +1,7 @@
 #include "backend.h"
 
 #include "inputbackend.h"
+#include "inputdevicebackend.h"
 #include "logindsessionlock.h"
 #include "nullworkspace.h"
 #include "sessionlock.h"
@@ -140,6 +141,8 @@ InputBackend *sharedInputBackend()
                                                          s.connectionRefusal);
     }
 #endif
+    if (choice.kind == InputBackendKind::InputDevices)
+        s.input = std::make_unique<InputDeviceBackend>();
     if (!s.input)
         s.input = std::make_unique<NullInputBackend>(choice.obstacle, choice.reason);
     if (QCoreApplication::instance() != nullptr)

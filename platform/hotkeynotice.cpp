@@ -22,6 +22,7 @@ QString hotKeysUnavailableText()
     case HotKeyObstacle::NoDisplay:
     case HotKeyObstacle::NoX11Support:
     case HotKeyObstacle::X11Unavailable:
+    case HotKeyObstacle::InputDevicesUnreadable:
         break;
     }
     return localizedString(QStringLiteral("HotKeysUnavailableElsewhere"))

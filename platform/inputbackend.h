@@ -6,6 +6,7 @@
 // deliverInputEvent() (eventmonitor.h).
 //
 //   X11    XInput 2.2 raw events on Trundle's own X connection (x11connection.h)
+//   input devices  the keyboards and mice in /dev/input, when the user turned that on
 //   null   nothing: no source can deliver releases in this session, and the backend says why
 //   fake   releases injected by tests (fake/fakeinput.h)
 //
@@ -21,11 +22,12 @@ namespace platform {
 enum class HotKeyObstacle
 {
     None,
-    WaylandSession, // no global-shortcuts portal, and reading input devices is off
-    QtNotOnX11,     // Qt runs on another platform than the X server we could listen to
-    NoDisplay,      // neither DISPLAY nor WAYLAND_DISPLAY
-    NoX11Support,   // this build has no X11 backend
-    X11Unavailable, // no X connection, or the server cannot deliver XInput 2.2 raw events
+    WaylandSession,         // no global-shortcuts portal, and reading input devices is off
+    QtNotOnX11,             // Qt runs on another platform than the X server we could listen to
+    NoDisplay,              // neither DISPLAY nor WAYLAND_DISPLAY
+    NoX11Support,           // this build has no X11 backend
+    X11Unavailable,         // no X connection, or the server cannot deliver XInput 2.2 raw events
+    InputDevicesUnreadable, // reading input devices is on, but none may be read
 };
 
 class InputBackend

@@ -4,6 +4,15 @@
 
 namespace platform {
 
+namespace {
+bool g_readInputDevices = false;
+}
+
+void SessionEnvironment::setReadInputDevices(bool read)
+{
+    g_readInputDevices = read;
+}
+
 SessionEnvironment SessionEnvironment::current()
 {
     SessionEnvironment environment;
@@ -15,6 +24,7 @@ SessionEnvironment SessionEnvironment::current()
 #if TRUNDLE_HAVE_X11
     environment.x11Built = true;
 #endif
+    environment.readInputDevices = g_readInputDevices;
     return environment;
 }
 
@@ -33,7 +43,10 @@ InputBackendChoice chooseInputBackend(const SessionEnvironment &environment)
     const auto null = [](HotKeyObstacle obstacle, const QString &reason) {
         return InputBackendChoice{InputBackendKind::Null, obstacle, reason};
     };
-    switch (sessionType(environment)) {
+    const SessionType session = sessionType(environment);
+    if (environment.readInputDevices && session != SessionType::None)
+        return {InputBackendKind::InputDevices, HotKeyObstacle::None, {}};
+    switch (session) {
     case SessionType::Wayland:
         return null(HotKeyObstacle::WaylandSession,
                     QStringLiteral("Wayland session: no global-shortcuts portal and the "

@@ -16,6 +16,10 @@ struct SessionEnvironment
     QString display;        // DISPLAY
     QString qtPlatform;     // QGuiApplication::platformName(); empty without a GUI application
     bool x11Built = false;  // whether this build has the X11 backend
+    bool readInputDevices = false; // the user's preference: read /dev/input directly
+
+    // The preference as read at start, for current(); set before the first event monitor.
+    static void setReadInputDevices(bool read);
 
     // This process's environment.
     static SessionEnvironment current();
@@ -35,16 +39,18 @@ SessionType sessionType(const SessionEnvironment &environment);
 enum class InputBackendKind
 {
     X11,
+    InputDevices,
     Null
 };
 
 struct InputBackendChoice
 {
     InputBackendKind kind = InputBackendKind::Null;
-    HotKeyObstacle obstacle = HotKeyObstacle::None; // None exactly when kind is X11
+    HotKeyObstacle obstacle = HotKeyObstacle::None; // None exactly when kind is not Null
     QString reason;                                 // why not X11, for the process log
 };
 
+// The input devices in an X11 or Wayland session when the user turned reading them on; else
 // X11 in an X11 session when Qt runs on xcb there and the X11 backend is built; null, with
 // the reason, everywhere else.
 InputBackendChoice chooseInputBackend(const SessionEnvironment &environment);

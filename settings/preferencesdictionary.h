@@ -11,6 +11,9 @@
 
 // Keys of the persistent settings.
 inline const QString kDebugLoggingSettingKey = QStringLiteral("PreferencesDebugLoggingSettingKey");
+// Whether hot keys are read from /dev/input (boolean, off when absent); read once at start.
+inline const QString kReadInputDevicesSettingKey =
+    QStringLiteral("PreferencesReadInputDevicesSettingKey");
 inline const QString kShortcutsSettingKey =
     QStringLiteral("PreferencesShortcutsAndScriptPathsSettingKey");
 inline const QString kExpandedItemsSettingKey =

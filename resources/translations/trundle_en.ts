@@ -165,6 +165,14 @@
         <source>Write a debug log to standard error</source>
         <translation>Write a debug log to standard error</translation>
     </message>
+    <message id="PreferencesWindowReadInputDevicesButtonTitle">
+        <source>Read keyboards and mice directly</source>
+        <translation>Read keyboards and mice directly</translation>
+    </message>
+    <message id="PreferencesWindowReadInputDevicesToolTip">
+        <source>Hot keys from /dev/input, also under Wayland. Needs membership of the input group, whose members can read every key typed on this machine, passwords included. Takes effect at the next start.</source>
+        <translation>Hot keys from /dev/input, also under Wayland. Needs membership of the input group, whose members can read every key typed on this machine, passwords included. Takes effect at the next start.</translation>
+    </message>
     <message id="PreferencesWindowBoxShortcuts">
         <source>Hot Keys</source>
         <translation>Hot Keys</translation>

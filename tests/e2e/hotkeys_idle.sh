@@ -15,7 +15,10 @@ cat >"$scripts/hotkey-5.sh" <<SCRIPT
 echo run >>"$E2E_HOME/runs"
 SCRIPT
 chmod +x "$scripts/hotkey-5.sh"
-write_settings "<key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict>
+# The debug log tells when start-up is over and the releases are listened to: the tray icon can
+# show before that, and a release sent in between would be lost.
+write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
+<key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict>
 <key>5</key><string>$scripts/hotkey-5.sh</string></dict>"
 
 # utime + stime of a process, in clock ticks. The fields after the command name, which sits in

@@ -87,9 +87,10 @@ kept = [n for n in os.listdir(folder) if not n.startswith(".") and os.path.exist
 print(kept.index("bind-me.sh"))
 PY
 )
-# Tab into the browser (its first row becomes current), open the home scripts folder with
-# Right, go down to the script, open its hot-key pop-up with the space bar, pick F5.
-xdotool key Tab
+# Tab past the second check box into the browser (its first row becomes current), open the home
+# scripts folder with Right, go down to the script, open its hot-key pop-up with the space bar,
+# pick F5.
+xdotool key Tab Tab
 sleep 0.2
 xdotool key Right
 sleep 0.3

@@ -27,6 +27,8 @@ private slots:
     void cleanup();
     void choice_data();
     void choice();
+    void choiceWhenReadingInputDevices_data();
+    void choiceWhenReadingInputDevices();
     void fakeBackendDecidesWhetherHotKeysWork();
     void noticeIsSentOnceAndOnlyWhenHotKeysDoNotWork();
     void noticeNamesWhatIsMissing_data();
@@ -124,6 +126,64 @@ void TestInputBackend::choice()
     }
     if (obstacle == HotKeyObstacle::QtNotOnX11)
         QVERIFY2(choice.reason.contains(qtPlatform), qPrintable(choice.reason));
+}
+
+void TestInputBackend::choiceWhenReadingInputDevices_data()
+{
+    QTest::addColumn<QString>("waylandDisplay");
+    QTest::addColumn<QString>("xdgSessionType");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("qtPlatform");
+    QTest::addColumn<bool>("x11Built");
+    QTest::addColumn<InputBackendKind>("kind");
+    QTest::addColumn<HotKeyObstacle>("obstacle");
+
+    const QString none;
+    const QString xcb = QStringLiteral("xcb");
+    const QString wayland0 = QStringLiteral("wayland-0");
+    QTest::newRow("X11 session: devices instead of XInput")
+        << none << QStringLiteral("x11") << ":0" << xcb << true << InputBackendKind::InputDevices
+        << HotKeyObstacle::None;
+    QTest::newRow("X11 session, built without X11")
+        << none << QStringLiteral("x11") << ":0" << xcb << false << InputBackendKind::InputDevices
+        << HotKeyObstacle::None;
+    QTest::newRow("Wayland through XWayland")
+        << wayland0 << QStringLiteral("wayland") << ":0" << xcb << true
+        << InputBackendKind::InputDevices << HotKeyObstacle::None;
+    QTest::newRow("Wayland with Qt on wayland")
+        << wayland0 << QStringLiteral("wayland") << none << QStringLiteral("wayland") << true
+        << InputBackendKind::InputDevices << HotKeyObstacle::None;
+    QTest::newRow("XDG_SESSION_TYPE alone")
+        << none << QStringLiteral("wayland") << none << none << true
+        << InputBackendKind::InputDevices << HotKeyObstacle::None;
+    QTest::newRow("no display at all: nothing to send releases to")
+        << none << none << none << none << true << InputBackendKind::Null
+        << HotKeyObstacle::NoDisplay;
+}
+
+void TestInputBackend::choiceWhenReadingInputDevices()
+{
+    QFETCH(QString, waylandDisplay);
+    QFETCH(QString, xdgSessionType);
+    QFETCH(QString, display);
+    QFETCH(QString, qtPlatform);
+    QFETCH(bool, x11Built);
+    QFETCH(InputBackendKind, kind);
+    QFETCH(HotKeyObstacle, obstacle);
+
+    const SessionEnvironment environment{waylandDisplay, xdgSessionType, display,
+                                         qtPlatform,     x11Built,       true};
+    const InputBackendChoice choice = chooseInputBackend(environment);
+    QCOMPARE(choice.kind, kind);
+    QCOMPARE(choice.obstacle, obstacle);
+    QCOMPARE(choice.reason.isEmpty(), kind != InputBackendKind::Null);
+    QVERIFY2(!choice.reason.contains(QStringLiteral("reader is off")), qPrintable(choice.reason));
+
+    // The preference reaches the choice through the process's environment.
+    SessionEnvironment::setReadInputDevices(true);
+    QVERIFY(SessionEnvironment::current().readInputDevices);
+    SessionEnvironment::setReadInputDevices(false);
+    QVERIFY(!SessionEnvironment::current().readInputDevices);
 }
 
 void TestInputBackend::fakeBackendDecidesWhetherHotKeysWork()

@@ -155,6 +155,33 @@ private slots:
         QTest::newRow("tick with the space bar") << false << ClickWay::SpaceKey;
         QTest::newRow("clear with the space bar") << true << ClickWay::SpaceKey;
     }
+    void readInputDevicesBoxIsSavedOnClick_data()
+    {
+        QTest::addColumn<bool>("before");
+        QTest::newRow("turn on") << false;
+        QTest::newRow("turn off") << true;
+    }
+    void readInputDevicesBoxIsSavedOnClick()
+    {
+        QFETCH(bool, before);
+        prepareStore(false);
+        if (before) {
+            appGlobals->setObject(PlistValue(true), kReadInputDevicesSettingKey);
+            appGlobals->save();
+        }
+        auto controller = openWindow();
+        QCheckBox *box = controller->_readInputDevicesCheckbox;
+        QCOMPARE(box->isChecked(), before);
+        QVERIFY(box->toolTip().contains(QLatin1String("next start")));
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Space);
+        QCOMPARE(box->isChecked(), !before);
+        QCOMPARE(appGlobals->objectForKey(kReadInputDevicesSettingKey), PlistValue(!before));
+        QCOMPARE(settingsOnDisk().dictionary()->value(kReadInputDevicesSettingKey),
+                 PlistValue(!before));
+        // The debug switch is a box of its own.
+        QCOMPARE(appGlobals->objectForKey(kDebugLoggingSettingKey), PlistValue(false));
+    }
     void clickStoresAndWritesTheNewStateAtOnce()
     {
         QFETCH(bool, before);
@@ -340,9 +367,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTreeView *view = controller->_fileBrowserOutlineView;
 
-        // Tab leads from the check box into the browser, Right opens the home scripts folder,
+        // Tab leads from the check boxes into the browser, Right opens the home scripts folder,
         // Down walks to the script, the space bar opens its hot-key pop-up.
         QCOMPARE(QApplication::focusWidget(), controller->_debugLoggingCheckbox);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), controller->_readInputDevicesCheckbox);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), view);
         QTest::keyClick(view, Qt::Key_Right);
