@@ -199,10 +199,12 @@ void QZAppDelegate::validateMenu(QMenu *menu)
     }
 }
 
-QMenu *QZAppDelegate::newMenu(QWidget *parent)
+QMenu *QZAppDelegate::newMenu(QWidget *parent, std::function<void(QMenu *)> fill)
 {
     auto *menu = new QMenu(parent);
     menu->setToolTipsVisible(true);
+    if (fill)
+        connect(menu, &QMenu::aboutToShow, this, [menu, fill] { fill(menu); });
     connect(menu, &QMenu::aboutToShow, this, [this, menu] { validateMenu(menu); });
     return menu;
 }
