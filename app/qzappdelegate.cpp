@@ -199,14 +199,19 @@ void QZAppDelegate::validateMenu(QMenu *menu)
     }
 }
 
-QMenu *QZAppDelegate::newMenu(QWidget *parent, std::function<void(QMenu *)> fill)
+QMenu *QZAppDelegate::newMenu(QWidget *parent)
 {
     auto *menu = new QMenu(parent);
+    setUpMenu(menu);
+    return menu;
+}
+
+void QZAppDelegate::setUpMenu(QMenu *menu, const std::function<void()> &fill)
+{
     menu->setToolTipsVisible(true);
     if (fill)
-        connect(menu, &QMenu::aboutToShow, this, [menu, fill] { fill(menu); });
+        connect(menu, &QMenu::aboutToShow, this, fill);
     connect(menu, &QMenu::aboutToShow, this, [this, menu] { validateMenu(menu); });
-    return menu;
 }
 
 QAction *QZAppDelegate::addCommand(QMenu *menu, const QString &titleKey,

@@ -84,10 +84,15 @@ public:
     bool isAboutWindowOpen() const { return _aboutWindowController != nullptr; }
 
 private:
-    // A menu whose commands are validated each time it opens, after fill (when given) has run.
-    QMenu *newMenu(QWidget *parent = nullptr, std::function<void(QMenu *)> fill = {});
+    QMenu *newMenu(QWidget *parent = nullptr);
+    // Each time the menu opens: fill (when given) runs, then its commands are validated.
+    void setUpMenu(QMenu *menu, const std::function<void()> &fill = {});
     QAction *addFolderItem(QMenu *menu, const QString &title, const QString &folderPath,
                            const FolderChain &above);
+    QMenu *newFolderMenu(QWidget *parent, const QString &folderPath, const FolderChain &above);
+    QAction *newScriptItem(QMenu *menu);
+    void showScriptItem(QAction *item, const ScriptFolderEntry &entry);
+    void showFolderItem(QAction *item, const ScriptFolderEntry &entry, const FolderChain &above);
     QAction *addCommand(QMenu *menu, const QString &titleKey, void (QZAppDelegate::*command)());
     void validateMenu(QMenu *menu);
     void installEventMonitors();

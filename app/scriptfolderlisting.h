@@ -35,7 +35,8 @@ struct ScriptFolderEntry
     QString name;
     QString fullPath;
     Kind kind = Kind::Script;
-    FolderIdentity identity; // of what the entry leads to, symbolic links followed
+    // Of what the entry leads to, symbolic links followed; set for folders and links.
+    FolderIdentity identity;
 };
 
 struct ScriptFolderListing

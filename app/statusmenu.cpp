@@ -6,6 +6,7 @@
 #include "notifier.h"
 #include "preferencesdictionary.h"
 #include "resources.h"
+#include "scriptfoldermenu.h"
 #include "scriptrunner.h"
 #include "shell.h"
 
@@ -127,17 +128,34 @@ QAction *QZAppDelegate::addFolderItem(QMenu *menu, const QString &title, const Q
 {
     QAction *item = menu->addAction(escapedMenuTitle(title));
     setKeyEquivalent(item, QString());
-    QMenu *submenu = newMenu(
-        menu, [this, folderPath, above](QMenu *shown) { updateMenu(shown, folderPath, above); });
-    item->setMenu(submenu);
+    item->setMenu(newFolderMenu(menu, folderPath, above));
     return item;
+}
+
+QMenu *QZAppDelegate::newFolderMenu(QWidget *parent, const QString &folderPath,
+                                    const FolderChain &above)
+{
+    auto *menu = new ScriptFolderMenu(folderPath, above, parent);
+    setUpMenu(menu, [this, menu] { updateMenu(menu, menu->folderPath(), menu->above()); });
+    return menu;
 }
 
 void QZAppDelegate::updateMenu(QMenu *menu, const QString &folderPath, const FolderChain &above)
 {
-    removeScriptItems(menu);
     const ScriptFolderListing listing = listScriptFolder(folderPath, above);
     QZLog("Searching path: %@", folderPath);
+    // The items of the last filling are used again, in order, so that filling an unchanged
+    // folder again changes nothing: Qt adds and removes a menu's items one at a time, each time
+    // searching all of them, which costs seconds for a folder of thousands of scripts.
+    const QList<QAction *> previous = menu->actions();
+    qsizetype reused = 0;
+    QList<QAction *> added;
+    const auto nextItem = [&]() -> QAction * {
+        if (reused < previous.size())
+            return previous.at(reused++);
+        added.append(newScriptItem(menu));
+        return added.last();
+    };
     for (const ScriptFolderEntry &entry : listing.entries) {
         QZLog("Some file: %@", entry.name);
         switch (entry.kind) {
@@ -153,18 +171,58 @@ void QZAppDelegate::updateMenu(QMenu *menu, const QString &folderPath, const Fol
             break;
         case ScriptFolderEntry::Kind::Folder:
             QZLog("Found folder at: %@", entry.fullPath);
-            addFolderItem(menu, entry.name, entry.fullPath, listing.chain);
+            showFolderItem(nextItem(), entry, listing.chain);
             break;
-        case ScriptFolderEntry::Kind::Script: {
+        case ScriptFolderEntry::Kind::Script:
             QZLog("Found scriptfile at: %@", entry.fullPath);
-            QAction *item = menu->addAction(escapedMenuTitle(entry.name));
-            setKeyEquivalent(item, QString());
-            item->setToolTip(entry.fullPath);
-            connect(item, &QAction::triggered, this, [this, item] { scriptMenuItemHit(item); });
+            showScriptItem(nextItem(), entry);
             break;
-        }
         }
     }
+    for (qsizetype i = reused; i < previous.size(); ++i) {
+        if (QMenu *submenu = previous.at(i)->menu())
+            submenu->deleteLater();
+        delete previous.at(i);
+    }
+    menu->addActions(added);
+}
+
+QAction *QZAppDelegate::newScriptItem(QMenu *menu)
+{
+    // No key equivalent is stored: an item without one reads as the empty one, and storing it
+    // costs time in a folder of thousands.
+    auto *item = new QAction(menu);
+    connect(item, &QAction::triggered, this, [this, item] {
+        // A folder item that is triggered (a tray that exports the menu may do so) runs nothing.
+        if (!item->menu())
+            scriptMenuItemHit(item);
+    });
+    return item;
+}
+
+void QZAppDelegate::showScriptItem(QAction *item, const ScriptFolderEntry &entry)
+{
+    if (QMenu *submenu = item->menu()) {
+        item->setMenu(nullptr);
+        submenu->deleteLater();
+    }
+    item->setText(escapedMenuTitle(entry.name));
+    item->setToolTip(entry.fullPath);
+}
+
+void QZAppDelegate::showFolderItem(QAction *item, const ScriptFolderEntry &entry,
+                                   const FolderChain &above)
+{
+    item->setText(escapedMenuTitle(entry.name));
+    item->setToolTip(QString());
+    auto *submenu = qobject_cast<ScriptFolderMenu *>(item->menu());
+    if (submenu && submenu->folderPath() == entry.fullPath && submenu->above() == above)
+        return;
+    if (submenu) {
+        item->setMenu(nullptr);
+        submenu->deleteLater();
+    }
+    item->setMenu(newFolderMenu(qobject_cast<QWidget *>(item->parent()), entry.fullPath, above));
 }
 
 void QZAppDelegate::scriptMenuItemHit(QAction *item)

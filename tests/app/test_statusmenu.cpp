@@ -5,6 +5,7 @@
 #include "preferencesdictionary.h"
 #include "qzappdelegate.h"
 #include "resources.h"
+#include "scriptfoldermenu.h"
 #include "scriptrunner.h"
 
 #include <QAction>
@@ -230,17 +231,49 @@ private slots:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
-    void refillingReplacesTheItems()
+    // Every item of a filled submenu stands for its own entry: folders carry a submenu of their
+    // own folder, scripts their own path and no submenu.
+    static void verifyItemsMatch(const QMenu *menu, const QString &folder)
     {
-        touch(QStringLiteral("a.sh"));
-        touch(QStringLiteral("Sub/b.sh"));
-        QPointer<QMenu> oldSubmenu = item(userFolderMenu(), QStringLiteral("Sub"))->menu();
-        QMenu *again = userFolderMenu();
-        QCOMPARE(again->actions().size(), 2);
-        QCOMPARE(scriptsMenu()->actions().size(), 2);
+        for (const QAction *action : menu->actions()) {
+            const QString path = folder + u'/' + menuItemTitle(action);
+            if (auto *submenu = qobject_cast<ScriptFolderMenu *>(action->menu())) {
+                QVERIFY2(QFileInfo(path).isDir(), qPrintable(path));
+                QCOMPARE(submenu->folderPath(), path);
+            } else {
+                QVERIFY2(!action->menu() && QFileInfo(path).isFile(), qPrintable(path));
+                QCOMPARE(action->toolTip(), path);
+            }
+        }
+    }
+
+    void refillingKeepsWhatStayedAndDropsWhatWent()
+    {
+        for (const char *name : {"a.sh", "Sub/b.sh", "Gone/c.sh", "d.sh", "Later/e.sh", "f.sh"})
+            touch(QString::fromUtf8(name));
+        QMenu *menu = userFolderMenu();
+        verifyItemsMatch(menu, m_scripts);
+        const QPointer<QMenu> gone = item(menu, QStringLiteral("Gone"))->menu();
+
+        // Entries shift: items that were folders become scripts and the other way round.
+        QVERIFY(QDir(m_scripts + QStringLiteral("/Gone")).removeRecursively());
+        QVERIFY(QFile::remove(m_scripts + QStringLiteral("/a.sh")));
+        touch(QStringLiteral("New/g.sh"));
+        touch(QStringLiteral("h.sh"));
+        menu = userFolderMenu();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(oldSubmenu.isNull()); // the old submenus are gone, not leaked
-        QVERIFY(item(again, QStringLiteral("Sub"))->menu());
+        QStringList got = titles(menu);
+        got.sort();
+        QCOMPARE(got, (QStringList{"Later", "New", "Sub", "d.sh", "f.sh", "h.sh"}));
+        verifyItemsMatch(menu, m_scripts);
+        QVERIFY(gone.isNull()); // the submenu of a folder that went is not leaked
+        QCOMPARE(scriptsMenu()->actions().size(), 2);
+
+        // Filled again unchanged, nothing is replaced.
+        QMenu *subNow = item(menu, QStringLiteral("Sub"))->menu();
+        menu = userFolderMenu();
+        QCOMPARE(item(menu, QStringLiteral("Sub"))->menu(), subNow);
+        QCOMPARE(titles(opened(subNow)), QStringList{"b.sh"});
     }
 
     void choosingAScriptRunsItAndLogsItsOutput()
