@@ -90,6 +90,28 @@ int main(int argc, char **argv)
         bigMenu->hide();
         QApplication::processEvents();
     }
+    // The first opening through popup(): every item is made, then laid out.
+    std::vector<double> firstPopups;
+    for (int run = 0; run < 7; ++run) {
+        delegate.updateScriptsMenu();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QMenu *userFolder = scriptsMenu->actions().first()->menu();
+        emit userFolder->aboutToShow();
+        QMenu *bigMenu = userFolder->actions().first()->menu();
+        QElapsedTimer timer;
+        timer.start();
+        bigMenu->popup(QPoint(0, 0));
+        QApplication::processEvents();
+        firstPopups.push_back(millisecondsSince(timer));
+        bigMenu->hide();
+        QApplication::processEvents();
+    }
+    std::printf("submenu of 10,000 files, first opening, popup to shown and laid out: median %.1f "
+                "ms\n",
+                median(firstPopups));
+    std::printf("BENCH\tsubmenu of 10,000 files, first opening (popup to shown)\t%.1f ms\t<= 150 "
+                "ms\n",
+                median(firstPopups));
     std::printf("submenu of 10,000 files, first opening, aboutToShow to filled: median %.1f ms "
                 "(min %.1f, max %.1f, %zu runs)\n",
                 median(firstFills), *std::min_element(firstFills.begin(), firstFills.end()),
