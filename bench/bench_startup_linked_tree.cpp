@@ -58,7 +58,12 @@ double median(std::vector<double> values)
 fs::path makeHome()
 {
     char pattern[] = "/tmp/trundle-bench-linked.XXXXXX";
-    const fs::path home = mkdtemp(pattern);
+    const char *made = mkdtemp(pattern);
+    if (!made) {
+        std::perror("bench_startup_linked_tree: mkdtemp");
+        std::exit(1);
+    }
+    fs::path home = made;
     fs::create_directories(home / "Library/Scripts/Trundle Scripts");
     fs::create_directory_symlink("/usr", home / "Library/Scripts/usr");
     fs::create_directories(home / ".config/Trundle");

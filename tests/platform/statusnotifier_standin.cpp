@@ -118,7 +118,7 @@ int runClient(const QString &command, const QStringList &titles)
     const QStringList items = watcher.property("RegisteredStatusNotifierItems").toStringList();
     if (items.isEmpty())
         return fail(QStringLiteral("no item has registered"));
-    const QString itemService = items.last();
+    const QString &itemService = items.last();
     QDBusInterface item(itemService, QStringLiteral("/StatusNotifierItem"),
                         QStringLiteral("org.kde.StatusNotifierItem"), bus);
     const QString menuPath = item.property("Menu").value<QDBusObjectPath>().path();
