@@ -20,6 +20,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -194,4 +195,5 @@ private:
     QList<QObject *> m_watchedOutlets;
     QFileSystemWatcher *m_folderWatcher = nullptr;
     bool m_watchUpdatePending = false;
+    QSet<QString> m_unwatchableFolders;
 };

@@ -75,17 +75,23 @@ void FileBrowserDataSource::updateWatchedFolders()
     if (!gone.isEmpty())
         m_folderWatcher->removePaths(gone);
 
+    // A folder that could not be watched is tried again (and reported again) only once it has
+    // been out of sight.
+    for (auto it = m_unwatchableFolders.begin(); it != m_unwatchableFolders.end();)
+        it = wantedSet.contains(*it) ? std::next(it) : m_unwatchableFolders.erase(it);
     QStringList added;
     for (const QString &path : wanted)
-        if (!watchedSet.contains(path))
+        if (!watchedSet.contains(path) && !m_unwatchableFolders.contains(path))
             added.append(path);
     if (added.isEmpty())
         return;
     const QStringList failed = m_folderWatcher->addPaths(added);
-    for (const QString &path : failed)
-        processLog("Cannot watch %@ for changes (it may be gone, or the system's limit of "
+    for (const QString &path : failed) {
+        m_unwatchableFolders.insert(path);
+        processLog("Cannot watch %@ for changes (it cannot be read, or the system's limit of "
                    "watches is reached); the browser shows it as it was when it was opened.",
                    path);
+    }
     // A folder that was not watched may have changed meanwhile (it was closed, or read as a
     // closed row before it opened).
     for (const QString &path : added)
