@@ -175,24 +175,6 @@ private slots:
         QCOMPARE(root->childAtIndex(0)->numberOfChildren(), -1);
     }
 
-    void onlyReadFoldersAreUpdated()
-    {
-        auto missing = FileSystemItem::rootItemWithPath(m_dir.filePath(QStringLiteral("none")));
-        RecordingObserver observer;
-        QVERIFY(!missing->updateChildren(observer)); // never read
-        QCOMPARE(missing->numberOfChildren(), -1);
-        QVERIFY(!missing->updateChildren(observer)); // not a folder
-
-        auto root = FileSystemItem::rootItemWithPath(m_dir.path());
-        QVERIFY(writeFile(m_dir.filePath(QStringLiteral("a.sh"))));
-        QCOMPARE(root->numberOfChildren(), 1);
-        // A folder that went has no children any more.
-        QVERIFY(QDir(m_dir.path()).removeRecursively());
-        QVERIFY(root->updateChildren(observer));
-        QCOMPARE(root->numberOfChildren(), 0);
-        QCOMPARE(observer.changes, QStringList{"remove 0-0"});
-    }
-
     void theBrowserShowsChangesAndKeepsOpenRowsAndSelection()
     {
         QVERIFY(makeFolder(scripts(QStringLiteral("Open/Deeper"))));
