@@ -168,6 +168,7 @@ private:
     // come in bursts (restoring open rows, a folder's rows arriving).
     void scheduleWatchUpdate();
     void updateWatchedFolders();
+    void scheduleFolderUpdate(const QString &path);
     QStringList shownFolders() const;
     FileSystemItem *shownItemForPath(const QString &path) const;
     // Outlets are not owned; one whose object is destroyed is set to null rather than left
@@ -196,4 +197,5 @@ private:
     QFileSystemWatcher *m_folderWatcher = nullptr;
     bool m_watchUpdatePending = false;
     QSet<QString> m_unwatchableFolders;
+    QSet<QString> m_changedFolders;
 };

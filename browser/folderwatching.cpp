@@ -13,12 +13,14 @@
 #include <QSet>
 #include <QTreeView>
 
+#include <utility>
+
 void FileBrowserDataSource::followShownFolders()
 {
     if (!m_folderWatcher) {
         m_folderWatcher = new QFileSystemWatcher(this);
         connect(m_folderWatcher, &QFileSystemWatcher::directoryChanged, this,
-                &FileBrowserDataSource::folderDidChange);
+                &FileBrowserDataSource::scheduleFolderUpdate);
         const auto schedule = [this] {
             scheduleWatchUpdate();
         };
@@ -43,6 +45,23 @@ void FileBrowserDataSource::scheduleWatchUpdate()
     m_watchUpdatePending = true;
     QMetaObject::invokeMethod(this, &FileBrowserDataSource::updateWatchedFolders,
                               Qt::QueuedConnection);
+}
+
+void FileBrowserDataSource::scheduleFolderUpdate(const QString &path)
+{
+    // Many files arriving at once come as a stream of notices; the folder is read once for all
+    // that arrived before control is back in the event loop.
+    const bool first = m_changedFolders.isEmpty();
+    m_changedFolders.insert(path);
+    if (first)
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                const QSet<QString> changed = std::exchange(m_changedFolders, {});
+                for (const QString &folder : changed)
+                    folderDidChange(folder);
+            },
+            Qt::QueuedConnection);
 }
 
 QStringList FileBrowserDataSource::shownFolders() const
