@@ -202,9 +202,16 @@ void QZAppDelegate::validateMenu(QMenu *menu)
 QMenu *QZAppDelegate::newMenu(QWidget *parent)
 {
     auto *menu = new QMenu(parent);
-    menu->setToolTipsVisible(true);
-    connect(menu, &QMenu::aboutToShow, this, [this, menu] { validateMenu(menu); });
+    setUpMenu(menu);
     return menu;
+}
+
+void QZAppDelegate::setUpMenu(QMenu *menu, const std::function<void()> &fill)
+{
+    menu->setToolTipsVisible(true);
+    if (fill)
+        connect(menu, &QMenu::aboutToShow, this, fill);
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] { validateMenu(menu); });
 }
 
 QAction *QZAppDelegate::addCommand(QMenu *menu, const QString &titleKey,

@@ -4,11 +4,14 @@
 // menu validation, the status menu with its scripts submenu, hot-key dispatch and the record of
 // the last active application. One instance lives for the whole run.
 
+#include "scriptfolderlisting.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class FileBrowserDataSource;
@@ -60,7 +63,9 @@ public:
     // Status menu and scripts submenu.
     void initStatusMenu();
     void updateScriptsMenu();
-    void updateMenu(QMenu *menu, const QString &folderPath);
+    // Fills a folder's submenu with one level of the folder as it is now; called each time the
+    // submenu is about to open. above: the folders the submenu is inside, from the root down.
+    void updateMenu(QMenu *menu, const QString &folderPath, const FolderChain &above);
     void scriptMenuItemHit(QAction *item);
     void scriptMenuItemDidRun(const ScriptRunResult &result);
 
@@ -80,6 +85,14 @@ public:
 
 private:
     QMenu *newMenu(QWidget *parent = nullptr);
+    // Each time the menu opens: fill (when given) runs, then its commands are validated.
+    void setUpMenu(QMenu *menu, const std::function<void()> &fill = {});
+    QAction *addFolderItem(QMenu *menu, const QString &title, const QString &folderPath,
+                           const FolderChain &above);
+    QMenu *newFolderMenu(QWidget *parent, const QString &folderPath, const FolderChain &above);
+    QAction *newScriptItem(QMenu *menu);
+    void showScriptItem(QAction *item, const ScriptFolderEntry &entry);
+    void showFolderItem(QAction *item, const ScriptFolderEntry &entry, const FolderChain &above);
     QAction *addCommand(QMenu *menu, const QString &titleKey, void (QZAppDelegate::*command)());
     void validateMenu(QMenu *menu);
     void installEventMonitors();

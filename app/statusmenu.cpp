@@ -6,6 +6,7 @@
 #include "notifier.h"
 #include "preferencesdictionary.h"
 #include "resources.h"
+#include "scriptfoldermenu.h"
 #include "scriptrunner.h"
 #include "shell.h"
 
@@ -14,51 +15,26 @@
 #include <QFile>
 #include <QIcon>
 #include <QMenu>
-#include <QSet>
 #include <QSystemTrayIcon>
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 namespace {
-
-// A folder's identity on disk, to notice a symbolic link that leads back to a folder the walk
-// is already inside.
-struct FolderIdentity
-{
-    dev_t device;
-    ino_t inode;
-    bool operator==(const FolderIdentity &other) const = default;
-};
-size_t qHash(const FolderIdentity &id, size_t seed = 0)
-{
-    return qHashMulti(seed, quint64(id.device), quint64(id.inode));
-}
-
-// The folders on the path of the walk that is under way: set while updateMenu recurses.
-QSet<FolderIdentity> *foldersBeingWalked = nullptr;
 
 QString escapedMenuTitle(QString title)
 {
     return title.replace(u'&', QStringLiteral("&&"));
 }
 
-// Entry names of a folder in the order the file system gives them; empty when it cannot be
-// listed. Names are decoded from the file-system encoding.
-QStringList folderEntryNames(const QByteArray &folder)
+// Empties a folder's submenu. Its own submenus go once control is back in the event loop: the
+// menu that opens is the one being emptied, and Qt may still point at a submenu it showed last.
+void removeScriptItems(QMenu *menu)
 {
-    QStringList names;
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir)
-        return names;
-    while (const dirent *entry = ::readdir(dir)) {
-        const char *name = entry->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            continue;
-        names.append(QFile::decodeName(name));
-    }
-    ::closedir(dir);
-    return names;
+    QList<QMenu *> submenus;
+    for (const QAction *action : menu->actions())
+        if (QMenu *submenu = action->menu())
+            submenus.append(submenu);
+    menu->clear();
+    for (QMenu *submenu : submenus)
+        submenu->deleteLater();
 }
 
 } // namespace
@@ -137,75 +113,116 @@ void QZAppDelegate::updateScriptsMenu()
         qobject_cast<QMenu *>(appGlobals->objectForKey(kStatusMenuScriptsSubMenuKey).object());
     if (!scriptsMenu)
         return;
-    // Submenus are children of the menu, so clearing the actions alone would keep them alive.
-    const QList<QMenu *> oldSubmenus =
-        scriptsMenu->findChildren<QMenu *>(Qt::FindDirectChildrenOnly);
-    scriptsMenu->clear();
-    qDeleteAll(oldSubmenus);
+    removeScriptItems(scriptsMenu);
 
+    // Nothing is listed here: each folder's submenu lists its folder when it is about to open.
     const QStringList folders = {QDir::homePath() + QStringLiteral("/Library/Scripts"),
                                  QStringLiteral("/Library/Scripts")};
-    for (const QString &folder : folders) {
-        QAction *item = scriptsMenu->addAction(escapedMenuTitle(folder));
-        setKeyEquivalent(item, QString());
-        QMenu *submenu = newMenu(scriptsMenu);
-        item->setMenu(submenu);
-        updateMenu(submenu, folder);
-    }
+    for (const QString &folder : folders)
+        addFolderItem(scriptsMenu, folder, folder, FolderChain());
     QZLog("Nurf.");
 }
 
-void QZAppDelegate::updateMenu(QMenu *menu, const QString &folderPath)
+QAction *QZAppDelegate::addFolderItem(QMenu *menu, const QString &title, const QString &folderPath,
+                                      const FolderChain &above)
 {
-    const QByteArray encodedFolder = QFile::encodeName(folderPath);
-    QSet<FolderIdentity> walkStart;
-    const bool outermost = foldersBeingWalked == nullptr;
-    if (outermost) {
-        foldersBeingWalked = &walkStart;
-        struct stat info;
-        if (::stat(encodedFolder.constData(), &info) == 0)
-            walkStart.insert({info.st_dev, info.st_ino});
-    }
+    QAction *item = menu->addAction(escapedMenuTitle(title));
+    setKeyEquivalent(item, QString());
+    item->setMenu(newFolderMenu(menu, folderPath, above));
+    return item;
+}
 
-    const QStringList names = folderEntryNames(encodedFolder);
+QMenu *QZAppDelegate::newFolderMenu(QWidget *parent, const QString &folderPath,
+                                    const FolderChain &above)
+{
+    auto *menu = new ScriptFolderMenu(folderPath, above, parent);
+    setUpMenu(menu, [this, menu] { updateMenu(menu, menu->folderPath(), menu->above()); });
+    return menu;
+}
+
+void QZAppDelegate::updateMenu(QMenu *menu, const QString &folderPath, const FolderChain &above)
+{
+    const ScriptFolderListing listing = listScriptFolder(folderPath, above);
     QZLog("Searching path: %@", folderPath);
-    for (const QString &name : names) {
-        QZLog("Some file: %@", name);
-        const QString fullPath = folderPath + u'/' + name;
-        struct stat info;
-        const bool exists = ::stat(QFile::encodeName(fullPath).constData(), &info) == 0;
-        const bool isFolder = exists && S_ISDIR(info.st_mode);
-
-        if (name.startsWith(u'.')) {
-            QZLog("Found dot-file at: %@ (ignoring)", fullPath);
-        } else if (!exists) {
-            // A dangling link, or one that loops on itself: nothing there to run.
-            QZLog("Found a link to nothing at: %@ (ignoring)", fullPath);
-        } else if (isFolder) {
-            const FolderIdentity identity{info.st_dev, info.st_ino};
-            if (foldersBeingWalked->contains(identity)) {
-                QZLog("Found a folder that leads back to one of its parents at: %@ (ignoring)",
-                      fullPath);
-                continue;
-            }
-            QZLog("Found folder at: %@", fullPath);
-            QAction *item = menu->addAction(escapedMenuTitle(name));
-            setKeyEquivalent(item, QString());
-            QMenu *submenu = newMenu(menu);
-            item->setMenu(submenu);
-            foldersBeingWalked->insert(identity);
-            updateMenu(submenu, fullPath);
-            foldersBeingWalked->remove(identity);
-        } else {
-            QZLog("Found scriptfile at: %@", fullPath);
-            QAction *item = menu->addAction(escapedMenuTitle(name));
-            setKeyEquivalent(item, QString());
-            item->setToolTip(fullPath);
-            connect(item, &QAction::triggered, this, [this, item] { scriptMenuItemHit(item); });
+    // The items of the last filling are used again, in order, so that filling an unchanged
+    // folder again changes nothing: Qt adds and removes a menu's items one at a time, each time
+    // searching all of them, which made refilling a folder of 10,000 scripts slow.
+    const QList<QAction *> previous = menu->actions();
+    qsizetype reused = 0;
+    QList<QAction *> added;
+    const auto nextItem = [&]() -> QAction * {
+        if (reused < previous.size())
+            return previous.at(reused++);
+        added.append(newScriptItem(menu));
+        return added.last();
+    };
+    for (const ScriptFolderEntry &entry : listing.entries) {
+        QZLog("Some file: %@", entry.name);
+        switch (entry.kind) {
+        case ScriptFolderEntry::Kind::DotFile:
+            QZLog("Found dot-file at: %@ (ignoring)", entry.fullPath);
+            break;
+        case ScriptFolderEntry::Kind::LinkToNothing:
+            QZLog("Found a link to nothing at: %@ (ignoring)", entry.fullPath);
+            break;
+        case ScriptFolderEntry::Kind::LeadsBack:
+            QZLog("Found a folder that leads back to one of its parents at: %@ (ignoring)",
+                  entry.fullPath);
+            break;
+        case ScriptFolderEntry::Kind::Folder:
+            QZLog("Found folder at: %@", entry.fullPath);
+            showFolderItem(nextItem(), entry, listing.chain);
+            break;
+        case ScriptFolderEntry::Kind::Script:
+            QZLog("Found scriptfile at: %@", entry.fullPath);
+            showScriptItem(nextItem(), entry);
+            break;
         }
     }
-    if (outermost)
-        foldersBeingWalked = nullptr;
+    for (qsizetype i = reused; i < previous.size(); ++i) {
+        if (QMenu *submenu = previous.at(i)->menu())
+            submenu->deleteLater();
+        delete previous.at(i);
+    }
+    menu->addActions(added);
+}
+
+QAction *QZAppDelegate::newScriptItem(QMenu *menu)
+{
+    // No key equivalent is stored: an item without one reads as the empty one, and storing it
+    // costs time in a folder of thousands.
+    auto *item = new QAction(menu);
+    connect(item, &QAction::triggered, this, [this, item] {
+        // A folder item that is triggered (a tray that exports the menu may do so) runs nothing.
+        if (!item->menu())
+            scriptMenuItemHit(item);
+    });
+    return item;
+}
+
+void QZAppDelegate::showScriptItem(QAction *item, const ScriptFolderEntry &entry)
+{
+    if (QMenu *submenu = item->menu()) {
+        item->setMenu(nullptr);
+        submenu->deleteLater();
+    }
+    item->setText(escapedMenuTitle(entry.name));
+    item->setToolTip(entry.fullPath);
+}
+
+void QZAppDelegate::showFolderItem(QAction *item, const ScriptFolderEntry &entry,
+                                   const FolderChain &above)
+{
+    item->setText(escapedMenuTitle(entry.name));
+    item->setToolTip(QString());
+    auto *submenu = qobject_cast<ScriptFolderMenu *>(item->menu());
+    if (submenu && submenu->folderPath() == entry.fullPath && submenu->above() == above)
+        return;
+    if (submenu) {
+        item->setMenu(nullptr);
+        submenu->deleteLater();
+    }
+    item->setMenu(newFolderMenu(qobject_cast<QWidget *>(item->parent()), entry.fullPath, above));
 }
 
 void QZAppDelegate::scriptMenuItemHit(QAction *item)

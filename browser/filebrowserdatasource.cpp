@@ -186,6 +186,7 @@ void FileBrowserDataSource::installOnOutlineView()
     if (QItemSelectionModel *selection = view->selectionModel())
         connect(selection, &QItemSelectionModel::selectionChanged, this,
                 &FileBrowserDataSource::outlineViewSelectionDidChange, Qt::UniqueConnection);
+    followShownFolders();
 }
 
 void FileBrowserDataSource::initOutline()

@@ -20,6 +20,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -37,6 +38,7 @@ class QAbstractItemModel;
 class QAbstractScrollArea;
 class QDialog;
 class QFileIconProvider;
+class QFileSystemWatcher;
 class QModelIndex;
 class QProgressBar;
 class QTreeView;
@@ -139,6 +141,15 @@ public:
     // The item behind an index of this data source's model, or null.
     FileSystemItem *itemForIndex(const QModelIndex &index) const;
 
+    // Following the disk. The folders the outline view shows (the roots and the open rows)
+    // are watched; when one changes, its rows are brought in line with it, so the view keeps
+    // its open rows and selection. A folder that closes is no longer watched, and is read again
+    // when it opens.
+    QStringList watchedFolders() const;
+    // Brings the rows of the shown folder at path in line with the disk; nothing when the
+    // folder's rows are not shown.
+    void folderDidChange(const QString &path);
+
 signals:
     // Around the command of every run (tests and anyone interested follow runs with these).
     void scriptRunStarted(const QString &path);
@@ -152,6 +163,14 @@ private:
     QModelIndex indexForPersistentObject(const PlistValue &object) const;
     bool viewShowsOurModel() const;
     void installOnOutlineView();
+    void followShownFolders();
+    // Updates the watched folders once control is back in the event loop: the view's changes
+    // come in bursts (restoring open rows, a folder's rows arriving).
+    void scheduleWatchUpdate();
+    void updateWatchedFolders();
+    void scheduleFolderUpdate(const QString &path);
+    QStringList shownFolders() const;
+    FileSystemItem *shownItemForPath(const QString &path) const;
     // Outlets are not owned; one whose object is destroyed is set to null rather than left
     // dangling (a window can close before its data source goes).
     void watchOutlets();
@@ -175,4 +194,8 @@ private:
     QPointer<QAbstractItemDelegate> m_shortcutsCell;
     std::unique_ptr<QFileIconProvider> m_iconProvider;
     QList<QObject *> m_watchedOutlets;
+    QFileSystemWatcher *m_folderWatcher = nullptr;
+    bool m_watchUpdatePending = false;
+    QSet<QString> m_unwatchableFolders;
+    QSet<QString> m_changedFolders;
 };

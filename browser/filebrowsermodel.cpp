@@ -23,6 +23,62 @@ void FileBrowserModel::reloadData()
     endResetModel();
 }
 
+void FileBrowserModel::updateChildrenOfItem(FileSystemItem *item)
+{
+    if (item)
+        item->updateChildren(*this);
+}
+
+void FileBrowserModel::willRemoveChildren(FileSystemItem *folder, qint64 first, qint64 last)
+{
+    beginRemoveRows(indexForItem(folder), int(first), int(last));
+}
+
+void FileBrowserModel::didRemoveChildren()
+{
+    endRemoveRows();
+}
+
+void FileBrowserModel::willInsertChildren(FileSystemItem *folder, qint64 first, qint64 last)
+{
+    beginInsertRows(indexForItem(folder), int(first), int(last));
+}
+
+void FileBrowserModel::didInsertChildren()
+{
+    endInsertRows();
+}
+
+void FileBrowserModel::willMoveChild(FileSystemItem *folder, qint64 from, qint64 to)
+{
+    const QModelIndex parent = indexForItem(folder);
+    beginMoveRows(parent, int(from), int(from), parent, int(to));
+}
+
+void FileBrowserModel::didMoveChild()
+{
+    endMoveRows();
+}
+
+void FileBrowserModel::didRenameChild(FileSystemItem *child)
+{
+    const QModelIndex row = indexForItem(child);
+    emit dataChanged(row, row.siblingAtColumn(1));
+    // The rows below show paths too (tool tips, hot keys), which changed with the name.
+    emitDataChangedBelow(child);
+}
+
+void FileBrowserModel::emitDataChangedBelow(FileSystemItem *folder)
+{
+    if (!folder->childrenWereRead() || folder->numberOfChildren() < 1)
+        return;
+    const QModelIndex parent = indexForItem(folder);
+    const int last = int(folder->numberOfChildren()) - 1;
+    emit dataChanged(index(0, 0, parent), index(last, 1, parent));
+    for (int row = 0; row <= last; ++row)
+        emitDataChangedBelow(folder->childAtIndex(row));
+}
+
 FileSystemItem *FileBrowserModel::itemForIndex(const QModelIndex &index) const
 {
     if (!index.isValid() || index.model() != this)

@@ -6,12 +6,13 @@
 // Index internal pointers are FileSystemItem objects held by the data source: root items until
 // the next reset, children for as long as their root. Nothing is cached here.
 
+#include "filesystemitem.h"
+
 #include <QAbstractItemModel>
 
 class FileBrowserDataSource;
-class FileSystemItem;
 
-class FileBrowserModel : public QAbstractItemModel
+class FileBrowserModel : public QAbstractItemModel, private FileSystemItem::ChildrenObserver
 {
     Q_OBJECT
 
@@ -20,6 +21,10 @@ public:
 
     // Forgets every item and asks the view to load the tree again (the view's reloadData).
     void reloadData();
+
+    // Brings the rows below item in line with its folder on disk (FileSystemItem::updateChildren),
+    // row by row, so that the view keeps its open rows and selection.
+    void updateChildrenOfItem(FileSystemItem *item);
 
     FileSystemItem *itemForIndex(const QModelIndex &index) const;
     // The index of an item that this model handed out (column 0).
@@ -37,5 +42,14 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
+    void willRemoveChildren(FileSystemItem *folder, qint64 first, qint64 last) override;
+    void didRemoveChildren() override;
+    void willInsertChildren(FileSystemItem *folder, qint64 first, qint64 last) override;
+    void didInsertChildren() override;
+    void willMoveChild(FileSystemItem *folder, qint64 from, qint64 to) override;
+    void didMoveChild() override;
+    void didRenameChild(FileSystemItem *child) override;
+    void emitDataChangedBelow(FileSystemItem *folder);
+
     FileBrowserDataSource *m_dataSource;
 };

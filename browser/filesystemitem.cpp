@@ -31,6 +31,11 @@ std::optional<QString> entryNameAsText(const char *bytes)
 
 } // namespace
 
+double FileSystemItem::modificationTimeOf(const struct stat &attributes)
+{
+    return double(attributes.st_mtim.tv_sec) + double(attributes.st_mtim.tv_nsec) / 1e9;
+}
+
 std::unique_ptr<FileSystemItem> FileSystemItem::rootItemWithPath(const QString &path)
 {
     return std::make_unique<FileSystemItem>(path, nullptr);
@@ -64,8 +69,8 @@ FileSystemItem::FileSystemItem(const QString &path, FileSystemItem *parent)
     // The modification time of the entry itself; a symbolic link gives its own time.
     struct stat attributes;
     if (lstat(QFile::encodeName(_fullPath).constData(), &attributes) == 0) {
-        _modificationTimeStamp =
-            double(attributes.st_mtim.tv_sec) + double(attributes.st_mtim.tv_nsec) / 1e9;
+        _modificationTimeStamp = modificationTimeOf(attributes);
+        m_identity = {attributes.st_dev, attributes.st_ino};
     } else {
         QZLog("Warning: fileAttributes are nil!");
     }
@@ -85,21 +90,19 @@ const std::vector<std::unique_ptr<FileSystemItem>> *FileSystemItem::children()
     return m_childrenState == ChildrenState::Read ? &m_children : nullptr;
 }
 
-void FileSystemItem::readChildren()
+std::optional<std::vector<FileSystemItem::ListedEntry>> FileSystemItem::listFolder() const
 {
     QZLog("children for directory: %@", _fullPath);
     const QByteArray encodedPath = QFile::encodeName(_fullPath);
     struct stat info;
-    if (stat(encodedPath.constData(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        m_childrenState = ChildrenState::NotAFolder;
-        return;
-    }
-    m_childrenState = ChildrenState::Read;
+    if (stat(encodedPath.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return std::nullopt;
 
+    std::vector<ListedEntry> kept;
     std::unique_ptr<DIR, DirectoryCloser> dir(opendir(encodedPath.constData()));
     if (!dir) {
         QZLog("Could not list %@", _fullPath);
-        return;
+        return kept;
     }
     const QByteArray prefix = encodedPath.endsWith('/') ? encodedPath : encodedPath + '/';
     QByteArray entryPath;
@@ -127,7 +130,21 @@ void FileSystemItem::readChildren()
             continue;
         }
         QZLog("Adding this item.");
-        auto child = std::make_unique<FileSystemItem>(*name, this);
+        kept.push_back({*name, S_ISDIR(entryInfo.st_mode)});
+    }
+    return kept;
+}
+
+void FileSystemItem::readChildren()
+{
+    const std::optional<std::vector<ListedEntry>> entries = listFolder();
+    if (!entries) {
+        m_childrenState = ChildrenState::NotAFolder;
+        return;
+    }
+    m_childrenState = ChildrenState::Read;
+    for (const ListedEntry &entry : *entries) {
+        auto child = std::make_unique<FileSystemItem>(entry.name, this);
         child->m_indexInParent = qint64(m_children.size());
         m_children.push_back(std::move(child));
     }

@@ -2,8 +2,8 @@
 
 // One row of the script browser: a file or folder, identified by its full path. Children are read
 // from the file system the first time they are asked for and then kept for the item's life, so
-// a tree of items is a snapshot that is only ever extended downwards; a fresh view of a folder
-// needs a fresh root item.
+// a tree of items is a snapshot until updateChildren() brings a folder's children in line with
+// the disk again (the browser does that for the folders it shows, when they change).
 //
 // Entries whose names begin with "." are left out, and so is every entry that does not exist
 // (a dangling or looping symbolic link). Entries whose names are not valid UTF-8 are left out
@@ -14,7 +14,11 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
+
+#include <sys/stat.h>
+#include <sys/types.h>
 
 class FileSystemItem
 {
@@ -50,6 +54,33 @@ public:
     void setNodeIcon(const QIcon &icon);
     const QIcon &nodeIcon() const { return m_nodeIcon; }
 
+    // Told before and after each change that updateChildren makes to an item's children, with
+    // rows as they are at that moment (a model's begin/end calls fit in here).
+    class ChildrenObserver
+    {
+    public:
+        virtual ~ChildrenObserver() = default;
+        virtual void willRemoveChildren(FileSystemItem *folder, qint64 first, qint64 last) = 0;
+        virtual void didRemoveChildren() = 0;
+        virtual void willInsertChildren(FileSystemItem *folder, qint64 first, qint64 last) = 0;
+        virtual void didInsertChildren() = 0;
+        // The child at row from goes before the child now at row to (to < from).
+        virtual void willMoveChild(FileSystemItem *folder, qint64 from, qint64 to) = 0;
+        virtual void didMoveChild() = 0;
+        // A child kept its file under a new name; its full path, and those below it, changed.
+        virtual void didRenameChild(FileSystemItem *child) = 0;
+    };
+
+    // Reads the folder again and brings the children in line with it, in the listing's order:
+    // children whose entry went are removed, new entries inserted, and a child whose file now
+    // has another name (same device and inode) is renamed in place, keeping its own children.
+    // Children that stay are the same objects. Does nothing (and returns false) when the
+    // children were never read: they will be read as they are when first asked for.
+    bool updateChildren(ChildrenObserver &observer);
+    bool childrenWereRead() const { return m_childrenState == ChildrenState::Read; }
+    // The child with that entry name among the children read so far, or null.
+    FileSystemItem *readChildNamed(QStringView name) const;
+
     // The position of this item in its parent's children (for a root item: what its owner set).
     qint64 indexInParent() const { return m_indexInParent; }
     void setIndexInParent(qint64 index) { m_indexInParent = index; }
@@ -62,7 +93,29 @@ private:
         Read
     };
 
+    // One entry that a folder's listing keeps.
+    struct ListedEntry
+    {
+        QString name;
+        bool isFolder = false; // symbolic links followed
+    };
+    struct Identity
+    {
+        dev_t device = 0;
+        ino_t inode = 0;
+        bool operator==(const Identity &other) const = default;
+    };
+
+    // The kept entries in the file system's order; nothing when the path is not a folder.
+    std::optional<std::vector<ListedEntry>> listFolder() const;
     void readChildren();
+    // Whether a child can stand for a listed entry of the same name: a read child must still
+    // be what it was, a folder or not.
+    static bool standsFor(FileSystemItem &child, const ListedEntry &entry);
+    void takeNewName(const QString &name);
+    static double modificationTimeOf(const struct stat &attributes);
+    void updateFullPathFromParent();
+    void renumberChildren(qint64 from);
 
     QString m_relativePath;
     QString _fullPath;
@@ -73,4 +126,6 @@ private:
     std::vector<std::unique_ptr<FileSystemItem>> m_children;
     QIcon m_nodeIcon;
     qint64 m_indexInParent = 0;
+    // The entry's own device and inode (a link's, not its target's): a rename keeps them.
+    Identity m_identity;
 };

@@ -5,6 +5,7 @@
 #include "preferencesdictionary.h"
 #include "qzappdelegate.h"
 #include "resources.h"
+#include "scriptfoldermenu.h"
 #include "scriptrunner.h"
 
 #include <QAction>
@@ -46,12 +47,23 @@ class TestStatusMenu : public QObject
         return nullptr;
     }
 
-    // The submenu of the user's script folder, rebuilt from the disk.
+    // A submenu as the user finds it when it opens: filled just before it shows.
+    static QMenu *opened(QMenu *menu)
+    {
+        if (menu)
+            emit menu->aboutToShow();
+        return menu;
+    }
+    static QMenu *opened(const QAction *folderItem)
+    {
+        return folderItem ? opened(folderItem->menu()) : nullptr;
+    }
+
+    // The submenu of the user's script folder, as it opens now.
     QMenu *userFolderMenu()
     {
-        m_delegate->updateScriptsMenu();
         const QList<QAction *> folders = scriptsMenu()->actions();
-        return folders.isEmpty() ? nullptr : folders.first()->menu();
+        return folders.isEmpty() ? nullptr : opened(folders.first()->menu());
     }
 
     void touch(const QString &relativePath, bool executable = false)
@@ -84,6 +96,7 @@ private slots:
     {
         QDir(m_scripts).removeRecursively();
         QDir().mkpath(m_scripts);
+        m_delegate->updateScriptsMenu();
     }
 
     void statusMenuHasItsItemsInOrder()
@@ -108,7 +121,7 @@ private slots:
         for (const QAction *folder : scriptsMenu()->actions())
             QVERIFY(folder->menu());
         if (!QFileInfo::exists(QStringLiteral("/Library/Scripts")))
-            QVERIFY(scriptsMenu()->actions().last()->menu()->actions().isEmpty());
+            QVERIFY(opened(scriptsMenu()->actions().last())->actions().isEmpty());
     }
 
     void folderEntriesBecomeItems()
@@ -126,7 +139,7 @@ private slots:
         QCOMPARE(got, (QStringList{"Mail", "b.scpt", "notes.txt"}));
         QAction *mail = item(menu, QStringLiteral("Mail"));
         QVERIFY(mail->menu());
-        QCOMPARE(titles(mail->menu()), QStringList{"x.applescript"});
+        QCOMPARE(titles(opened(mail)), QStringList{"x.applescript"});
         QAction *notes = item(menu, QStringLiteral("notes.txt"));
         QVERIFY(!notes->menu());
         QCOMPARE(notes->toolTip(), m_scripts + QStringLiteral("/notes.txt"));
@@ -156,7 +169,54 @@ private slots:
         got.sort();
         // A link to a sibling folder is an ordinary folder; only the way back up is cut.
         QCOMPARE(got, (QStringList{"Sub", "sideways"}));
-        QCOMPARE(titles(item(menu, QStringLiteral("Sub"))->menu()), QStringList{"inner.sh"});
+        QCOMPARE(titles(opened(item(menu, QStringLiteral("Sub")))), QStringList{"inner.sh"});
+        // The way back up is cut at any depth, whichever way the walk came down.
+        QCOMPARE(titles(opened(item(menu, QStringLiteral("sideways")))), QStringList{"inner.sh"});
+    }
+
+    void aLoopFurtherDownIsCutWhenItsFolderOpens()
+    {
+        touch(QStringLiteral("A/B/deep.sh"));
+        QVERIFY(
+            QFile::link(m_scripts + QStringLiteral("/A"), m_scripts + QStringLiteral("/A/B/to-A")));
+        QMenu *a = opened(item(userFolderMenu(), QStringLiteral("A")));
+        QMenu *b = opened(item(a, QStringLiteral("B")));
+        QCOMPARE(titles(b), QStringList{"deep.sh"});
+        // Opened again later, the submenu still knows the folders it is inside.
+        QCOMPARE(titles(opened(b)), QStringList{"deep.sh"});
+    }
+
+    void nothingBelowTheRootsIsListedUntilItsSubmenuOpens()
+    {
+        touch(QStringLiteral("Deep/er/x.sh"));
+        m_delegate->updateScriptsMenu();
+        for (const QAction *folder : scriptsMenu()->actions())
+            QVERIFY(folder->menu()->actions().isEmpty());
+        QAction *deep = item(userFolderMenu(), QStringLiteral("Deep"));
+        QVERIFY(deep && deep->menu());
+        // A folder item is a submenu before its folder has been listed.
+        QVERIFY(deep->menu()->actions().isEmpty());
+        QCOMPARE(titles(opened(deep)), QStringList{"er"});
+    }
+
+    void eachOpeningShowsTheFolderAsItIsThen()
+    {
+        touch(QStringLiteral("a.sh"));
+        touch(QStringLiteral("Sub/old.sh"));
+        QCOMPARE(titles(opened(item(userFolderMenu(), QStringLiteral("Sub")))),
+                 QStringList{"old.sh"});
+
+        touch(QStringLiteral("b.sh"));
+        QVERIFY(QFile::rename(m_scripts + QStringLiteral("/Sub/old.sh"),
+                              m_scripts + QStringLiteral("/Sub/new.sh")));
+        QVERIFY(QFile::remove(m_scripts + QStringLiteral("/a.sh")));
+        QMenu *menu = userFolderMenu();
+        QStringList got = titles(menu);
+        got.sort();
+        QCOMPARE(got, (QStringList{"Sub", "b.sh"}));
+        QCOMPARE(titles(opened(item(menu, QStringLiteral("Sub")))), QStringList{"new.sh"});
+        QCOMPARE(item(menu, QStringLiteral("b.sh"))->toolTip(),
+                 m_scripts + QStringLiteral("/b.sh"));
     }
 
     void unreadableFolderGivesAnEmptySubmenu()
@@ -166,20 +226,54 @@ private slots:
         touch(QStringLiteral("Locked/secret.sh"));
         QFile::setPermissions(m_scripts + QStringLiteral("/Locked"), QFile::WriteOwner);
         QMenu *menu = userFolderMenu();
-        QVERIFY(item(menu, QStringLiteral("Locked"))->menu()->actions().isEmpty());
+        QVERIFY(opened(item(menu, QStringLiteral("Locked")))->actions().isEmpty());
         QFile::setPermissions(m_scripts + QStringLiteral("/Locked"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
-    void rebuildingReplacesTheItems()
+    // Every item of a filled submenu stands for its own entry: folders carry a submenu of their
+    // own folder, scripts their own path and no submenu.
+    static void verifyItemsMatch(const QMenu *menu, const QString &folder)
     {
-        touch(QStringLiteral("a.sh"));
-        QMenu *first = userFolderMenu();
-        QPointer<QMenu> old = first;
-        QMenu *second = userFolderMenu();
-        QCOMPARE(titles(second), QStringList{"a.sh"});
+        for (const QAction *action : menu->actions()) {
+            const QString path = folder + u'/' + menuItemTitle(action);
+            if (auto *submenu = qobject_cast<ScriptFolderMenu *>(action->menu())) {
+                QVERIFY2(QFileInfo(path).isDir(), qPrintable(path));
+                QCOMPARE(submenu->folderPath(), path);
+            } else {
+                QVERIFY2(!action->menu() && QFileInfo(path).isFile(), qPrintable(path));
+                QCOMPARE(action->toolTip(), path);
+            }
+        }
+    }
+
+    void refillingKeepsWhatStayedAndDropsWhatWent()
+    {
+        for (const char *name : {"a.sh", "Sub/b.sh", "Gone/c.sh", "d.sh", "Later/e.sh", "f.sh"})
+            touch(QString::fromUtf8(name));
+        QMenu *menu = userFolderMenu();
+        verifyItemsMatch(menu, m_scripts);
+        const QPointer<QMenu> gone = item(menu, QStringLiteral("Gone"))->menu();
+
+        // Entries shift: items that were folders become scripts and the other way round.
+        QVERIFY(QDir(m_scripts + QStringLiteral("/Gone")).removeRecursively());
+        QVERIFY(QFile::remove(m_scripts + QStringLiteral("/a.sh")));
+        touch(QStringLiteral("New/g.sh"));
+        touch(QStringLiteral("h.sh"));
+        menu = userFolderMenu();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QStringList got = titles(menu);
+        got.sort();
+        QCOMPARE(got, (QStringList{"Later", "New", "Sub", "d.sh", "f.sh", "h.sh"}));
+        verifyItemsMatch(menu, m_scripts);
+        QVERIFY(gone.isNull()); // the submenu of a folder that went is not leaked
         QCOMPARE(scriptsMenu()->actions().size(), 2);
-        QVERIFY(old.isNull()); // the old submenus are gone, not leaked
+
+        // Filled again unchanged, nothing is replaced.
+        QMenu *subNow = item(menu, QStringLiteral("Sub"))->menu();
+        menu = userFolderMenu();
+        QCOMPARE(item(menu, QStringLiteral("Sub"))->menu(), subNow);
+        QCOMPARE(titles(opened(subNow)), QStringList{"b.sh"});
     }
 
     void choosingAScriptRunsItAndLogsItsOutput()

@@ -269,6 +269,30 @@ private slots:
         QCOMPARE(closing.count(), 1);
     }
 
+    void theTreeFollowsTheDisk()
+    {
+        prepareStore(false);
+        auto controller = openWindow();
+        QAbstractItemModel *model = controller->_fileBrowserOutlineView->model();
+        const QModelIndex userFolder = model->index(0, 0);
+        controller->_fileBrowserOutlineView->expand(userFolder);
+        const QString name = QStringLiteral("added while open ü.sh");
+        const auto shows = [&] {
+            for (int row = 0; row < model->rowCount(userFolder); ++row)
+                if (model->index(row, 0, userFolder).data().toString() == name)
+                    return true;
+            return false;
+        };
+        QVERIFY(!shows());
+        QFile script(throwAwayHomePath() + QStringLiteral("/Library/Scripts/") + name);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.close();
+        QTRY_VERIFY_WITH_TIMEOUT(shows(), 10000);
+        QVERIFY(controller->_fileBrowserOutlineView->isExpanded(userFolder));
+        QVERIFY(script.remove());
+        QTRY_VERIFY_WITH_TIMEOUT(!shows(), 10000);
+    }
+
     void titlesComeFromTheTextTable_data()
     {
         QTest::addColumn<QString>("key");

@@ -1,0 +1,241 @@
+// The browser follows the disk: a folder item brought in line with its folder again (what is
+// kept, removed, inserted, renamed, in which order), and a browser whose shown folders change
+// while it is open, keeping its open rows and selection.
+
+#include "browsertestsupport.h"
+#include "filebrowserdatasource.h"
+#include "filebrowsermodel.h"
+#include "filesystemitem.h"
+
+#include "resources.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+namespace {
+
+// Records the changes an update makes, and checks that each comes between its two calls.
+class RecordingObserver : public FileSystemItem::ChildrenObserver
+{
+public:
+    QStringList changes;
+
+    void willRemoveChildren(FileSystemItem *, qint64 first, qint64 last) override
+    {
+        changes.append(QStringLiteral("remove %1-%2").arg(first).arg(last));
+    }
+    void didRemoveChildren() override {}
+    void willInsertChildren(FileSystemItem *, qint64 first, qint64 last) override
+    {
+        changes.append(QStringLiteral("insert %1-%2").arg(first).arg(last));
+    }
+    void didInsertChildren() override {}
+    void willMoveChild(FileSystemItem *, qint64 from, qint64 to) override
+    {
+        changes.append(QStringLiteral("move %1 to %2").arg(from).arg(to));
+    }
+    void didMoveChild() override {}
+    void didRenameChild(FileSystemItem *child) override
+    {
+        changes.append(QStringLiteral("rename to ") + child->name());
+    }
+};
+
+QStringList childNames(FileSystemItem *item)
+{
+    QStringList names;
+    for (qint64 i = 0; i < item->numberOfChildren(); ++i)
+        names.append(item->childAtIndex(i)->name());
+    return names;
+}
+
+QStringList shownNames(const QStringList &listing)
+{
+    QStringList names;
+    for (const QString &name : listing)
+        if (!name.startsWith(u'.'))
+            names.append(name);
+    return names;
+}
+
+QString scripts(const QString &relative = {})
+{
+    const QString base = QDir::homePath() + QStringLiteral("/Library/Scripts");
+    return relative.isEmpty() ? base : base + u'/' + relative;
+}
+
+// A data source on a view, as a window has it, with the model tester watching every change.
+struct Browser
+{
+    Browser()
+    {
+        ds._fileBrowserOutlineView = &view;
+        ds.initOutline();
+    }
+    QModelIndex indexOf(const QString &path)
+    {
+        FileSystemItem *item = ds.itemForPersistentObject(PlistValue(path));
+        return item ? ds.browserModel()->indexForItem(item) : QModelIndex();
+    }
+    QString selectedPath()
+    {
+        FileSystemItem *item = ds.selectedItem();
+        return item ? item->fullPath() : QString();
+    }
+    bool shows(const QString &path) { return indexOf(path).isValid(); }
+
+    QTreeView view;
+    FileBrowserDataSource ds;
+    QAbstractItemModelTester tester{ds.model(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest};
+};
+
+} // namespace
+
+class TestFollowingTheDisk : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private slots:
+    void init()
+    {
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.path());
+        QDir(scripts()).removeRecursively();
+        QDir().mkpath(scripts());
+        resetSettings();
+    }
+
+    void anUpdateKeepsWhatStaysAndFollowsTheListing()
+    {
+        const QString folder = m_dir.path();
+        for (const char *name : {"a.sh", "b.sh", "c.sh", "d.sh"})
+            QVERIFY(writeFile(folder + u'/' + QString::fromUtf8(name)));
+        QVERIFY(makeFolder(folder + QStringLiteral("/Sub")));
+        QVERIFY(writeFile(folder + QStringLiteral("/Sub/inner.sh")));
+        auto root = FileSystemItem::rootItemWithPath(folder);
+        QCOMPARE(childNames(root.get()), listingOrder(folder));
+        FileSystemItem *sub = root->readChildNamed(u"Sub");
+        QVERIFY(sub);
+        QCOMPARE(childNames(sub), QStringList{"inner.sh"});
+        FileSystemItem *c = root->readChildNamed(u"c.sh");
+
+        // Made before the others go, so that it cannot take over one of their inodes.
+        QVERIFY(writeFile(folder + QStringLiteral("/e $x \"q\" é.sh")));
+        QVERIFY(QFile::remove(folder + QStringLiteral("/b.sh")));
+        QVERIFY(QFile::remove(folder + QStringLiteral("/d.sh")));
+        QVERIFY(writeFile(folder + QStringLiteral("/.hidden.sh")));
+        QVERIFY(
+            QFile::rename(folder + QStringLiteral("/Sub"), folder + QStringLiteral("/Renamed")));
+        RecordingObserver observer;
+        QVERIFY(root->updateChildren(observer));
+
+        QCOMPARE(childNames(root.get()), shownNames(listingOrder(folder)));
+        for (qint64 i = 0; i < root->numberOfChildren(); ++i) {
+            QCOMPARE(root->childAtIndex(i)->indexInParent(), i);
+            QCOMPARE(root->childAtIndex(i)->fullPath(),
+                     folder + u'/' + root->childAtIndex(i)->name());
+        }
+        // The same objects stay; the renamed folder keeps its children, under its new path.
+        QCOMPARE(root->readChildNamed(u"c.sh"), c);
+        QCOMPARE(root->readChildNamed(u"Renamed"), sub);
+        QCOMPARE(sub->childAtIndex(0)->fullPath(), folder + QStringLiteral("/Renamed/inner.sh"));
+        QVERIFY(observer.changes.contains(QStringLiteral("rename to Renamed")));
+        QVERIFY(!observer.changes.filter(QStringLiteral("insert")).isEmpty());
+        QVERIFY(!observer.changes.filter(QStringLiteral("remove")).isEmpty());
+
+        // Nothing changed on disk: nothing changes in the tree.
+        RecordingObserver quiet;
+        QVERIFY(root->updateChildren(quiet));
+        QCOMPARE(quiet.changes, QStringList());
+    }
+
+    void anEntryThatChangedKindIsReplaced()
+    {
+        const QString folder = m_dir.path();
+        QVERIFY(makeFolder(folder + QStringLiteral("/x")));
+        QVERIFY(writeFile(folder + QStringLiteral("/x/inner.sh")));
+        auto root = FileSystemItem::rootItemWithPath(folder);
+        FileSystemItem *x = root->childAtIndex(0);
+        QCOMPARE(x->numberOfChildren(), 1);
+
+        QVERIFY(QDir(folder + QStringLiteral("/x")).removeRecursively());
+        QVERIFY(writeFile(folder + QStringLiteral("/x")));
+        RecordingObserver observer;
+        QVERIFY(root->updateChildren(observer));
+        QCOMPARE(observer.changes, (QStringList{"remove 0-0", "insert 0-0"}));
+        QCOMPARE(root->childAtIndex(0)->numberOfChildren(), -1);
+    }
+
+    void theBrowserShowsChangesAndKeepsOpenRowsAndSelection()
+    {
+        QVERIFY(makeFolder(scripts(QStringLiteral("Open/Deeper"))));
+        QVERIFY(writeFile(scripts(QStringLiteral("Open/Deeper/chosen.sh"))));
+        QVERIFY(writeFile(scripts(QStringLiteral("Open/old.sh"))));
+        QVERIFY(writeFile(scripts(QStringLiteral("top.sh"))));
+        Browser browser;
+        browser.view.expand(browser.indexOf(scripts()));
+        browser.view.expand(browser.indexOf(scripts(QStringLiteral("Open"))));
+        browser.view.expand(browser.indexOf(scripts(QStringLiteral("Open/Deeper"))));
+        browser.view.selectionModel()->select(browser.indexOf(scripts("Open/Deeper/chosen.sh")),
+                                              QItemSelectionModel::ClearAndSelect |
+                                                  QItemSelectionModel::Rows);
+        // The user's folder, Open and Deeper; /Library/Scripts does not exist.
+        QTRY_COMPARE_WITH_TIMEOUT(browser.ds.watchedFolders().size(), 3, 10000);
+
+        QVERIFY(writeFile(scripts(QStringLiteral("Open/new $1 ü.sh"))));
+        QTRY_VERIFY_WITH_TIMEOUT(browser.shows(scripts(QStringLiteral("Open/new $1 ü.sh"))), 10000);
+        QVERIFY(QFile::remove(scripts(QStringLiteral("Open/old.sh"))));
+        QVERIFY(QFile::remove(scripts(QStringLiteral("top.sh"))));
+        QTRY_VERIFY_WITH_TIMEOUT(!browser.shows(scripts(QStringLiteral("Open/old.sh"))), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!browser.shows(scripts(QStringLiteral("top.sh"))), 10000);
+        QVERIFY(browser.view.isExpanded(browser.indexOf(scripts(QStringLiteral("Open/Deeper")))));
+        QCOMPARE(browser.selectedPath(), scripts(QStringLiteral("Open/Deeper/chosen.sh")));
+
+        // A renamed open folder stays open, and the selection inside it follows it.
+        QVERIFY(QFile::rename(scripts(QStringLiteral("Open/Deeper")),
+                              scripts(QStringLiteral("Open/Moved"))));
+        QTRY_VERIFY_WITH_TIMEOUT(browser.shows(scripts(QStringLiteral("Open/Moved"))), 10000);
+        QVERIFY(browser.view.isExpanded(browser.indexOf(scripts(QStringLiteral("Open/Moved")))));
+        QCOMPARE(browser.selectedPath(), scripts(QStringLiteral("Open/Moved/chosen.sh")));
+        QTRY_VERIFY_WITH_TIMEOUT(browser.ds.watchedFolders().contains(scripts("Open/Moved")),
+                                 10000);
+        QVERIFY(!browser.ds.watchedFolders().contains(scripts(QStringLiteral("Open/Deeper"))));
+        // The folder is followed under its new name.
+        QVERIFY(writeFile(scripts(QStringLiteral("Open/Moved/later.sh"))));
+        QTRY_VERIFY_WITH_TIMEOUT(browser.shows(scripts(QStringLiteral("Open/Moved/later.sh"))),
+                                 10000);
+    }
+
+    void aClosedFolderIsNotWatchedAndIsCurrentWhenItOpens()
+    {
+        QVERIFY(makeFolder(scripts(QStringLiteral("Sub"))));
+        QVERIFY(writeFile(scripts(QStringLiteral("Sub/a.sh"))));
+        Browser browser;
+        browser.view.expand(browser.indexOf(scripts()));
+        const QModelIndex sub = browser.indexOf(scripts(QStringLiteral("Sub")));
+        browser.view.expand(sub);
+        QTRY_VERIFY_WITH_TIMEOUT(browser.ds.watchedFolders().contains(scripts("Sub")), 10000);
+        // Only what is shown: the second root does not exist, so it is not watched either.
+        QCOMPARE(browser.ds.watchedFolders().size(), 2);
+
+        browser.view.collapse(sub);
+        QTRY_VERIFY_WITH_TIMEOUT(!browser.ds.watchedFolders().contains(scripts("Sub")), 10000);
+        QVERIFY(writeFile(scripts(QStringLiteral("Sub/b.sh"))));
+        QVERIFY(QFile::remove(scripts(QStringLiteral("Sub/a.sh"))));
+        browser.view.expand(sub);
+        QTRY_VERIFY_WITH_TIMEOUT(browser.shows(scripts(QStringLiteral("Sub/b.sh"))), 10000);
+        QVERIFY(!browser.shows(scripts(QStringLiteral("Sub/a.sh"))));
+    }
+};
+
+TRUNDLE_BROWSER_TEST_MAIN(TestFollowingTheDisk)
+#include "test_followingthedisk.moc"
