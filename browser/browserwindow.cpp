@@ -68,7 +68,7 @@ void BrowserWindow::showSelectedRunOutput()
     const int row = rows.first().row();
     m_ui->recentRunOutput->setPlainText(m_recentRuns->outputText(row));
     QZLog("Showing the output of the run of %@ (%@)", m_recentRuns->run(row).path,
-          runStatusText(m_recentRuns->run(row)));
+          m_recentRuns->statusText(row));
 }
 
 BrowserWindow::~BrowserWindow() = default;

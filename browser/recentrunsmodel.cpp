@@ -33,15 +33,29 @@ QString durationText(qint64 ms)
 
 QString runStatusText(const ScriptRunResult &result)
 {
-    if (result.stopped)
+    switch (classifyRun(result)) {
+    case RunOutcome::Succeeded:
+        return localizedString(QStringLiteral("RecentRunsStatusSucceeded"));
+    case RunOutcome::Stopped:
         return localizedString(QStringLiteral("RecentRunsStatusStopped"));
-    if (!result.failure.isEmpty() || result.waitStatus < 0)
+    case RunOutcome::NotFound:
+        return localizedString(QStringLiteral("RecentRunsStatusNotFound"));
+    case RunOutcome::NotExecutable:
+        return localizedString(QStringLiteral("RecentRunsStatusNotExecutable"));
+    case RunOutcome::IsFolder:
+        return localizedString(QStringLiteral("RecentRunsStatusFolder"));
+    case RunOutcome::InterpreterMissing:
+        return localizedString(QStringLiteral("RecentRunsStatusInterpreterMissing"));
+    case RunOutcome::CouldNotStart:
         return localizedString(QStringLiteral("RecentRunsStatusNotStarted"));
-    if (const std::optional<int> signal = signalThatEndedRun(result))
-        return localizedString(QStringLiteral("RecentRunsStatusSignal")).arg(*signal);
-    if (const int status = WEXITSTATUS(result.waitStatus); status != 0)
-        return localizedString(QStringLiteral("RecentRunsStatusExit")).arg(status);
-    return localizedString(QStringLiteral("RecentRunsStatusSucceeded"));
+    case RunOutcome::KilledBySignal:
+        return localizedString(QStringLiteral("RecentRunsStatusSignal"))
+            .arg(signalThatEndedRun(result).value_or(0));
+    case RunOutcome::ExitedWithError:
+        break;
+    }
+    return localizedString(QStringLiteral("RecentRunsStatusExit"))
+        .arg(WEXITSTATUS(result.waitStatus));
 }
 
 RecentRunsModel::RecentRunsModel(QObject *parent) : QAbstractTableModel(parent) {}
@@ -54,13 +68,14 @@ void RecentRunsModel::addRun(const ScriptRunResult &result)
         endRemoveRows();
     }
     beginInsertRows({}, 0, 0);
-    m_runs.prepend(result);
+    // The status is read once: it may look at the script file, which can change later.
+    m_runs.prepend({result, runStatusText(result)});
     endInsertRows();
 }
 
 QString RecentRunsModel::outputText(int row) const
 {
-    const ScriptRunResult &result = m_runs.at(row);
+    const ScriptRunResult &result = m_runs.at(row).result;
     if (!result.failure.isEmpty())
         return result.failure;
     if (!result.lines)
@@ -89,7 +104,7 @@ QVariant RecentRunsModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const ScriptRunResult &result = m_runs.at(index.row());
+    const ScriptRunResult &result = m_runs.at(index.row()).result;
     if (role == Qt::ToolTipRole && index.column() == ScriptColumn)
         return result.path;
     if (role == Qt::TextAlignmentRole && index.column() == DurationColumn)
@@ -106,7 +121,7 @@ QVariant RecentRunsModel::data(const QModelIndex &index, int role) const
     case DurationColumn:
         return durationText(result.durationMs);
     case StatusColumn:
-        return runStatusText(result);
+        return m_runs.at(index.row()).status;
     default:
         return {};
     }

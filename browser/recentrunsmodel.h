@@ -31,7 +31,8 @@ public:
 
     // Adds a finished run at the top.
     void addRun(const ScriptRunResult &result);
-    const ScriptRunResult &run(int row) const { return m_runs.at(row); }
+    const ScriptRunResult &run(int row) const { return m_runs.at(row).result; }
+    QString statusText(int row) const { return m_runs.at(row).status; }
     // What the run printed, as the output pane shows it.
     QString outputText(int row) const;
 
@@ -42,8 +43,13 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
-    QList<ScriptRunResult> m_runs;
+    struct Entry
+    {
+        ScriptRunResult result;
+        QString status;
+    };
+    QList<Entry> m_runs;
 };
 
-// "OK", "exit 1", "signal 9", "stopped", "not started".
+// "OK", "exit 1", "signal 9", "stopped", "not executable", ... (may look at the script file).
 QString runStatusText(const ScriptRunResult &result);

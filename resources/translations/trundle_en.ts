@@ -362,5 +362,21 @@
         <extracomment>standard error of a second start; %1 process ID, %2 seconds</extracomment>
         <translation>Trundle is already running (process %1), but it did not answer within %2 seconds, so its window cannot be shown.</translation>
     </message>
+    <message id="RecentRunsStatusNotFound">
+        <source>not found</source>
+        <translation>not found</translation>
+    </message>
+    <message id="RecentRunsStatusNotExecutable">
+        <source>not executable</source>
+        <translation>not executable</translation>
+    </message>
+    <message id="RecentRunsStatusFolder">
+        <source>a folder</source>
+        <translation>a folder</translation>
+    </message>
+    <message id="RecentRunsStatusInterpreterMissing">
+        <source>bad #! line</source>
+        <translation>bad #! line</translation>
+    </message>
 </context>
 </TS>

@@ -77,8 +77,8 @@ check "the successful run is listed as OK" \
     grep -qE 'Recent run: [0-9:]{8} \| hot key \| fine\.sh \| [0-9.]+ s \| OK$' "$TRUNDLE_LOG"
 check "the failed run is listed with its status" \
     grep -qE 'Recent run: [0-9:]{8} \| hot key \| fails\.sh \| [0-9.]+ s \| exit 3$' "$TRUNDLE_LOG"
-check "the unstartable run is listed with the shell's status" \
-    grep -qF "| it's \$HOME.sh |" "$TRUNDLE_LOG"
+check "the script without execute bit is listed as such" \
+    grep -qE "\\| it's \\\$HOME\\.sh \\| [0-9.]+ s \\| not executable\$" "$TRUNDLE_LOG"
 # A click on the table's first row (the newest run): the pane sits below the tree, its first
 # row about half-way down the window.
 xdotool windowactivate --sync "$BROWSER"
