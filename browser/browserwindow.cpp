@@ -50,7 +50,9 @@ BrowserWindow::BrowserWindow(QWidget *parent)
 void BrowserWindow::addRecentRun(const ScriptRunResult &result)
 {
     m_recentRuns->addRun(result);
-    m_ui->recentRunsView->resizeColumnsToContents();
+    // The status column, the last, stretches to the edge.
+    for (int column = 0; column < RecentRunsModel::StatusColumn; ++column)
+        m_ui->recentRunsView->resizeColumnToContents(column);
     // The row as the table shows it, for whoever reads the debug log.
     QStringList cells;
     for (int column = 0; column < RecentRunsModel::ColumnCount; ++column)
