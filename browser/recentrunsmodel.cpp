@@ -84,7 +84,7 @@ QString RecentRunsModel::outputText(int row) const
     // The newline that ends the last line starts no line of its own here.
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
-    const QString text = lines.join(u'\n');
+    QString text = lines.join(u'\n');
     if (text.trimmed().isEmpty())
         return localizedString(QStringLiteral("RecentRunsNoOutput"));
     return text;
