@@ -1,6 +1,7 @@
 #include "instancechannel.h"
 
 #include "log.h"
+#include "resources.h"
 #include "tempfiles.h"
 
 #include <QDeadlineTimer>
@@ -8,7 +9,7 @@
 #include <QThread>
 #include <QTimer>
 
-#include <cstring>
+#include <cstdio>
 
 namespace {
 
@@ -19,6 +20,9 @@ constexpr int requestTimeoutMs = 5000;
 constexpr int connectionLimit = 4;
 // While the running copy starts up, the second start asks again this often.
 constexpr int retryIntervalMs = 100;
+// How long a second start waits for the running copy: generous, since that copy may itself be
+// starting, or be busy on a slow machine.
+constexpr int answerTimeoutMs = 20000;
 
 } // namespace
 
@@ -100,4 +104,15 @@ bool askRunningInstanceToShowWindow(const QString &path, int timeoutMs)
         return socket.readLine(16) == QByteArray(InstanceChannelServer::answer);
     }
     return false;
+}
+
+int showWindowOfRunningInstance(qint64 runningProcessId)
+{
+    if (askRunningInstanceToShowWindow(instanceChannelPath(), answerTimeoutMs))
+        return 0;
+    std::fprintf(stderr, "%s\n",
+                 qPrintable(localizedString(QStringLiteral("InstanceDidNotAnswer"))
+                                .arg(runningProcessId)
+                                .arg(answerTimeoutMs / 1000)));
+    return 1;
 }

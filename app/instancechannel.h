@@ -42,6 +42,11 @@ private:
     QLocalServer m_server; // the parent of the connections it serves
 };
 
+// What a second start does: asks the running copy (process runningProcessId) to show its window
+// and returns this start's exit status, 0 once answered; 1, with a line on standard error, when
+// no answer came within 20 seconds.
+int showWindowOfRunningInstance(qint64 runningProcessId);
+
 // Asks the copy that serves at path to show its window. While it is still starting up (nothing
 // serves there yet) it is asked again, until timeoutMs have passed. True once it has answered.
 bool askRunningInstanceToShowWindow(const QString &path, int timeoutMs);

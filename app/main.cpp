@@ -60,14 +60,7 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "%s\n", qPrintable(instance.message()));
             return 1;
         }
-        constexpr int answerTimeoutMs = 20000;
-        if (askRunningInstanceToShowWindow(instanceChannelPath(), answerTimeoutMs))
-            return 0;
-        std::fprintf(stderr, "%s\n",
-                     qPrintable(localizedString(QStringLiteral("InstanceDidNotAnswer"))
-                                    .arg(instance.runningProcessId())
-                                    .arg(answerTimeoutMs / 1000)));
-        return 1;
+        return showWindowOfRunningInstance(instance.runningProcessId());
     }
     QApplication::setWindowIcon(QIcon(imageResourcePath(QStringLiteral("Icon_coloured.png"))));
 
