@@ -35,11 +35,8 @@ std::optional<RunOutcome> whyScriptCannotStart(const QString &path)
         return RunOutcome::IsFolder;
     if (!file.isExecutable())
         return RunOutcome::NotExecutable;
-    if (const std::optional<QString> interpreter = scriptInterpreter(path)) {
-        const QFileInfo program(*interpreter);
-        if (!program.isFile() || !program.isExecutable())
-            return RunOutcome::InterpreterMissing;
-    }
+    if (missingInterpreter(path))
+        return RunOutcome::InterpreterMissing;
     return std::nullopt;
 }
 
@@ -47,7 +44,35 @@ QString interpreterOf(const QString &path)
 {
     if (isAppleScriptPath(path))
         return QStringLiteral("osascript");
-    return scriptInterpreter(path).value_or(QString());
+    return missingInterpreter(path).value_or(QString());
+}
+
+// The words of a script's #! line, as the kernel reads it (only blanks and tabs separate
+// words; a carriage return stays part of the last one).
+std::optional<QStringList> hashBangWords(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray line = file.read(interpreterLineLimit);
+    if (!line.startsWith("#!"))
+        return std::nullopt;
+    line = line.mid(2);
+    if (const qsizetype end = line.indexOf('\n'); end >= 0)
+        line.truncate(end);
+    QStringList words;
+    for (const QByteArray &word : line.replace('\t', ' ').split(' '))
+        if (!word.isEmpty())
+            words << QFile::decodeName(word);
+    if (words.isEmpty())
+        return std::nullopt;
+    return words;
+}
+
+bool isExecutableFile(const QString &path)
+{
+    const QFileInfo file(path);
+    return file.isFile() && file.isExecutable();
 }
 
 // The output's last lines, cut to a size a notification can show; control characters (colour
@@ -62,10 +87,14 @@ QStringList lastOutputLines(const std::optional<QStringList> &lines)
     kept = kept.mid(qMax<qsizetype>(0, kept.size() - noticeOutputLines));
     for (QString &line : kept) {
         for (QChar &c : line)
-            if (!c.isPrint() && c != u'\t')
+            if (!c.isPrint() && c != u'\t' && !c.isSurrogate())
                 c = QChar::ReplacementCharacter;
-        if (line.size() > noticeLineLength)
-            line = line.left(noticeLineLength - 1) + u'…';
+        if (line.size() > noticeLineLength) {
+            qsizetype keep = noticeLineLength - 1;
+            if (line.at(keep - 1).isHighSurrogate())
+                --keep;
+            line = line.left(keep) + u'…';
+        }
     }
     return kept;
 }
@@ -116,26 +145,28 @@ bool cannotStart(RunOutcome outcome)
 
 } // namespace
 
-std::optional<QString> scriptInterpreter(const QString &path)
+std::optional<QString> missingInterpreter(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QStringList> words = hashBangWords(path);
+    if (!words)
         return std::nullopt;
-    QByteArray line = file.read(interpreterLineLimit);
-    if (!line.startsWith("#!"))
+    const QString &interpreter = words->first();
+    if (!isExecutableFile(interpreter))
+        return interpreter;
+    // "#!/usr/bin/env python3": env looks the program up on the path, which the script
+    // inherits from Trundle.
+    if (QFileInfo(interpreter).fileName() != QLatin1String("env"))
         return std::nullopt;
-    line = line.mid(2);
-    if (const qsizetype end = line.indexOf('\n'); end >= 0)
-        line.truncate(end);
-    qsizetype start = 0;
-    while (start < line.size() && (line[start] == ' ' || line[start] == '\t'))
-        ++start;
-    qsizetype end = start;
-    while (end < line.size() && line[end] != ' ' && line[end] != '\t')
-        ++end;
-    if (end == start)
-        return std::nullopt;
-    return QFile::decodeName(line.mid(start, end - start));
+    for (const QString &word : words->mid(1)) {
+        if (word.startsWith(u'-') || word.contains(u'='))
+            continue;
+        const bool found = word.contains(u'/') ? isExecutableFile(word)
+                                               : !QStandardPaths::findExecutable(word).isEmpty();
+        if (!found)
+            return word;
+        break;
+    }
+    return std::nullopt;
 }
 
 RunOutcome classifyRun(const ScriptRunResult &result)

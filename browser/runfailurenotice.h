@@ -37,8 +37,10 @@ RunOutcome classifyRun(const ScriptRunResult &result);
 // shell reports when the script it ran was ended by signal n. Nothing for other ends.
 std::optional<int> signalThatEndedRun(const ScriptRunResult &result);
 
-// The interpreter a script's #! line names, or nothing when the file has no such line.
-std::optional<QString> scriptInterpreter(const QString &path);
+// The interpreter a script's #! line names when it is not there to run the script: the program
+// itself, or the one "#!/usr/bin/env" is to find on the path. Nothing when it is there, or the
+// file has no #! line.
+std::optional<QString> missingInterpreter(const QString &path);
 
 // A path in single quotes for an interactive shell, where double quotes would still expand
 // "$", "`" and "!": '/a/it'\''s.sh'.

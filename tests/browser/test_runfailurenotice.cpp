@@ -104,6 +104,13 @@ void TestRunFailureNotice::eachEndingIsToldOrNot_data()
         << "bad-hashbang.sh" << QByteArray("#!/no/such/shell -e\necho never\n") << true
         << RunOutcome::InterpreterMissing << "RunFailedCannotStartTitle"
         << QStringList{"#! line, '/no/such/shell', does not exist"};
+    QTest::newRow("interpreter that env does not find")
+        << "env.sh" << QByteArray("#!/usr/bin/env no-such-python3\nprint()\n") << true
+        << RunOutcome::InterpreterMissing << "RunFailedCannotStartTitle"
+        << QStringList{"'no-such-python3', does not exist"};
+    QTest::newRow("interpreter that env finds, script failing")
+        << "env-ok.sh" << QByteArray("#!/usr/bin/env sh\nexit 127\n") << true
+        << RunOutcome::ExitedWithError << "RunFailedTitle" << QStringList{"exit status 127"};
     QTest::newRow("#! line with a Windows line ending")
         << "crlf.sh" << QByteArray("#!/bin/sh\r\necho never\r\n") << true
         << RunOutcome::InterpreterMissing << "RunFailedCannotStartTitle"
@@ -212,7 +219,7 @@ void TestRunFailureNotice::onlyTheLastLinesOfTheOutputAreShown()
     QVERIFY(writeFile(path,
                       "#!/bin/sh\n"
                       "for i in $(seq 100); do printf 'line %03d %0300d\\n' $i 0; done\n"
-                      "printf 'colour \\033[31mred\\033[0m\\n\\n\\n'\n"
+                      "printf 'colour \\033[31mred\\033[0m \xF0\x9F\x8E\x89\\n\\n\\n'\n"
                       "exit 2\n",
                       true));
     const std::optional<RunFailureText> text = runFailureText(runThroughRunner(path));
@@ -222,7 +229,7 @@ void TestRunFailureNotice::onlyTheLastLinesOfTheOutputAreShown()
     QVERIFY(output.first().startsWith("line 097"));
     QVERIFY(output.at(3).startsWith("line 100"));
     // Trailing empty lines are dropped; the escape characters are shown, not sent.
-    QCOMPARE(output.last(), QString("colour \uFFFD[31mred\uFFFD[0m"));
+    QCOMPARE(output.last(), QString::fromUtf8("colour \uFFFD[31mred\uFFFD[0m \U0001F389"));
     for (const QString &line : output)
         QVERIFY(line.size() <= noticeLineLength);
     QVERIFY(output.first().endsWith(u'…'));
