@@ -53,6 +53,7 @@ private slots:
     void cleanup();
     void eachEndingIsToldOrNot_data();
     void eachEndingIsToldOrNot();
+    void aFolderIsNotAScript();
     void aRunTheUserStoppedIsNotAFailure();
     void theChmodHintWorksWhenTyped_data();
     void theChmodHintWorksWhenTyped();
@@ -158,6 +159,19 @@ void TestRunFailureNotice::eachEndingIsToldOrNot()
     QCOMPARE(messages.first().title, localizedString(titleKey).arg(name));
     for (const QString &part : bodyHas)
         QVERIFY2(messages.first().body.contains(part), qPrintable(messages.first().body));
+}
+
+void TestRunFailureNotice::aFolderIsNotAScript()
+{
+    // A double click on a folder row runs the folder's path; the shell refuses it with 126.
+    const QString folder = scriptsFolder() + "/A folder";
+    QVERIFY(makeFolder(folder));
+    const qsizetype before = m_notifier.messages().size();
+    const ScriptRunResult result = runThroughRunner(folder);
+    QCOMPARE(WEXITSTATUS(result.waitStatus), 126);
+    QCOMPARE(classifyRun(result), RunOutcome::IsFolder);
+    QCOMPARE(m_notifier.messages().size(), before + 1);
+    QVERIFY(m_notifier.messages().last().body.startsWith(folder + " is a folder, not a script."));
 }
 
 void TestRunFailureNotice::aRunTheUserStoppedIsNotAFailure()
