@@ -1,6 +1,7 @@
 // Trundle: runs your scripts from the tray, from global hot keys and from a script browser.
 
 #include "browserwindow.h"
+#include "instancechannel.h"
 #include "maininterface.h"
 #include "qzappdelegate.h"
 #include "resources.h"
@@ -50,13 +51,17 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("trundle"));
     QApplication::setQuitOnLastWindowClosed(false);
 
+    installTextTable();
+
+    // A second start brings back the running copy's window; the user may have closed it.
     SingleInstanceGuard instance;
     if (!instance.acquire()) {
-        std::fprintf(stderr, "%s\n", qPrintable(instance.message()));
-        return 0;
+        if (instance.runningProcessId() == 0) {
+            std::fprintf(stderr, "%s\n", qPrintable(instance.message()));
+            return 1;
+        }
+        return showWindowOfRunningInstance(instance.runningProcessId());
     }
-
-    installTextTable();
     QApplication::setWindowIcon(QIcon(imageResourcePath(QStringLiteral("Icon_coloured.png"))));
 
     QZAppDelegate delegate;
@@ -80,6 +85,10 @@ int main(int argc, char *argv[])
                      });
 
     delegate.applicationDidFinishLaunching();
+    InstanceChannelServer instanceChannel;
+    QObject::connect(&instanceChannel, &InstanceChannelServer::showWindowRequested, &delegate,
+                     &QZAppDelegate::showBrowserWindow);
+    instanceChannel.listen(instanceChannelPath());
     // Registered after start-up: an exit handler runs after the static objects constructed
     // later than its registration are destroyed, and start-up has made those it needs (the
     // ones made lazily on its way are never destroyed).

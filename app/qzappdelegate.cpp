@@ -7,6 +7,7 @@
 #include "qzaboutwindowcontroller.h"
 #include "qzpreferenceswindowcontroller.h"
 #include "resources.h"
+#include "runfailurenotice.h"
 #include "scriptrunner.h"
 #include "sessiontype.h"
 #include "workspace.h"
@@ -33,14 +34,13 @@ void QZAppDelegate::applicationDidFinishLaunching()
     platform::SessionEnvironment::setReadInputDevices(
         appGlobals->objectForKey(kReadInputDevicesSettingKey).boolValue());
 
+    if (!_runFailureNotice)
+        _runFailureNotice = std::make_unique<RunFailureNotice>(ScriptRunner::shared());
+
     initStatusMenu();
     updateScriptsMenu();
 
-    if (_window) {
-        _window->show();
-        _window->raise();
-        _window->activateWindow();
-    }
+    showBrowserWindow();
     if (_ds)
         _ds->initOutline();
 
@@ -69,6 +69,17 @@ void QZAppDelegate::saveState()
     if (_ds)
         appGlobals->setObject(_ds->expandedState(), kExpandedItemsSettingKey);
     appGlobals->save();
+}
+
+void QZAppDelegate::showBrowserWindow()
+{
+    if (!_window)
+        return;
+    QZLog("Showing the browser window");
+    _window->setWindowState(_window->windowState() & ~Qt::WindowMinimized);
+    _window->show();
+    _window->raise();
+    _window->activateWindow();
 }
 
 void QZAppDelegate::applicationWillUnhide()

@@ -21,6 +21,7 @@ struct ScriptRunResult;
 
 class QZAboutWindowController;
 class QZPreferencesWindowController;
+class RunFailureNotice;
 
 namespace platform {
 struct InputEvent;
@@ -50,6 +51,8 @@ public:
     void applicationWillBecomeActive();
     void applicationDidBecomeActive();
     void windowBecameKey();
+    // Shows the browser window again and brings it to the front (a second start asks for it).
+    void showBrowserWindow();
 
     // Commands of the status menu and the main menu.
     void quit();
@@ -103,6 +106,7 @@ private:
     FileBrowserDataSource *_ds = nullptr;
     std::unique_ptr<QZPreferencesWindowController> _preferencesWindowController;
     std::unique_ptr<QZAboutWindowController> _aboutWindowController;
+    std::unique_ptr<RunFailureNotice> _runFailureNotice;
 };
 
 // The title of a menu item as the user reads it ("&&" in the action's text stands for "&").

@@ -14,9 +14,11 @@ bool SingleInstanceGuard::acquire()
     qint64 pid = 0;
     QString host, application;
     if (m_lock->error() == QLockFile::LockFailedError &&
-        m_lock->getLockInfo(&pid, &host, &application))
+        m_lock->getLockInfo(&pid, &host, &application)) {
+        m_runningProcessId = pid;
         m_message = QStringLiteral("Trundle is already running (process %1).").arg(pid);
-    else
+    } else {
         m_message = QStringLiteral("Trundle cannot take its lock file %1.").arg(path);
+    }
     return false;
 }

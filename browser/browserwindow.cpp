@@ -1,14 +1,21 @@
 #include "browserwindow.h"
 
 #include "filebrowserdatasource.h"
+#include "log.h"
+#include "recentrunsmodel.h"
+#include "resources.h"
 #include "scriptrunner.h"
 
 #include "ui_MainWindow.h"
 #include "ui_ProgressPanel.h"
 
 #include <QDialog>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableView>
 #include <QTreeView>
 
 BrowserWindow::BrowserWindow(QWidget *parent)
@@ -23,6 +30,47 @@ BrowserWindow::BrowserWindow(QWidget *parent)
     m_progressPanel->setWindowModality(Qt::WindowModal);
     connect(m_panelUi->stopButton, &QPushButton::clicked, this,
             [] { ScriptRunner::shared()->stopCurrentRun(); });
+
+    m_ui->browserSplitter->setStretchFactor(0, 3);
+    m_ui->browserSplitter->setStretchFactor(1, 2);
+    m_ui->recentRunsBox->setTitle(localizedString(QStringLiteral("RecentRunsTitle")));
+    m_recentRuns = new RecentRunsModel(this);
+    QTableView *view = m_ui->recentRunsView;
+    view->setModel(m_recentRuns);
+    view->horizontalHeader()->setStretchLastSection(true);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    m_ui->recentRunOutput->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_ui->recentRunOutput->setPlaceholderText(
+        localizedString(QStringLiteral("RecentRunsChooseRun")));
+    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &BrowserWindow::showSelectedRunOutput);
+    connect(ScriptRunner::shared(), &ScriptRunner::runFinished, this, &BrowserWindow::addRecentRun);
+}
+
+void BrowserWindow::addRecentRun(const ScriptRunResult &result)
+{
+    m_recentRuns->addRun(result);
+    // The status column, the last, stretches to the edge.
+    for (int column = 0; column < RecentRunsModel::StatusColumn; ++column)
+        m_ui->recentRunsView->resizeColumnToContents(column);
+    // The row as the table shows it, for whoever reads the debug log.
+    QStringList cells;
+    for (int column = 0; column < RecentRunsModel::ColumnCount; ++column)
+        cells << m_recentRuns->index(0, column).data().toString();
+    QZLog("Recent run: %@", cells.join(QStringLiteral(" | ")));
+}
+
+void BrowserWindow::showSelectedRunOutput()
+{
+    const QModelIndexList rows = m_ui->recentRunsView->selectionModel()->selectedRows();
+    if (rows.isEmpty()) {
+        m_ui->recentRunOutput->clear();
+        return;
+    }
+    const int row = rows.first().row();
+    m_ui->recentRunOutput->setPlainText(m_recentRuns->outputText(row));
+    QZLog("Showing the output of the run of %@ (%@)", m_recentRuns->run(row).path,
+          m_recentRuns->statusText(row));
 }
 
 BrowserWindow::~BrowserWindow() = default;
@@ -40,6 +88,16 @@ QProgressBar *BrowserWindow::progressIndicator() const
 QPushButton *BrowserWindow::stopButton() const
 {
     return m_panelUi->stopButton;
+}
+
+QTableView *BrowserWindow::recentRunsView() const
+{
+    return m_ui->recentRunsView;
+}
+
+QPlainTextEdit *BrowserWindow::recentRunOutput() const
+{
+    return m_ui->recentRunOutput;
 }
 
 void connectDataSource(FileBrowserDataSource *ds, BrowserWindow *window)

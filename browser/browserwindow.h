@@ -2,14 +2,21 @@
 
 // The main interface's browser window, loaded from resources/MainWindow.ui: an outline view of
 // the script folders with a folders and a shortcuts column, and the progress panel
-// (resources/ProgressPanel.ui) that shows while a script runs, with a button that stops it.
+// (resources/ProgressPanel.ui) that shows while a script runs, with a button that stops it. Below
+// the tree, the Recent Runs pane lists the runs of this session (every road, not only this
+// window's) and shows the output of the one selected.
 
 #include <QMainWindow>
 
 #include <memory>
 
+struct ScriptRunResult;
+
 class FileBrowserDataSource;
+class RecentRunsModel;
 class QDialog;
+class QPlainTextEdit;
+class QTableView;
 class QProgressBar;
 class QPushButton;
 class QTreeView;
@@ -34,10 +41,18 @@ public:
     // Stops the script that runs (the panel shows only while one does).
     QPushButton *stopButton() const;
 
+    RecentRunsModel *recentRuns() const { return m_recentRuns; }
+    QTableView *recentRunsView() const;
+    QPlainTextEdit *recentRunOutput() const;
+
 private:
+    void addRecentRun(const ScriptRunResult &result);
+    void showSelectedRunOutput();
+
     std::unique_ptr<Ui::BrowserWindow> m_ui;
     QDialog *m_progressPanel = nullptr;
     std::unique_ptr<Ui::ProgressPanel> m_panelUi;
+    RecentRunsModel *m_recentRuns = nullptr;
 };
 
 // Sets the five outlets of ds to the window's views: the outline view (also as the scroll view),

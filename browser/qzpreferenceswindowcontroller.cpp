@@ -5,6 +5,7 @@
 #include "log.h"
 #include "preferencesdictionary.h"
 #include "resources.h"
+#include "runfailurenotice.h"
 
 #include "ui_QZPreferencesWindow.h"
 
@@ -71,6 +72,8 @@ void QZPreferencesWindowController::loadWindow()
     _debugLoggingCheckbox = m_ui->_debugLoggingCheckbox;
     _readInputDevicesCheckbox = m_ui->_readInputDevicesCheckbox;
     _shortcutsBox = m_ui->_shortcutsBox;
+    _runsBox = m_ui->_runsBox;
+    _notifyFailedRunsCheckbox = m_ui->_notifyFailedRunsCheckbox;
     _hotKeysUnavailableLabel = m_ui->_hotKeysUnavailableLabel;
     _fileBrowserOutlineView = m_ui->_fileBrowserOutlineView;
 
@@ -89,6 +92,12 @@ void QZPreferencesWindowController::loadWindow()
         if (!appGlobals)
             return;
         appGlobals->setObject(PlistValue(ticked), kReadInputDevicesSettingKey);
+        appGlobals->save();
+    });
+    QObject::connect(_notifyFailedRunsCheckbox, &QCheckBox::clicked, this, [](bool ticked) {
+        if (!appGlobals)
+            return;
+        appGlobals->setObject(PlistValue(ticked), kNotifyFailedRunsSettingKey);
         appGlobals->save();
     });
 
@@ -116,6 +125,10 @@ void QZPreferencesWindowController::windowDidLoad()
     _readInputDevicesCheckbox->setChecked(
         appGlobals && appGlobals->objectForKey(kReadInputDevicesSettingKey).boolValue());
     _shortcutsBox->setTitle(localizedString(QStringLiteral("PreferencesWindowBoxShortcuts")));
+    _runsBox->setTitle(localizedString(QStringLiteral("PreferencesWindowBoxRuns")));
+    _notifyFailedRunsCheckbox->setText(
+        localizedString(QStringLiteral("PreferencesWindowNotifyFailedRunsButtonTitle")));
+    _notifyFailedRunsCheckbox->setChecked(RunFailureNotice::isEnabled());
     const QString hotKeysUnavailable = platform::hotKeysUnavailableText();
     _hotKeysUnavailableLabel->setText(hotKeysUnavailable);
     _hotKeysUnavailableLabel->setVisible(!hotKeysUnavailable.isEmpty());

@@ -55,6 +55,9 @@ public:
     // Saved on its own click; the input backend is chosen once, so it counts from the next start.
     QCheckBox *_readInputDevicesCheckbox = nullptr;
     QGroupBox *_shortcutsBox = nullptr;
+    // Saved on its own click: whether failed runs are told in a notification.
+    QGroupBox *_runsBox = nullptr;
+    QCheckBox *_notifyFailedRunsCheckbox = nullptr;
     // Above the hot-key column: says why hot keys do not work in this session; hidden when
     // they do.
     QLabel *_hotKeysUnavailableLabel = nullptr;

@@ -9,6 +9,8 @@
 #include <QSystemTrayIcon>
 #include <QVariantMap>
 
+#include <utility>
+
 namespace platform {
 
 namespace {
@@ -112,6 +114,41 @@ void DBusNotifier::notify(const QString &title, const QString &body)
             m_fallback->notify(title, body);
         return;
     }
+    if (m_markup == Markup::Plain || m_markup == Markup::Read) {
+        send({title, body});
+        return;
+    }
+    m_waiting.append({title, body});
+    askForCapabilities();
+}
+
+void DBusNotifier::askForCapabilities()
+{
+    if (m_markup == Markup::Asking)
+        return;
+    m_markup = Markup::Asking;
+    const QDBusMessage call =
+        QDBusMessage::createMethodCall(notificationsService, notificationsPath,
+                                       notificationsService, QStringLiteral("GetCapabilities"));
+    auto *watcher = new QDBusPendingCallWatcher(m_connection.asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher *finished) {
+                finished->deleteLater();
+                const QDBusPendingReply<QStringList> reply = *finished;
+                // Without an answer the next notification asks again; these go as they are
+                // (and to the fallback when no server takes them).
+                m_markup = reply.isError()                                         ? Markup::Unknown
+                           : reply.value().contains(QStringLiteral("body-markup")) ? Markup::Read
+                                                                                   : Markup::Plain;
+                for (const Message &message : std::exchange(m_waiting, {}))
+                    send(message);
+            });
+}
+
+void DBusNotifier::send(const Message &message)
+{
+    const QString &title = message.title;
+    const QString body = m_markup == Markup::Read ? message.body.toHtmlEscaped() : message.body;
     QDBusMessage call = QDBusMessage::createMethodCall(
         notificationsService, notificationsPath, notificationsService, QStringLiteral("Notify"));
     const QString appName = QCoreApplication::instance() != nullptr
@@ -124,7 +161,7 @@ void DBusNotifier::notify(const QString &title, const QString &body)
     auto *watcher = new QDBusPendingCallWatcher(m_connection.asyncCall(call), this);
     QPointer<Notifier> fallback = m_fallback.get();
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [title, body, fallback](QDBusPendingCallWatcher *finished) {
+            [title, body = message.body, fallback](QDBusPendingCallWatcher *finished) {
                 finished->deleteLater();
                 const QDBusPendingReply<quint32> reply = *finished;
                 if (!reply.isError()) {

@@ -7,6 +7,7 @@
 //   platform::Notifier::shared()->notify(title, body);
 
 #include <QDBusConnection>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -53,7 +54,10 @@ private:
 };
 
 // org.freedesktop.Notifications.Notify on the given bus. When the bus is not there, no server
-// owns the name, or the call fails, the same text goes to the fallback instead.
+// owns the name, or the call fails, the same text goes to the fallback instead. Bodies are plain
+// text: for a server that reads markup in them ("body-markup" among its capabilities, asked
+// once before the first notification), <, > and & are escaped, so a script named
+// "Tom & Jerry <draft>.sh" is shown as it is named.
 class DBusNotifier : public Notifier
 {
     Q_OBJECT
@@ -66,8 +70,27 @@ public:
     Notifier *fallback() const { return m_fallback.get(); }
 
 private:
+    enum class Markup
+    {
+        Unknown,
+        Asking,
+        Plain,
+        Read
+    };
+    struct Message
+    {
+        QString title;
+        QString body;
+    };
+
+    void askForCapabilities();
+    void send(const Message &message);
+
     QDBusConnection m_connection;
     std::unique_ptr<Notifier> m_fallback;
+    Markup m_markup = Markup::Unknown;
+    // Notifications that wait for the server's capabilities.
+    QList<Message> m_waiting;
 };
 
 } // namespace platform

@@ -14,6 +14,9 @@ inline const QString kDebugLoggingSettingKey = QStringLiteral("PreferencesDebugL
 // Whether hot keys are read from /dev/input (boolean, off when absent); read once at start.
 inline const QString kReadInputDevicesSettingKey =
     QStringLiteral("PreferencesReadInputDevicesSettingKey");
+// Whether a run that cannot start or fails is told in a notification (boolean, on when absent).
+inline const QString kNotifyFailedRunsSettingKey =
+    QStringLiteral("PreferencesNotifyFailedRunsSettingKey");
 inline const QString kShortcutsSettingKey =
     QStringLiteral("PreferencesShortcutsAndScriptPathsSettingKey");
 inline const QString kExpandedItemsSettingKey =

@@ -212,5 +212,171 @@
         <source>Donate…</source>
         <translation>Donate…</translation>
     </message>
+    <message id="RunFailedTitle">
+        <source>Trundle: %1 failed</source>
+        <extracomment>notification title for a script that ended with an error or was killed; %1 is the file name</extracomment>
+        <translation>Trundle: %1 failed</translation>
+    </message>
+    <message id="RunFailedCannotStartTitle">
+        <source>Trundle: %1 could not be run</source>
+        <extracomment>notification title for a script that could not be started; %1 is the file name</extracomment>
+        <translation>Trundle: %1 could not be run</translation>
+    </message>
+    <message id="RunFailedNotFound">
+        <source>There is no file %1.</source>
+        <extracomment>notification text; %1 is the script's full path</extracomment>
+        <translation>There is no file %1.</translation>
+    </message>
+    <message id="RunFailedIsFolder">
+        <source>%1 is a folder, not a script.</source>
+        <extracomment>notification text; %1 is the full path</extracomment>
+        <translation>%1 is a folder, not a script.</translation>
+    </message>
+    <message id="RunFailedNotExecutable">
+        <source>%1 is not executable. To make it executable, run: %2</source>
+        <extracomment>notification text; %1 is the file name, %2 the command that fixes it (chmod +x with the quoted path)</extracomment>
+        <translation>%1 is not executable. To make it executable, run: %2</translation>
+    </message>
+    <message id="RunFailedInterpreterMissing">
+        <source>The interpreter named on its #! line, %1, does not exist.</source>
+        <extracomment>notification text; %1 is the interpreter's path, quoted</extracomment>
+        <translation>The interpreter named on its #! line, %1, does not exist.</translation>
+    </message>
+    <message id="RunFailedWindowsLineEndings">
+        <source>The line ends in a carriage return: the file has Windows line endings.</source>
+        <extracomment>added to RunFailedInterpreterMissing when the #! line ends in CR</extracomment>
+        <translation>The line ends in a carriage return: the file has Windows line endings.</translation>
+    </message>
+    <message id="RunFailedCouldNotStart">
+        <source>No shell could be started for it: %1</source>
+        <extracomment>notification text; %1 is the system's reason, in English</extracomment>
+        <translation>No shell could be started for it: %1</translation>
+    </message>
+    <message id="RunFailedExitStatus">
+        <source>It ended with exit status %1.</source>
+        <extracomment>notification text; %1 is the number</extracomment>
+        <translation>It ended with exit status %1.</translation>
+    </message>
+    <message id="RunFailedSignal">
+        <source>It was ended by signal %1 (%2).</source>
+        <extracomment>notification text; %1 is the signal's number, %2 its description</extracomment>
+        <translation>It was ended by signal %1 (%2).</translation>
+    </message>
+    <message id="RunFailedOutputHeading">
+        <source>Its last lines of output:</source>
+        <extracomment>heading of the output lines in a failure notification</extracomment>
+        <translation>Its last lines of output:</translation>
+    </message>
+    <message id="PreferencesWindowBoxRuns">
+        <source>Script runs</source>
+        <translation>Script runs</translation>
+    </message>
+    <message id="PreferencesWindowNotifyFailedRunsButtonTitle">
+        <source>Notify me when a script cannot be run or fails</source>
+        <translation>Notify me when a script cannot be run or fails</translation>
+    </message>
+    <message id="RecentRunsTitle">
+        <source>&amp;Recent Runs</source>
+        <extracomment>heading of the browser window's pane listing the last runs; the letter after &amp; (Alt+letter) moves the focus into the list</extracomment>
+        <translation>&amp;Recent Runs</translation>
+    </message>
+    <message id="RecentRunsColumnTime">
+        <source>Time</source>
+        <translation>Time</translation>
+    </message>
+    <message id="RecentRunsColumnRoad">
+        <source>Started by</source>
+        <translation>Started by</translation>
+    </message>
+    <message id="RecentRunsColumnScript">
+        <source>Script</source>
+        <translation>Script</translation>
+    </message>
+    <message id="RecentRunsColumnDuration">
+        <source>Duration</source>
+        <translation>Duration</translation>
+    </message>
+    <message id="RecentRunsColumnStatus">
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message id="RecentRunsRoadHotKey">
+        <source>hot key</source>
+        <translation>hot key</translation>
+    </message>
+    <message id="RecentRunsRoadMenu">
+        <source>menu</source>
+        <translation>menu</translation>
+    </message>
+    <message id="RecentRunsRoadDoubleClick">
+        <source>double click</source>
+        <translation>double click</translation>
+    </message>
+    <message id="RecentRunsDuration">
+        <source>%1 s</source>
+        <extracomment>duration column; %1 is the number of seconds with one decimal</extracomment>
+        <translation>%1 s</translation>
+    </message>
+    <message id="RecentRunsStatusSucceeded">
+        <source>OK</source>
+        <extracomment>status column of a run that ended with status 0</extracomment>
+        <translation>OK</translation>
+    </message>
+    <message id="RecentRunsStatusExit">
+        <source>exit %1</source>
+        <extracomment>status column; %1 is the exit status</extracomment>
+        <translation>exit %1</translation>
+    </message>
+    <message id="RecentRunsStatusSignal">
+        <source>signal %1</source>
+        <extracomment>status column; %1 is the signal's number</extracomment>
+        <translation>signal %1</translation>
+    </message>
+    <message id="RecentRunsStatusStopped">
+        <source>stopped</source>
+        <extracomment>status column of a run the user stopped</extracomment>
+        <translation>stopped</translation>
+    </message>
+    <message id="RecentRunsStatusNotStarted">
+        <source>not started</source>
+        <extracomment>status column of a run that no shell could be started for</extracomment>
+        <translation>not started</translation>
+    </message>
+    <message id="RecentRunsNoOutput">
+        <source>(The script printed nothing.)</source>
+        <extracomment>output pane of a run without output</extracomment>
+        <translation>(The script printed nothing.)</translation>
+    </message>
+    <message id="RecentRunsOutputNotText">
+        <source>(The output is not UTF-8 text.)</source>
+        <extracomment>output pane of a run whose output could not be decoded</extracomment>
+        <translation>(The output is not UTF-8 text.)</translation>
+    </message>
+    <message id="RecentRunsChooseRun">
+        <source>Choose a run to see its output.</source>
+        <extracomment>output pane while no run is selected</extracomment>
+        <translation>Choose a run to see its output.</translation>
+    </message>
+    <message id="InstanceDidNotAnswer">
+        <source>Trundle is already running (process %1), but it did not answer within %2 seconds, so its window cannot be shown.</source>
+        <extracomment>standard error of a second start; %1 process ID, %2 seconds</extracomment>
+        <translation>Trundle is already running (process %1), but it did not answer within %2 seconds, so its window cannot be shown.</translation>
+    </message>
+    <message id="RecentRunsStatusNotFound">
+        <source>not found</source>
+        <translation>not found</translation>
+    </message>
+    <message id="RecentRunsStatusNotExecutable">
+        <source>not executable</source>
+        <translation>not executable</translation>
+    </message>
+    <message id="RecentRunsStatusFolder">
+        <source>a folder</source>
+        <translation>a folder</translation>
+    </message>
+    <message id="RecentRunsStatusInterpreterMissing">
+        <source>bad #! line</source>
+        <translation>bad #! line</translation>
+    </message>
 </context>
 </TS>

@@ -7,7 +7,7 @@ e2e_setup
 scripts="$HOME/Library/Scripts"
 mkdir -p "$scripts/Work"
 for name in "Deploy site.sh" "Backup notes.sh"; do
-    printf '#!/bin/sh\necho "%s"\n' "$name" >"$scripts/Work/$name"
+    printf '#!/bin/sh\necho "%s: done"\ntouch "$HOME/.ran"\n' "$name" >"$scripts/Work/$name"
     chmod +x "$scripts/Work/$name"
 done
 write_settings "<key>PreferencesShortcutsAndScriptPathsSettingKey</key>
@@ -33,6 +33,12 @@ shot_of_window() { # shot_of_window NAME TITLE
     e2e_log "screenshot $E2E_ARTIFACTS/$1.png"
 }
 
+# One run in the Recent Runs pane, selected (its first row is about half-way down the window).
+wait_for 10 "the browser window" window_named "Trundle"
+xdotool key F5
+wait_for 20 "the bound script to run" test -e "$HOME/.ran"
+sleep 0.5
+xdotool mousemove --window "$(window_named "Trundle")" 100 330 click 1
 shot_of_window browser "Trundle"
 
 # The tray menu with the scripts submenu open, cropped to the lower right corner of the screen.

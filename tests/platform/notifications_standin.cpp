@@ -1,6 +1,7 @@
 // The notification-server stand-in as a program, for end-to-end runs: serves on the session
 // bus (DBUS_SESSION_BUS_ADDRESS) and appends one line per Notify call to the file named by its
-// argument: application name, summary and body, separated by tabs.
+// argument: application name, summary and body, separated by tabs (a tab or line break inside
+// them is written as \t or \n, so that each call stays one line).
 
 #include "notificationsstandin.h"
 
@@ -22,10 +23,10 @@ int main(int argc, char **argv)
         QFile file(record);
         if (!file.open(QIODevice::Append | QIODevice::Text))
             return;
-        const QString line =
-            QStringList{notification.appName, notification.summary, notification.body}.join(
-                QLatin1Char('\t')) +
-            QLatin1Char('\n');
+        QStringList fields{notification.appName, notification.summary, notification.body};
+        for (QString &field : fields)
+            field.replace(u'\t', QStringLiteral("\\t")).replace(u'\n', QStringLiteral("\\n"));
+        const QString line = fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
         file.write(line.toUtf8());
     });
     if (!server.serve()) {

@@ -45,7 +45,7 @@ quint32 NotificationsStandIn::Notify(const QString &appName, quint32 replacesId,
 
 QStringList NotificationsStandIn::GetCapabilities()
 {
-    return {QStringLiteral("body")};
+    return m_capabilities;
 }
 
 QString NotificationsStandIn::GetServerInformation(QString &vendor, QString &version,

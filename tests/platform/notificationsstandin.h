@@ -35,6 +35,8 @@ public:
     bool serve();
 
     QList<Notification> notifications() const { return m_notifications; }
+    // What GetCapabilities answers; "body" (plain-text bodies) unless set.
+    void setCapabilities(const QStringList &capabilities) { m_capabilities = capabilities; }
     // Called after each Notify has been recorded.
     void setObserver(std::function<void(const Notification &)> observer)
     {
@@ -54,5 +56,6 @@ private:
     QDBusConnection m_connection;
     QList<Notification> m_notifications;
     std::function<void(const Notification &)> m_observer;
+    QStringList m_capabilities{QStringLiteral("body")};
     bool m_serving = false;
 };

@@ -1,6 +1,6 @@
 // The desktop notification over D-Bus, against a notification-server stand-in on a private bus:
-// the server gets the message; without a server, or without a bus, the fallback gets it
-// instead, once.
+// the server gets the message, its body escaped when the server reads markup; without a server,
+// or without a bus, the fallback gets it instead, once.
 
 #include "fakenotifier.h"
 #include "notifier.h"
@@ -28,6 +28,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void theServerShowsTheMessage();
+    void aServerThatReadsMarkupGetsTheBodyEscaped();
     void withoutAServerTheFallbackShowsIt();
     void withoutABusTheFallbackShowsIt();
 
@@ -96,6 +97,27 @@ void TestNotifier::theServerShowsTheMessage()
     QCoreApplication::processEvents();
     QVERIFY(!later.isError());
     QVERIFY(fallbackRecord->messages().isEmpty());
+}
+
+void TestNotifier::aServerThatReadsMarkupGetsTheBodyEscaped()
+{
+    NotificationsStandIn server(connect(QStringLiteral("markup-server")));
+    server.setCapabilities({QStringLiteral("body"), QStringLiteral("body-markup")});
+    QVERIFY(server.serve());
+    DBusNotifier notifier(connect(QStringLiteral("client-3")), std::make_unique<FakeNotifier>());
+
+    // Two at once, before the capabilities are known: both wait for them, in order.
+    notifier.notify(QStringLiteral("Tom & Jerry"),
+                    QStringLiteral("Tom & Jerry <draft>.sh\nfailed"));
+    notifier.notify(QStringLiteral("Second"), QStringLiteral("a<b"));
+    QTRY_COMPARE_WITH_TIMEOUT(server.notifications().size(), 2, 30000);
+    QCOMPARE(server.notifications().at(0).summary, QStringLiteral("Tom & Jerry"));
+    QCOMPARE(server.notifications().at(0).body,
+             QStringLiteral("Tom &amp; Jerry &lt;draft&gt;.sh\nfailed"));
+    QCOMPARE(server.notifications().at(1).body, QStringLiteral("a&lt;b"));
+    notifier.notify(QStringLiteral("Third"), QStringLiteral("x&y"));
+    QTRY_COMPARE_WITH_TIMEOUT(server.notifications().size(), 3, 30000);
+    QCOMPARE(server.notifications().at(2).body, QStringLiteral("x&amp;y"));
 }
 
 void TestNotifier::withoutAServerTheFallbackShowsIt()

@@ -182,6 +182,23 @@ private slots:
         // The debug switch is a box of its own.
         QCOMPARE(appGlobals->objectForKey(kDebugLoggingSettingKey), PlistValue(false));
     }
+    void notifyFailedRunsBoxIsTickedUntilClearedAndSavedOnClick()
+    {
+        prepareStore(false);
+        appGlobals->removeObjectForKey(kNotifyFailedRunsSettingKey);
+        auto controller = openWindow();
+        QCheckBox *box = controller->_notifyFailedRunsCheckbox;
+        QVERIFY(box->isChecked()); // never set: on
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Space);
+        QCOMPARE(appGlobals->objectForKey(kNotifyFailedRunsSettingKey), PlistValue(false));
+        QCOMPARE(settingsOnDisk().dictionary()->value(kNotifyFailedRunsSettingKey),
+                 PlistValue(false));
+        QTest::keyClick(box, Qt::Key_Space);
+        QCOMPARE(settingsOnDisk().dictionary()->value(kNotifyFailedRunsSettingKey),
+                 PlistValue(true));
+        QCOMPARE(appGlobals->objectForKey(kDebugLoggingSettingKey), PlistValue(false));
+    }
     void clickStoresAndWritesTheNewStateAtOnce()
     {
         QFETCH(bool, before);

@@ -1,0 +1,115 @@
+#!/bin/bash
+# What the user sees of runs, on an X11 desktop with a session bus of the test's own and a
+# notification-server stand-in on it that records every Notify call:
+#   - a script without its execute bit and one that exits with status 3 each give one
+#     notification (the first with the chmod hint, the second with its output); a script that
+#     succeeds gives none;
+#   - the browser window's Recent Runs pane lists the runs with their status, and selecting one
+#     shows its output;
+#   - after the browser window was closed, starting Trundle again brings it back, and the second
+#     start leaves with status 0 and says nothing; when the running copy cannot answer (it is
+#     stopped), the second start says so and fails.
+. "$(dirname "$0")/lib.sh"
+e2e_setup
+[ -n "${NOTIFICATIONS_STANDIN:-}" ] || fail "NOTIFICATIONS_STANDIN names no program"
+[ -n "${PRIVATE_BUS_CONFIG:-}" ] || fail "PRIVATE_BUS_CONFIG names no bus configuration"
+
+# --- The session bus and the notification server. ---
+bus_socket="$E2E_HOME/session_bus_socket"
+dbus-daemon --config-file="$PRIVATE_BUS_CONFIG" --nofork --address="unix:path=$bus_socket" \
+    >"$E2E_HOME/dbus.log" 2>&1 &
+E2E_PIDS="$E2E_PIDS $!"
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$bus_socket"
+bus_up() { dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.GetId >/dev/null; }
+wait_for 30 "the private session bus" bus_up
+notifications="$E2E_HOME/notifications"
+"$NOTIFICATIONS_STANDIN" "$notifications" >"$E2E_HOME/notifications.log" 2>&1 &
+E2E_PIDS="$E2E_PIDS $!"
+server_up() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.NameHasOwner string:org.freedesktop.Notifications | grep -q 'boolean true'
+}
+wait_for 30 "the notification server stand-in" server_up
+
+# F8 succeeds, F5 is not executable (its name needs quoting), F6 prints and exits with 3.
+scripts="$HOME/Library/Scripts"
+mkdir -p "$scripts/Trundle Scripts"
+fine="$scripts/fine.sh"
+no_x="$scripts/it's \$HOME.sh"
+fails="$scripts/fails.sh"
+printf '#!/bin/sh\necho all is well\n' >"$fine"
+printf '#!/bin/sh\necho never\n' >"$no_x"
+printf '#!/bin/sh\necho "first line"\necho "the disk is full" >&2\nexit 3\n' >"$fails"
+chmod +x "$fine" "$fails"
+write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
+<key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict>
+<key>5</key><string>$no_x</string>
+<key>6</key><string>$fails</string>
+<key>8</key><string>$fine</string></dict>"
+
+notification_count() { if [ -f "$notifications" ]; then wc -l <"$notifications"; else echo 0; fi; }
+notifications_are() { test "$(notification_count)" -eq "$1"; }
+
+start_trundle
+wait_for 10 "the browser window" browser_window
+BROWSER=$(browser_window)
+
+# --- Notifications: the success first, so its notice, if any, would come before the others. ---
+xdotool key F8
+wait_for 20 "the successful run in Recent Runs" log_has "| fine.sh |"
+xdotool key F5
+wait_for 20 "the notification for the script without execute bit" notifications_are 1
+check "it names the script and says it cannot be run" \
+    grep -qF "Trundle: it's \$HOME.sh could not be run" "$notifications"
+check "it gives the command that fixes it, quoted for the shell" \
+    grep -qF "run: chmod +x '$scripts/it'\\''s \$HOME.sh'" "$notifications"
+xdotool key F6
+wait_for 20 "the notification for the failing script" notifications_are 2
+failed=$(tail -n 1 "$notifications")
+check "it names the failing script" grep -qF "Trundle: fails.sh failed" <<<"$failed"
+check "it gives the exit status" grep -qF "exit status 3" <<<"$failed"
+check "it shows the output's last lines" grep -qF "the disk is full" <<<"$failed"
+check "no notification came for the successful run" \
+    test -z "$(grep -F fine.sh "$notifications" || true)"
+
+# --- Recent Runs: the rows as the table shows them, and the selected one's output. ---
+check "the successful run is listed as OK" \
+    grep -qE 'Recent run: [0-9:]{8} \| hot key \| fine\.sh \| [0-9.]+ s \| OK$' "$TRUNDLE_LOG"
+check "the failed run is listed with its status" \
+    grep -qE 'Recent run: [0-9:]{8} \| hot key \| fails\.sh \| [0-9.]+ s \| exit 3$' "$TRUNDLE_LOG"
+check "the script without execute bit is listed as such" \
+    grep -qE "\\| it's \\\$HOME\\.sh \\| [0-9.]+ s \\| not executable\$" "$TRUNDLE_LOG"
+# A click on the table's first row (the newest run): the pane sits below the tree, its first
+# row about half-way down the window.
+xdotool windowactivate --sync "$BROWSER"
+xdotool mousemove --window "$BROWSER" 100 330 click 1
+wait_for 10 "the failed run's output to be shown" \
+    log_has "Showing the output of the run of $fails (exit 3)"
+sleep 0.3
+e2e_screenshot recent-runs "$BROWSER"
+
+# --- A second start brings the closed window back. ---
+# Closed through the window manager (Qt may not count the window as active after the progress
+# panel has been up, and then ignores its own Ctrl+W).
+xdotool key alt+F4
+browser_gone() { ! browser_window >/dev/null; }
+wait_for 10 "the browser window to close" browser_gone
+status=0
+"$TRUNDLE" >"$E2E_HOME/second.out" 2>"$E2E_HOME/second.err" || status=$?
+check "the second start exits with status 0" test "$status" -eq 0
+check "the second start says nothing" test ! -s "$E2E_HOME/second.err" -a ! -s "$E2E_HOME/second.out"
+wait_for 20 "the browser window to come back" browser_window
+check "the running copy was asked for it" log_has "A second start asks for the browser window."
+
+# --- A running copy that cannot answer: the second start says so. ---
+kill -STOP "$TRUNDLE_PID"
+status=0
+"$TRUNDLE" >"$E2E_HOME/third.out" 2>"$E2E_HOME/third.err" || status=$?
+kill -CONT "$TRUNDLE_PID"
+check "the second start fails when nobody answers" test "$status" -eq 1
+check "it says why" grep -qF "but it did not answer within" "$E2E_HOME/third.err"
+
+stop_trundle TERM || fail "Trundle did not end cleanly on SIGTERM"
+check "the new preference was not written without being set" \
+    test "$(settings_value PreferencesNotifyFailedRunsSettingKey)" = '"<missing>"'
+e2e_log "passed"
