@@ -1,6 +1,7 @@
 // Trundle: runs your scripts from the tray, from global hot keys and from a script browser.
 
 #include "browserwindow.h"
+#include "commandline.h"
 #include "maininterface.h"
 #include "qzappdelegate.h"
 #include "resources.h"
@@ -16,6 +17,9 @@
 #include <cstdlib>
 #include <utility>
 
+// The identifier of the menu entry, the AppStream metadata and (on Wayland) of the windows.
+static constexpr char desktopFileName[] = "org.example.trundle.Trundle";
+
 // The termination runs once, however the program ends: from aboutToQuit after the quit item or a
 // signal, or from an exit handler when Qt leaves through exit() because its X connection broke
 // (the X server went away), which skips aboutToQuit.
@@ -28,16 +32,31 @@ static void terminateOnce()
 }
 
 // Without a display the toolkit would abort with a long message; one clear sentence is better.
-static bool displayAvailable()
+static bool displayAvailable(const CommandLineResult &commandLine)
 {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+    return commandLine.platformGiven || !qEnvironmentVariableIsEmpty("DISPLAY") ||
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
            !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
+// The arguments as texts, untouched: QApplication still needs argv with Qt's options in it.
+static QStringList argumentList(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
 int main(int argc, char *argv[])
 {
-    if (!displayAvailable()) {
+    const CommandLineResult commandLine = parseCommandLine(argumentList(argc, argv));
+    if (commandLine.exitNow) {
+        std::fputs(commandLine.standardOutput.toLocal8Bit().constData(), stdout);
+        std::fputs(commandLine.standardError.toLocal8Bit().constData(), stderr);
+        return commandLine.exitStatus;
+    }
+    if (!displayAvailable(commandLine)) {
         std::fputs("Trundle needs a graphical desktop session, and none was found (DISPLAY and "
                    "WAYLAND_DISPLAY are not set).\n",
                    stderr);
@@ -47,7 +66,7 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trundle"));
     QApplication::setApplicationVersion(QStringLiteral(TRUNDLE_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("trundle"));
+    QApplication::setDesktopFileName(QString::fromLatin1(desktopFileName));
     QApplication::setQuitOnLastWindowClosed(false);
 
     SingleInstanceGuard instance;
