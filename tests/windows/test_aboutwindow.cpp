@@ -282,5 +282,5 @@ private slots:
     }
 };
 
-TRUNDLE_WINDOW_TEST_MAIN(TestAboutWindow)
+TRUNDLE_TEST_MAIN(TestAboutWindow)
 #include "test_aboutwindow.moc"
