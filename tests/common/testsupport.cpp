@@ -19,7 +19,7 @@ QString useThrowAwayHome()
     if (throwAwayHome)
         return throwAwayHome->path();
     throwAwayHome = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/trundle-test-XXXXXX"));
-    const QString home = throwAwayHome->path();
+    QString home = throwAwayHome->path();
     QDir(home).mkpath(QStringLiteral(".config"));
     QDir(home).mkpath(QStringLiteral("run"));
     // The runtime folder must be private, or the program falls back to one under /tmp.

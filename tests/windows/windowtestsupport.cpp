@@ -17,7 +17,7 @@ TextTableWithGaps::TextTableWithGaps()
 QString TextTableWithGaps::translate(const char *context, const char *sourceText,
                                      const char *disambiguation, int n) const
 {
-    const QString key = QString::fromUtf8(sourceText);
+    QString key = QString::fromUtf8(sourceText);
     if (missing.contains(key))
         return key;
     return m_english.translate(context, sourceText, disambiguation, n);
