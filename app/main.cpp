@@ -17,9 +17,6 @@
 #include <cstdlib>
 #include <utility>
 
-// The identifier of the menu entry, the AppStream metadata and (on Wayland) of the windows.
-static constexpr char desktopFileName[] = "org.example.trundle.Trundle";
-
 // The termination runs once, however the program ends: from aboutToQuit after the quit item or a
 // signal, or from an exit handler when Qt leaves through exit() because its X connection broke
 // (the X server went away), which skips aboutToQuit.
@@ -66,7 +63,8 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trundle"));
     QApplication::setApplicationVersion(QStringLiteral(TRUNDLE_VERSION));
-    QApplication::setDesktopFileName(QString::fromLatin1(desktopFileName));
+    // The application id: the menu entry's name, and the app id of the windows on Wayland.
+    QApplication::setDesktopFileName(QStringLiteral(TRUNDLE_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
 
     SingleInstanceGuard instance;

@@ -21,7 +21,6 @@
 # packaging/changelog and the manual page's title line must carry it too (checked here), and the
 # AppStream release takes its date from that changelog entry.
 
-set(TRUNDLE_APP_ID org.example.trundle.Trundle)
 set(TRUNDLE_DEBIAN_RELEASE 1)
 
 file(STRINGS "${PROJECT_SOURCE_DIR}/packaging/changelog" changelog_lines)
