@@ -1,6 +1,7 @@
 // Trundle: runs your scripts from the tray, from global hot keys and from a script browser.
 
 #include "browserwindow.h"
+#include "commandline.h"
 #include "instancechannel.h"
 #include "maininterface.h"
 #include "qzappdelegate.h"
@@ -29,16 +30,31 @@ static void terminateOnce()
 }
 
 // Without a display the toolkit would abort with a long message; one clear sentence is better.
-static bool displayAvailable()
+static bool displayAvailable(const CommandLineResult &commandLine)
 {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+    return commandLine.platformGiven || !qEnvironmentVariableIsEmpty("DISPLAY") ||
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
            !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
+// The arguments as texts, untouched: QApplication still needs argv with Qt's options in it.
+static QStringList argumentList(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
 int main(int argc, char *argv[])
 {
-    if (!displayAvailable()) {
+    const CommandLineResult commandLine = parseCommandLine(argumentList(argc, argv));
+    if (commandLine.exitNow) {
+        std::fputs(commandLine.standardOutput.toLocal8Bit().constData(), stdout);
+        std::fputs(commandLine.standardError.toLocal8Bit().constData(), stderr);
+        return commandLine.exitStatus;
+    }
+    if (!displayAvailable(commandLine)) {
         std::fputs("Trundle needs a graphical desktop session, and none was found (DISPLAY and "
                    "WAYLAND_DISPLAY are not set).\n",
                    stderr);
@@ -48,7 +64,8 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trundle"));
     QApplication::setApplicationVersion(QStringLiteral(TRUNDLE_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("trundle"));
+    // The application id: the menu entry's name, and the app id of the windows on Wayland.
+    QApplication::setDesktopFileName(QStringLiteral(TRUNDLE_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false);
 
     installTextTable();

@@ -42,6 +42,6 @@ private slots:
     }
 };
 
-TRUNDLE_APP_TEST_MAIN(TestHotKeyNotice)
+TRUNDLE_TEST_MAIN(TestHotKeyNotice)
 
 #include "test_hotkeynotice.moc"

@@ -512,5 +512,5 @@ void TestHotKeys::onlyBoundReleasesAskTheSessionLock()
     QVERIFY(messages.filter(QStringLiteral("withheld")).isEmpty());
 }
 
-TRUNDLE_APP_TEST_MAIN(TestHotKeys)
+TRUNDLE_TEST_MAIN(TestHotKeys)
 #include "test_hotkeys.moc"

@@ -8,11 +8,12 @@
 #include "qzappdelegate.h"
 #include "resources.h"
 #include "settingsfile.h"
+#include "testsupport.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
@@ -20,7 +21,7 @@ class TestLifecycle : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_home;
+    const QDir m_home{throwAwayHomePath()};
     platform::FakeWorkspace m_workspace;
 
     static QAction *command(const QString &titleKey, QObject *parent)
@@ -40,10 +41,7 @@ class TestLifecycle : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_home.isValid());
-        qputenv("HOME", QFile::encodeName(m_home.path()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(QStringLiteral(".config"))));
-        installTextTable();
+        QVERIFY(!m_home.path().isEmpty());
         platform::Workspace::setSharedForTesting(&m_workspace);
     }
 
@@ -152,5 +150,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLifecycle)
+TRUNDLE_TEST_MAIN(TestLifecycle)
 #include "test_lifecycle.moc"

@@ -7,6 +7,7 @@
 #include "resources.h"
 #include "scriptfoldermenu.h"
 #include "scriptrunner.h"
+#include "testsupport.h"
 
 #include <QAction>
 #include <QDir>
@@ -14,14 +15,13 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
-#include <QTemporaryDir>
 #include <QTest>
 
 class TestStatusMenu : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_home;
+    const QDir m_home{throwAwayHomePath()};
     QString m_scripts;
     std::unique_ptr<QZAppDelegate> m_delegate;
 
@@ -81,10 +81,7 @@ class TestStatusMenu : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_home.isValid());
-        qputenv("HOME", QFile::encodeName(m_home.path()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(QStringLiteral(".config"))));
-        installTextTable();
+        QVERIFY(!m_home.path().isEmpty());
         m_scripts = m_home.filePath(QStringLiteral("Library/Scripts"));
         appGlobals = QZPreferencesDictionary::dictionary();
         appGlobals->load();
@@ -316,5 +313,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestStatusMenu)
+TRUNDLE_TEST_MAIN(TestStatusMenu)
 #include "test_statusmenu.moc"

@@ -190,5 +190,5 @@ void TestWorkspaceRecord::traceLines()
     QVERIFY(lines.last().startsWith(QStringLiteral("n: ")));
 }
 
-TRUNDLE_APP_TEST_MAIN(TestWorkspaceRecord)
+TRUNDLE_TEST_MAIN(TestWorkspaceRecord)
 #include "test_workspacerecord.moc"

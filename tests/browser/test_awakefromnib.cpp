@@ -138,5 +138,5 @@ void TestAwakeFromNib::shippedSamplesAreCopiedExecutable()
     }
 }
 
-TRUNDLE_BROWSER_TEST_MAIN(TestAwakeFromNib)
+TRUNDLE_TEST_MAIN(TestAwakeFromNib)
 #include "test_awakefromnib.moc"

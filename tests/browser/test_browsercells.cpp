@@ -234,5 +234,5 @@ void TestBrowserCells::separatorDrawsTwoToneRuleAndCannotBeEdited()
     QCOMPARE(cell.createEditor(&parent, QStyleOptionViewItem(), model.index(0, 0)), nullptr);
 }
 
-TRUNDLE_BROWSER_TEST_MAIN(TestBrowserCells)
+TRUNDLE_TEST_MAIN(TestBrowserCells)
 #include "test_browsercells.moc"

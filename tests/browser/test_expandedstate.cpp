@@ -224,5 +224,5 @@ void TestExpandedState::persistentObjectIsTheFullPath()
     QCOMPARE(browser.ds.itemForPersistentObject(PlistValue(3)), nullptr);
 }
 
-TRUNDLE_BROWSER_TEST_MAIN(TestExpandedState)
+TRUNDLE_TEST_MAIN(TestExpandedState)
 #include "test_expandedstate.moc"

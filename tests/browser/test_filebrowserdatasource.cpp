@@ -311,5 +311,5 @@ void TestFileBrowserDataSource::worksWithoutOutlets()
     QCOMPARE(ds.numberOfChildrenOfItem(nullptr), qint64(2));
 }
 
-TRUNDLE_BROWSER_TEST_MAIN(TestFileBrowserDataSource)
+TRUNDLE_TEST_MAIN(TestFileBrowserDataSource)
 #include "test_filebrowserdatasource.moc"

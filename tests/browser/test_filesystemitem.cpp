@@ -324,5 +324,5 @@ void TestFileSystemItem::nodeIconIsKept()
     QCOMPARE(root->nodeIcon().cacheKey(), icon.cacheKey());
 }
 
-TRUNDLE_BROWSER_TEST_MAIN(TestFileSystemItem)
+TRUNDLE_TEST_MAIN(TestFileSystemItem)
 #include "test_filesystemitem.moc"

@@ -165,5 +165,5 @@ void TestSampleScripts::sampleUsesWhatIsThere()
     }
 }
 
-TRUNDLE_BROWSER_TEST_MAIN(TestSampleScripts)
+TRUNDLE_TEST_MAIN(TestSampleScripts)
 #include "test_samplescripts.moc"

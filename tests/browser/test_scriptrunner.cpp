@@ -498,5 +498,5 @@ void TestScriptRunner::stopEverythingDropsWhatWaitsAndEndsTheRun()
     QCOMPARE(turns(), QStringList{"start hangs.sh"});
 }
 
-TRUNDLE_BROWSER_TEST_MAIN(TestScriptRunner)
+TRUNDLE_TEST_MAIN(TestScriptRunner)
 #include "test_scriptrunner.moc"

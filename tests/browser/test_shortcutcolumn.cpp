@@ -435,5 +435,5 @@ void TestShortcutColumn::viewPaintsBothColumns()
     QCOMPARE(popUpOf(ds)->numberOfItems(), qsizetype(hotKeyCount()));
 }
 
-TRUNDLE_BROWSER_TEST_MAIN(TestShortcutColumn)
+TRUNDLE_TEST_MAIN(TestShortcutColumn)
 #include "test_shortcutcolumn.moc"

@@ -81,6 +81,9 @@ e2e_setup_home() {
     chmod 700 "$XDG_RUNTIME_DIR"
     SETTINGS="$XDG_CONFIG_HOME/Trundle/Trundle.plist"
     TRUNDLE_LOG="$E2E_HOME/trundle.log"
+    # The runs compare English titles, whatever language the machine is set to; LANGUAGE decides
+    # the language of Trundle's texts before LC_ALL, LC_MESSAGES and LANG.
+    export LANGUAGE=en
 }
 
 e2e_setup() {

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of the settings-loader fuzzer to tests/data/settings-corpus/.
 
-Valid and broken settings files: the hand-made ones of the unit tests, XML and binary property
-lists, nesting at and past the loader's limit, huge and negative integers, odd reals, odd UTF-8,
-entities, and keys with and without "Setting". Run it again after changing it; the files are
+The fuzzer also starts from the hand-made files of the unit tests in tests/data/settings/, read
+from there (run_fuzz_settings.sh passes both folders). These seeds add valid and broken XML and
+binary property lists, nesting at and past the loader's limit, huge and negative integers, odd
+reals, odd UTF-8, entities, and keys with and without "Setting". Run it again after changing it; the files are
 kept in the repository so that the fuzzer starts from the same seeds everywhere.
 """
 
@@ -14,7 +15,6 @@ import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "..", "data", "settings-corpus")
-UNIT_DATA = os.path.join(HERE, "..", "data", "settings")
 
 HEADER = (b'<?xml version="1.0" encoding="UTF-8"?>\n'
           b'<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" '
@@ -219,8 +219,6 @@ if __name__ == "__main__":
     if os.path.isdir(OUT):
         shutil.rmtree(OUT)
     os.makedirs(OUT)
-    for name in sorted(os.listdir(UNIT_DATA)):
-        shutil.copyfile(os.path.join(UNIT_DATA, name), os.path.join(OUT, "unit-" + name))
     for name, data in files.items():
         with open(os.path.join(OUT, name), "wb") as f:
             f.write(data)

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Runs the settings-loader fuzz target for a while (default 600 s) from the seed corpus in
-# tests/data/settings-corpus. New inputs go to a working corpus in the build folder, so the
+# tests/data/settings-corpus and the unit tests' files in tests/data/settings. New inputs go to a working corpus in the build folder, so the
 # seeds stay small; crashes are written to the build folder as crash-*. At the end libFuzzer
 # prints its figures (executions, coverage, corpus).
 #   tests/fuzz/run_fuzz_settings.sh [build folder] [seconds] [more libFuzzer options]
@@ -21,4 +21,4 @@ cd "$build"
 exec "$build/tests/fuzz/fuzz_settings_loader" -max_total_time="$seconds" -max_len=6291456 \
     -timeout=20 -report_slow_units=2 -rss_limit_mb=4096 \
     -dict="$here/settings.dict" -close_fd_mask=2 -print_final_stats=1 "$@" \
-    "$work" "$here/../data/settings-corpus"
+    "$work" "$here/../data/settings-corpus" "$here/../data/settings"

@@ -3,54 +3,19 @@
 
 #include "eventmonitor.h"
 #include "fakeworkspace.h"
+#include "testsupport.h"
 #include "workspace.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryFile>
 #include <QTest>
 
-#include <cstdio>
 #include <unistd.h>
 
 using namespace platform;
 
 namespace {
-
-// Captures what the process writes to standard error while it lives.
-class StandardErrorCapture
-{
-public:
-    StandardErrorCapture()
-    {
-        m_file.open();
-        std::fflush(stderr);
-        m_saved = dup(STDERR_FILENO);
-        dup2(m_file.handle(), STDERR_FILENO);
-    }
-    ~StandardErrorCapture() { restore(); }
-    QString text()
-    {
-        restore();
-        QFile reader(m_file.fileName());
-        reader.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(reader.readAll());
-    }
-
-private:
-    void restore()
-    {
-        if (m_saved < 0)
-            return;
-        std::fflush(stderr);
-        dup2(m_saved, STDERR_FILENO);
-        close(m_saved);
-        m_saved = -1;
-    }
-    QTemporaryFile m_file;
-    int m_saved = -1;
-};
 
 RunningApplication app(qint64 pid, const QString &identifier, quint64 window)
 {

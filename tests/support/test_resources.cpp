@@ -1,11 +1,18 @@
 // The text table: every key the program uses has a text, numbers read as numbers, and a
-// missing key yields the key.
+// missing key yields the key. The German table translates every key of the English one and
+// keeps the hot-key parameters as they are.
 
 #include "resources.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTranslator>
+
+#include "testsupport.h"
 
 class TestResources : public QObject
 {
@@ -79,7 +86,42 @@ private slots:
     }
 
     void sampleScriptsFolder() { QVERIFY(QFileInfo(sampleScriptsFolderPath()).isDir()); }
+
+    // Found the way installTextTable() finds the table of the user's language.
+    void germanTableTranslatesEveryKey()
+    {
+        QTranslator german;
+        QVERIFY(german.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("trundle"),
+                            QStringLiteral("_"), QStringLiteral(":/i18n")));
+        QCOMPARE(german.language(), QStringLiteral("de"));
+        QTranslator english;
+        QVERIFY(english.load(QStringLiteral(":/i18n/trundle_en.qm")));
+
+        QFile source(QStringLiteral(TRUNDLE_ENGLISH_TS));
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        static const QRegularExpression idPattern(QStringLiteral("<message id=\"([^\"]+)\">"));
+        QStringList keys;
+        for (const QRegularExpressionMatch &match :
+             idPattern.globalMatch(QString::fromUtf8(source.readAll())))
+            keys.append(match.captured(1));
+        QVERIFY(keys.size() > 40);
+
+        const QStringList kept = {"HotKeyCount", "HotKeyDefaultID", "HotKeyFirstMouseButtonID",
+                                  "HotKeyPrefix"};
+        for (const QString &key : keys) {
+            const QByteArray id = key.toUtf8();
+            const QString inGerman = german.translate(nullptr, id.constData());
+            const QString inEnglish = english.translate(nullptr, id.constData());
+            QVERIFY2(!inGerman.isEmpty(), qPrintable(key + QStringLiteral(" has no German text")));
+            if (kept.contains(key) ||
+                QRegularExpression(QStringLiteral("^F\\d+$")).match(inEnglish).hasMatch())
+                QCOMPARE(inGerman, inEnglish);
+            QCOMPARE(inGerman.contains(QStringLiteral("%1")),
+                     inEnglish.contains(QStringLiteral("%1")));
+        }
+        QCOMPARE(german.translate(nullptr, "MenuQuit"), QStringLiteral("Trundle beenden"));
+    }
 };
 
-QTEST_MAIN(TestResources)
+TRUNDLE_TEST_MAIN(TestResources)
 #include "test_resources.moc"

@@ -163,6 +163,7 @@ private slots:
         QTextBrowser *view = controller->_aboutTextView;
         QVERIFY(view->isReadOnly());
         QVERIFY(view->toPlainText().contains(QLatin1String("Trundle")));
+        QVERIFY(view->toPlainText().contains(QLatin1String("GPL-3.0-or-later")));
 
         // The first link of the credits, clicked where it is drawn.
         QTextDocument *document = view->document();
@@ -281,5 +282,5 @@ private slots:
     }
 };
 
-TRUNDLE_WINDOW_TEST_MAIN(TestAboutWindow)
+TRUNDLE_TEST_MAIN(TestAboutWindow)
 #include "test_aboutwindow.moc"

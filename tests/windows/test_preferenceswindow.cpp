@@ -470,5 +470,5 @@ private slots:
     }
 };
 
-TRUNDLE_WINDOW_TEST_MAIN(TestPreferencesWindow)
+TRUNDLE_TEST_MAIN(TestPreferencesWindow)
 #include "test_preferenceswindow.moc"

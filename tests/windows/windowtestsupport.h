@@ -1,7 +1,7 @@
 #pragma once
 
-// Shared by the window tests: a throw-away home for every test process, the program's text table
-// with chosen keys taken out, standard-error capture, and a recorder for opened web pages.
+// Shared by the window tests, over the common test support: the program's text table with
+// chosen keys taken out, a recorder for opened web pages, and the settings file as it is on disk.
 
 #include <QByteArray>
 #include <QList>
@@ -11,16 +11,13 @@
 #include <QTranslator>
 #include <QUrl>
 
+#include "testsupport.h"
+
 class QWidget;
 
-// Points HOME, XDG_CONFIG_HOME and XDG_RUNTIME_DIR at a fresh temporary folder that lives until
-// the process ends. Call first thing in main, before anything reads them (the settings file
-// remembers its path on first use).
-void useThrowAwayHome();
-QString throwAwayHomePath();
-
 // The English text table, minus the keys in missing: those yield their keys, as any key without
-// an entry does. Install it instead of installTextTable().
+// an entry does. Installed over the program's table (the test main installs that), it answers
+// first; for a missing key it answers the key itself, so the program's table is never asked.
 class TextTableWithGaps : public QTranslator
 {
 public:
@@ -35,21 +32,6 @@ public:
 
 private:
     QTranslator m_english;
-};
-
-// Collects what the process writes to standard error between construction and text().
-class StandardErrorCapture
-{
-public:
-    StandardErrorCapture();
-    ~StandardErrorCapture();
-    // Stops capturing (once) and returns what was written.
-    QString text();
-
-private:
-    int m_savedDescriptor = -1;
-    QString m_path;
-    QString m_text;
 };
 
 // Receives the addresses that QDesktopServices::openUrl hands to the web browser.
@@ -71,14 +53,3 @@ public slots:
 class PlistValue;
 PlistValue settingsOnDisk();
 bool settingsFileExists();
-
-// Puts the test process's main() around a test class: throw-away home, application, text table.
-#define TRUNDLE_WINDOW_TEST_MAIN(TestClass)                                                        \
-    int main(int argc, char **argv)                                                                \
-    {                                                                                              \
-        useThrowAwayHome();                                                                        \
-        QApplication app(argc, argv);                                                              \
-        app.setQuitOnLastWindowClosed(false);                                                      \
-        TestClass test;                                                                            \
-        return QTest::qExec(&test, argc, argv);                                                    \
-    }
