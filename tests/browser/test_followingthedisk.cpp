@@ -237,5 +237,5 @@ private slots:
     }
 };
 
-TRUNDLE_BROWSER_TEST_MAIN(TestFollowingTheDisk)
+TRUNDLE_TEST_MAIN(TestFollowingTheDisk)
 #include "test_followingthedisk.moc"

@@ -154,5 +154,5 @@ void TestRecentRunsModel::browserWindowListsRunsAndShowsTheSelectedOutput()
     QCOMPARE(window.recentRunOutput()->toPlainText(), QString());
 }
 
-TRUNDLE_BROWSER_TEST_MAIN(TestRecentRunsModel)
+TRUNDLE_TEST_MAIN(TestRecentRunsModel)
 #include "test_recentrunsmodel.moc"

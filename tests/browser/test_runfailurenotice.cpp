@@ -266,5 +266,5 @@ void TestRunFailureNotice::thePreferenceTurnsNotificationsOff()
     QCOMPARE(m_notifier.messages().size(), before + 1);
 }
 
-TRUNDLE_BROWSER_TEST_MAIN(TestRunFailureNotice)
+TRUNDLE_TEST_MAIN(TestRunFailureNotice)
 #include "test_runfailurenotice.moc"
