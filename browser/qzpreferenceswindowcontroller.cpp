@@ -2,6 +2,7 @@
 
 #include "filebrowserdatasource.h"
 #include "hotkeynotice.h"
+#include "inputbackend.h"
 #include "log.h"
 #include "preferencesdictionary.h"
 #include "resources.h"
@@ -71,7 +72,7 @@ void QZPreferencesWindowController::loadWindow()
     _debugLoggingCheckbox = m_ui->_debugLoggingCheckbox;
     _readInputDevicesCheckbox = m_ui->_readInputDevicesCheckbox;
     _shortcutsBox = m_ui->_shortcutsBox;
-    _hotKeysUnavailableLabel = m_ui->_hotKeysUnavailableLabel;
+    _hotKeyStatusLabel = m_ui->_hotKeyStatusLabel;
     _fileBrowserOutlineView = m_ui->_fileBrowserOutlineView;
 
     // The browser's own data source, wired the way the main window wires its one. This window
@@ -116,9 +117,10 @@ void QZPreferencesWindowController::windowDidLoad()
     _readInputDevicesCheckbox->setChecked(
         appGlobals && appGlobals->objectForKey(kReadInputDevicesSettingKey).boolValue());
     _shortcutsBox->setTitle(localizedString(QStringLiteral("PreferencesWindowBoxShortcuts")));
-    const QString hotKeysUnavailable = platform::hotKeysUnavailableText();
-    _hotKeysUnavailableLabel->setText(hotKeysUnavailable);
-    _hotKeysUnavailableLabel->setVisible(!hotKeysUnavailable.isEmpty());
+    showHotKeyStatus();
+    // The portal may answer, or refuse a binding, while the window is open.
+    QObject::connect(platform::InputBackend::shared(), &platform::InputBackend::statusChanged,
+                     _hotKeyStatusLabel, [this] { showHotKeyStatus(); });
 
     // The header texts live in the model, which a Qt view takes them from.
     setColumnTitle(_foldersColumn,
@@ -141,6 +143,13 @@ void QZPreferencesWindowController::windowDidLoad()
 
     _fileBrowserDataSource->logSomeThing();
     QZLog("Done");
+}
+
+void QZPreferencesWindowController::showHotKeyStatus()
+{
+    const QString status = platform::hotKeyStatusText();
+    _hotKeyStatusLabel->setText(status);
+    _hotKeyStatusLabel->setVisible(!status.isEmpty());
 }
 
 void QZPreferencesWindowController::setColumnTitle(int column, const QString &title)

@@ -55,9 +55,9 @@ public:
     // Saved on its own click; the input backend is chosen once, so it counts from the next start.
     QCheckBox *_readInputDevicesCheckbox = nullptr;
     QGroupBox *_shortcutsBox = nullptr;
-    // Above the hot-key column: says why hot keys do not work in this session; hidden when
-    // they do.
-    QLabel *_hotKeysUnavailableLabel = nullptr;
+    // Above the hot-key column: whether hot keys work in this session and through what, or why
+    // not; follows the input backend while the window is open.
+    QLabel *_hotKeyStatusLabel = nullptr;
     QTreeView *_fileBrowserOutlineView = nullptr;
     // Qt's tree columns are not objects: these are the model columns of the data source's
     // "folders" and "shortcuts" columns.
@@ -79,6 +79,7 @@ private:
     void loadWindow();
     void setColumnTitle(int column, const QString &title);
     bool openShortcutPopUpOfCurrentRow();
+    void showHotKeyStatus();
 
     QString m_windowNibName;
     std::unique_ptr<Ui::QZPreferencesWindow> m_ui;
