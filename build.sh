@@ -20,7 +20,7 @@ qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-qpa-plugins li
 libplist-dev libxi-dev libxres-dev libxtst-dev libx11-dev libxcb1-dev libgl-dev
 rsync fonts-dejavu-core python3
 xvfb icewm xdotool x11-utils x11-xserver-utils xterm imagemagick xbindkeys sxhkd procps
-i3lock xsecurelock dbus-daemon dbus-bin weston xwayland"
+i3lock xsecurelock dbus-daemon dbus-bin weston xwayland qt6-wayland"
 
 missing=""
 for package in $packages; do
