@@ -19,6 +19,8 @@
 #include <QGuiApplication>
 #include <QThread>
 
+#include <memory>
+
 namespace platform {
 
 namespace {

@@ -4,7 +4,7 @@
 #include "notifier.h"
 #include "resources.h"
 
-#include <QPointer>
+#include <memory>
 
 namespace platform {
 

@@ -51,7 +51,7 @@ class InputBackend : public QObject
 {
     Q_OBJECT
 public:
-    virtual ~InputBackend();
+    ~InputBackend() override;
 
     // The backend in use: chosen and started on first use (by the first event monitor, or by
     // hotKeysAvailable()).

@@ -385,7 +385,6 @@ void PortalInputBackend::shortcutsChanged(const QDBusMessage &signal)
 
 void PortalInputBackend::sessionClosed(const QDBusMessage &signal)
 {
-    Q_UNUSED(signal)
     if (m_sessionPath.isEmpty() || signal.path() != m_sessionPath)
         return;
     m_sessionPath.clear();
