@@ -142,6 +142,13 @@ void PortalInputBackend::setFunctionKeyBindings(const FunctionKeyBindings &bindi
             keys.insert(it.key(), it.value());
     }
     m_wanted = keys;
+    // After a refusal every change asks again, even for the same keys: picking a key anew is
+    // how the user says to try once more.
+    if (m_bindingRefused && !m_busy) {
+        m_bindingRefused = false;
+        if (!m_sessionPath.isEmpty())
+            closeSession();
+    }
     bindWhatIsWanted();
 }
 
@@ -300,6 +307,8 @@ void PortalInputBackend::bind(const FunctionKeyBindings &bindings)
         if (m_wanted != m_asked)
             bindWhatIsWanted();
     };
+    // Not asked again by itself (the user may have cancelled the dialog on purpose), unless
+    // the keys changed while the request was out.
     const auto refuseBinding = [this](const QString &why) {
         const bool toldAtStart = !m_settled; // the start-up notice says it then
         refuse(HotKeyObstacle::PortalRefused,
@@ -308,6 +317,7 @@ void PortalInputBackend::bind(const FunctionKeyBindings &bindings)
         if (!toldAtStart)
             Notifier::shared()->notify(localizedString(QStringLiteral("HotKeysUnavailableTitle")),
                                        hotKeysUnavailableText(this));
+        m_bindingRefused = m_wanted == m_asked;
     };
     PortalRequest::send(
         m_bus, portalCall(shortcutsInterface, QStringLiteral("BindShortcuts"), arguments),

@@ -80,6 +80,7 @@ private:
     bool m_portalThere = false; // the portal offers GlobalShortcuts
     QString m_sessionPath;
     bool m_sessionHasBound = false; // a session takes one BindShortcuts
+    bool m_bindingRefused = false;  // the last binding was refused: the next change asks again
     FunctionKeyBindings m_wanted;
     FunctionKeyBindings m_asked; // what the session was last asked to bind
     QMap<QString, QString> m_triggers;

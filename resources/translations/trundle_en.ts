@@ -221,9 +221,9 @@
         <translation>Asking the desktop's shortcuts portal for the hot keys…</translation>
     </message>
     <message id="HotKeysPortalRefused">
-        <source>Hot keys do not work: the desktop's shortcuts portal did not take them (%1).</source>
+        <source>Hot keys do not work in this session: %1. Picking a hot key in the preferences window asks the desktop again.</source>
         <extracomment>notification text and line above the hot-key column; %1 is the technical reason, in English</extracomment>
-        <translation>Hot keys do not work: the desktop's shortcuts portal did not take them (%1).</translation>
+        <translation>Hot keys do not work in this session: %1. Picking a hot key in the preferences window asks the desktop again.</translation>
     </message>
     <message id="HotKeyPortalDescription">
         <source>Run %1</source>

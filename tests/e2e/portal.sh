@@ -9,7 +9,9 @@
 #   - a key bound in the preferences window closes the session and binds the new set of keys
 #     on a new one; its release then runs that script;
 #   - a portal that refuses the binding (the user cancelled its dialog): Trundle says so in one
-#     notification and one log line, and keeps running.
+#     notification and one log line, and keeps running;
+#   - no portal at all: the same, with the text that names what is missing; the tray menu and
+#     the browser work.
 . "$(dirname "$0")/lib.sh"
 e2e_setup
 [ -n "${NOTIFICATIONS_STANDIN:-}" ] || fail "NOTIFICATIONS_STANDIN names no program"
@@ -123,6 +125,23 @@ open_tray_menu
 check "the tray menu still opens" popup_menu_shown
 xdotool key Escape
 check "the log says it once" test "$(grep -cF 'Global hot keys are unavailable' "$TRUNDLE_LOG")" -eq 1
+check "one notification" test "$(wc -l <"$notifications")" -eq 1
+stop_trundle TERM || fail "Trundle did not end cleanly on SIGTERM"
+
+# --- No portal: said once; the tray menu and the browser work. ---
+stop_portal_standin
+: >"$TRUNDLE_LOG"
+: >"$notifications"
+start_trundle
+no_portal_said() { grep -qF "there is no global-shortcuts portal" "$notifications"; }
+wait_for 30 "the notification that there is no portal" no_portal_said
+wait_for 30 "the log line" log_has "Global hot keys are unavailable (Wayland session: no global-shortcuts portal"
+wait_for 20 "the tray icon" tray_icon_window >/dev/null
+open_tray_menu
+check "the tray menu opens" popup_menu_shown
+xdotool key Escape
+wait_for 10 "the browser window" browser_window >/dev/null
+check "Trundle is still running" kill -0 "$TRUNDLE_PID"
 check "one notification" test "$(wc -l <"$notifications")" -eq 1
 stop_trundle TERM || fail "Trundle did not end cleanly on SIGTERM"
 e2e_log "passed"

@@ -230,6 +230,13 @@ void TestPortalInputBackend::refusals()
     QTRY_COMPARE_WITH_TIMEOUT(notifier.messages().size(), 1, generous);
     QVERIFY2(notifier.messages().first().body.contains(QStringLiteral("(response 1)")),
              qPrintable(notifier.messages().first().body));
+    // Not asked again by itself; picking the same key again asks again, on a new session.
+    QCOMPARE(callsOf(portal, QStringLiteral("BindShortcuts")).size(), 2);
+    backend.setFunctionKeyBindings({{6, QStringLiteral("Run b.sh")}});
+    QTRY_COMPARE_WITH_TIMEOUT(callsOf(portal, QStringLiteral("BindShortcuts")).size(), 3, generous);
+    QCOMPARE(callsOf(portal, QStringLiteral("BindShortcuts")).last(),
+             QStringLiteral("hotkey-6\tF6\tRun b.sh"));
+    QTRY_COMPARE_WITH_TIMEOUT(notifier.messages().size(), 2, generous);
 }
 
 void TestPortalInputBackend::followsTheTriggersTheDesktopReports()
