@@ -16,7 +16,9 @@ const QString requestInterface = QStringLiteral("org.freedesktop.portal.Request"
 
 PortalRequest::PortalRequest(const QDBusConnection &bus, Answer answer, Failure failure,
                              QObject *context)
-    : m_bus(bus), m_answer(std::move(answer)), m_failure(std::move(failure)), m_context(context)
+    // A child of context: a request whose asker has gone stops listening and goes too.
+    : QObject(context), m_bus(bus), m_answer(std::move(answer)), m_failure(std::move(failure)),
+      m_context(context)
 {}
 
 QString PortalRequest::newToken()

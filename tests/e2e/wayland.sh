@@ -117,7 +117,7 @@ check "the press ran nothing and the release ran the script once" runs_are f5 1
 runs_logged() { test "$(grep -cF '(Shell-)Script returned this:' "$TRUNDLE_LOG")" -ge 2; }
 wait_for 30 "both runs to end" runs_logged
 drawn() {
-    (cd "$E2E_HOME" && weston-screenshooter >/dev/null 2>&1) &&
+    (cd "$E2E_HOME" && timeout 20 weston-screenshooter >/dev/null 2>&1) &&
         ls "$E2E_HOME"/wayland-screenshot-*.png >/dev/null 2>&1
 }
 wait_for 60 "a screenshot of the desktop" drawn
