@@ -25,12 +25,12 @@ libplist-dev libxi-dev libxres-dev libx11-dev libxcb1-dev libgl-dev rsync"
 
 # What the tests and benchmarks add: a virtual X server with a window manager and a tray, the
 # tools that drive and look at it, the other hot-key programs and screen lockers the tests run
-# beside Trundle, a Wayland compositor with XWayland, a bus of the tests' own, clang-tidy, the
-# checkers of the Debian package and of the AppStream, desktop and manual-page files, and the
-# XTest headers for the latency benchmark.
+# beside Trundle, a Wayland compositor with XWayland and Qt's Wayland plugin, a bus of the
+# tests' own, clang-tidy, the checkers of the Debian package and of the AppStream, desktop and
+# manual-page files, and the XTest headers for the latency benchmark.
 test_packages="clang-tidy python3 fonts-dejavu-core procps
 xvfb icewm xdotool x11-utils x11-xserver-utils xterm imagemagick xbindkeys sxhkd
-i3lock xsecurelock dbus-daemon dbus-bin weston xwayland
+i3lock xsecurelock dbus-daemon dbus-bin weston xwayland qt6-wayland
 dpkg-dev lintian appstream desktop-file-utils man-db groff-base libxtst-dev"
 
 case "$action" in

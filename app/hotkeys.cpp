@@ -5,10 +5,14 @@
 
 #include "eventmonitor.h"
 #include "filebrowserdatasource.h"
+#include "inputbackend.h"
 #include "log.h"
 #include "preferencesdictionary.h"
+#include "resources.h"
 #include "sessionlock.h"
 #include "shortcuttable.h"
+
+#include <QFileInfo>
 
 namespace {
 constexpr char16_t firstFunctionKeyCode = 0xF704; // F1
@@ -103,4 +107,18 @@ void QZAppDelegate::runBoundScript(const QString &lookupKey)
     QZLog("Launching script: %@", path);
     if (_ds)
         _ds->runScript(path, LaunchRoad::HotKey);
+}
+
+void QZAppDelegate::publishFunctionKeyBindings()
+{
+    platform::FunctionKeyBindings bindings;
+    if (const PlistDictionaryRef table = shortcutTable()) {
+        for (int number = 1; number <= 12; ++number) {
+            const PlistValue path = table->value(shortcutKey(number));
+            if (path.isString() && !path.stringValue().isEmpty())
+                bindings.insert(number, localizedString(QStringLiteral("HotKeyPortalDescription"))
+                                            .arg(QFileInfo(path.stringValue()).fileName()));
+        }
+    }
+    platform::InputBackend::shared()->setFunctionKeyBindings(bindings);
 }

@@ -10,6 +10,7 @@
 #include "runfailurenotice.h"
 #include "scriptrunner.h"
 #include "sessiontype.h"
+#include "shortcuttable.h"
 #include "workspace.h"
 
 #include <QAction>
@@ -21,7 +22,10 @@
 
 QZAppDelegate::QZAppDelegate(QObject *parent) : QObject(parent) {}
 
-QZAppDelegate::~QZAppDelegate() = default;
+QZAppDelegate::~QZAppDelegate()
+{
+    setShortcutTableChangeHook({});
+}
 
 void QZAppDelegate::applicationDidFinishLaunching()
 {
@@ -46,8 +50,10 @@ void QZAppDelegate::applicationDidFinishLaunching()
 
     observeWorkspace();
     installEventMonitors();
+    publishFunctionKeyBindings();
+    setShortcutTableChangeHook([this] { publishFunctionKeyBindings(); });
     // Once the tray icon exists: it is where the notice goes without a notification server.
-    platform::announceHotKeysUnavailableOnce();
+    platform::announceHotKeysUnavailableWhenKnown();
     QZLog("Started up!");
 }
 

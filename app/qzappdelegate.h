@@ -76,6 +76,9 @@ public:
     void handleMouseAndKeyEvents(const platform::InputEvent &event);
     void handleMouseHit(quint64 buttonNumber, quint64 modifier);
     void handleFKeyHit(quint64 functionKeyNumber, quint64 modifier);
+    // Tells the input backend which function keys are bound (the shortcuts portal asks the
+    // desktop for them); at start and after every change of the table.
+    void publishFunctionKeyBindings();
 
     // Workspace notifications.
     void appActivate(const platform::RunningApplication &application);

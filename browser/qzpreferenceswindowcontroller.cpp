@@ -2,6 +2,7 @@
 
 #include "filebrowserdatasource.h"
 #include "hotkeynotice.h"
+#include "inputbackend.h"
 #include "log.h"
 #include "preferencesdictionary.h"
 #include "resources.h"
@@ -74,7 +75,7 @@ void QZPreferencesWindowController::loadWindow()
     _shortcutsBox = m_ui->_shortcutsBox;
     _runsBox = m_ui->_runsBox;
     _notifyFailedRunsCheckbox = m_ui->_notifyFailedRunsCheckbox;
-    _hotKeysUnavailableLabel = m_ui->_hotKeysUnavailableLabel;
+    _hotKeyStatusLabel = m_ui->_hotKeyStatusLabel;
     _fileBrowserOutlineView = m_ui->_fileBrowserOutlineView;
 
     // The browser's own data source, wired the way the main window wires its one. This window
@@ -129,9 +130,10 @@ void QZPreferencesWindowController::windowDidLoad()
     _notifyFailedRunsCheckbox->setText(
         localizedString(QStringLiteral("PreferencesWindowNotifyFailedRunsButtonTitle")));
     _notifyFailedRunsCheckbox->setChecked(RunFailureNotice::isEnabled());
-    const QString hotKeysUnavailable = platform::hotKeysUnavailableText();
-    _hotKeysUnavailableLabel->setText(hotKeysUnavailable);
-    _hotKeysUnavailableLabel->setVisible(!hotKeysUnavailable.isEmpty());
+    showHotKeyStatus();
+    // The portal may answer, or refuse a binding, while the window is open.
+    QObject::connect(platform::InputBackend::shared(), &platform::InputBackend::statusChanged,
+                     _hotKeyStatusLabel, [this] { showHotKeyStatus(); });
 
     // The header texts live in the model, which a Qt view takes them from.
     setColumnTitle(_foldersColumn,
@@ -154,6 +156,13 @@ void QZPreferencesWindowController::windowDidLoad()
 
     _fileBrowserDataSource->logSomeThing();
     QZLog("Done");
+}
+
+void QZPreferencesWindowController::showHotKeyStatus()
+{
+    const QString status = platform::hotKeyStatusText();
+    _hotKeyStatusLabel->setText(status);
+    _hotKeyStatusLabel->setVisible(!status.isEmpty());
 }
 
 void QZPreferencesWindowController::setColumnTitle(int column, const QString &title)

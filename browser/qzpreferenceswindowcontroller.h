@@ -58,9 +58,9 @@ public:
     // Saved on its own click: whether failed runs are told in a notification.
     QGroupBox *_runsBox = nullptr;
     QCheckBox *_notifyFailedRunsCheckbox = nullptr;
-    // Above the hot-key column: says why hot keys do not work in this session; hidden when
-    // they do.
-    QLabel *_hotKeysUnavailableLabel = nullptr;
+    // Above the hot-key column: whether hot keys work in this session and through what, or why
+    // not; follows the input backend while the window is open.
+    QLabel *_hotKeyStatusLabel = nullptr;
     QTreeView *_fileBrowserOutlineView = nullptr;
     // Qt's tree columns are not objects: these are the model columns of the data source's
     // "folders" and "shortcuts" columns.
@@ -82,6 +82,7 @@ private:
     void loadWindow();
     void setColumnTitle(int column, const QString &title);
     bool openShortcutPopUpOfCurrentRow();
+    void showHotKeyStatus();
 
     QString m_windowNibName;
     std::unique_ptr<Ui::QZPreferencesWindow> m_ui;

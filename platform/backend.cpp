@@ -4,6 +4,7 @@
 #include "inputdevicebackend.h"
 #include "logindsessionlock.h"
 #include "nullworkspace.h"
+#include "portalinputbackend.h"
 #include "sessionlock.h"
 #include "sessiontype.h"
 #include "x11connection.h"
@@ -17,6 +18,8 @@
 
 #include <QGuiApplication>
 #include <QThread>
+
+#include <memory>
 
 namespace platform {
 
@@ -96,6 +99,21 @@ QString reasonAgainstX11()
 #endif
 }
 
+// Once the backend knows: the reason in the log when hot keys do not work, else the services
+// that the dispatch of releases needs.
+void reportInputBackend(InputBackend *input)
+{
+    if (!input->deliversReleases()) {
+        processLog("Global hot keys are unavailable (%@). Everything else works.",
+                   input->obstacleReason());
+        return;
+    }
+    // The workspace follows the active window, which routes the releases; the session lock
+    // asks logind now, so that the answer is there before the first hot key.
+    sharedWorkspaceBackend();
+    sharedSessionLockBackend();
+}
+
 } // namespace
 
 X11Connection *sharedX11Connection()
@@ -143,20 +161,30 @@ InputBackend *sharedInputBackend()
 #endif
     if (choice.kind == InputBackendKind::InputDevices)
         s.input = std::make_unique<InputDeviceBackend>();
+    // The portal needs the event loop for its D-Bus calls.
+    if (choice.kind == InputBackendKind::Portal && QCoreApplication::instance() != nullptr)
+        s.input = std::make_unique<PortalInputBackend>();
     if (!s.input)
-        s.input = std::make_unique<NullInputBackend>(choice.obstacle, choice.reason);
+        s.input = std::make_unique<NullInputBackend>(
+            choice.obstacle != HotKeyObstacle::None ? choice.obstacle
+                                                    : HotKeyObstacle::WaylandSession,
+            choice.reason.isEmpty() ? QStringLiteral("no event loop to ask the portal from")
+                                    : choice.reason);
     if (QCoreApplication::instance() != nullptr)
         releaseBackendsWithTheApplication();
-    if (!s.input->deliversReleases()) {
-        processLog("Global hot keys are unavailable (%@). Everything else works.",
-                   s.input->obstacleReason());
+    if (s.input->settled()) {
+        reportInputBackend(s.input.get());
         return s.input.get();
     }
-    // The workspace follows the active window, which routes the releases; the session lock
-    // asks logind now, so that the answer is there before the first hot key.
-    sharedWorkspaceBackend();
-    sharedSessionLockBackend();
-    return s.input.get();
+    InputBackend *input = s.input.get();
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(input, &InputBackend::statusChanged, input, [input, connection] {
+        if (!input->settled())
+            return;
+        QObject::disconnect(*connection);
+        reportInputBackend(input);
+    });
+    return input;
 }
 
 bool startInputBackend()

@@ -156,6 +156,14 @@ InputEvent keyReleaseEvent(quint16 keyCode, quint32 baseKeysym, quint32 shiftedK
     return event;
 }
 
+InputEvent functionKeyReleaseEvent(int number, quint64 modifierFlags)
+{
+    const quint32 symbol = keysym::F1 + quint32(number - 1);
+    // Key codes of a PC keyboard under X: F1..F10 are 67..76, F11 and F12 are 95 and 96.
+    const quint16 keyCode = number <= 10 ? quint16(66 + number) : quint16(84 + number);
+    return keyReleaseEvent(keyCode, symbol, symbol, modifierFlags);
+}
+
 quint64 modifierFlagForKeysym(quint32 keysym)
 {
     switch (keysym) {

@@ -73,6 +73,10 @@ QString textForKeysym(quint32 keysym);
 InputEvent keyReleaseEvent(quint16 keyCode, quint32 baseKeysym, quint32 shiftedKeysym,
                            quint64 modifierFlags);
 
+// The release of F<number> (1 to 35) with the key code it has on a PC keyboard under X, for
+// sources that name the key but not its code (the shortcuts portal, tests).
+InputEvent functionKeyReleaseEvent(int number, quint64 modifierFlags);
+
 // The modifier flag that a key symbol holds down, or 0.
 quint64 modifierFlagForKeysym(quint32 keysym);
 

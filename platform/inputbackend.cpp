@@ -10,6 +10,11 @@ InputBackend *g_inputBackendForTesting = nullptr;
 
 InputBackend::~InputBackend() = default;
 
+void InputBackend::setFunctionKeyBindings(const FunctionKeyBindings &bindings)
+{
+    Q_UNUSED(bindings)
+}
+
 InputBackend *InputBackend::shared()
 {
     if (g_inputBackendForTesting != nullptr)

@@ -6,6 +6,7 @@
 // deliverInputEvent() (eventmonitor.h).
 //
 //   X11    XInput 2.2 raw events on Trundle's own X connection (x11connection.h)
+//   portal the desktop's global-shortcuts portal, on Wayland (portalinputbackend.h)
 //   input devices  the keyboards and mice in /dev/input, when the user turned that on
 //   null   nothing: no source can deliver releases in this session, and the backend says why
 //   fake   releases injected by tests (fake/fakeinput.h)
@@ -14,6 +15,8 @@
 // reports raw events only for input that goes to X11 windows, so hot keys would stop whenever
 // a native Wayland window is in front, without a word.
 
+#include <QMap>
+#include <QObject>
 #include <QString>
 
 namespace platform {
@@ -28,12 +31,27 @@ enum class HotKeyObstacle
     NoX11Support,           // this build has no X11 backend
     X11Unavailable,         // no X connection, or the server cannot deliver XInput 2.2 raw events
     InputDevicesUnreadable, // reading input devices is on, but none may be read
+    PortalRefused,          // the shortcuts portal is there but refused the session or the keys
 };
 
-class InputBackend
+// Where releases come from when a backend delivers them, for the line that tells the user.
+enum class HotKeySource
 {
+    None,
+    X11,
+    Portal,
+    InputDevices,
+};
+
+// The function keys bound to scripts: number (1 to 12) -> the text a desktop shows the user
+// for it ("Run backup.sh"). Only backends that must ask the desktop for keys use them.
+using FunctionKeyBindings = QMap<int, QString>;
+
+class InputBackend : public QObject
+{
+    Q_OBJECT
 public:
-    virtual ~InputBackend();
+    ~InputBackend() override;
 
     // The backend in use: chosen and started on first use (by the first event monitor, or by
     // hotKeysAvailable()).
@@ -49,6 +67,17 @@ public:
     // Why they do not (None when they do), and the reason in English for the process log.
     virtual HotKeyObstacle obstacle() const = 0;
     virtual QString obstacleReason() const = 0;
+    virtual HotKeySource source() const = 0;
+    // Whether the three answers above are final for now: a backend that asks the desktop over
+    // D-Bus knows only once it has answered, and says statusChanged() then.
+    virtual bool settled() const { return true; }
+
+    // The keys the user bound, at start and after every change of the table.
+    virtual void setFunctionKeyBindings(const FunctionKeyBindings &bindings);
+
+signals:
+    // settled(), deliversReleases(), obstacle() or source() may have changed.
+    void statusChanged();
 
 protected:
     InputBackend() = default;
@@ -64,6 +93,7 @@ public:
     bool deliversReleases() const override { return false; }
     HotKeyObstacle obstacle() const override { return m_obstacle; }
     QString obstacleReason() const override { return m_reason; }
+    HotKeySource source() const override { return HotKeySource::None; }
 
 private:
     HotKeyObstacle m_obstacle;

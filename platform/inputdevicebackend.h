@@ -38,6 +38,7 @@ public:
     bool deliversReleases() const override;
     HotKeyObstacle obstacle() const override;
     QString obstacleReason() const override;
+    HotKeySource source() const override { return HotKeySource::InputDevices; }
 
     // The paths of the devices being read, sorted.
     QStringList openDevicePaths() const;

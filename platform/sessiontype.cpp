@@ -48,9 +48,7 @@ InputBackendChoice chooseInputBackend(const SessionEnvironment &environment)
         return {InputBackendKind::InputDevices, HotKeyObstacle::None, {}};
     switch (session) {
     case SessionType::Wayland:
-        return null(HotKeyObstacle::WaylandSession,
-                    QStringLiteral("Wayland session: no global-shortcuts portal and the "
-                                   "input-device reader is off"));
+        return {InputBackendKind::Portal, HotKeyObstacle::None, {}};
     case SessionType::None:
         // Qt may still run (offscreen, say); its platform is the more telling reason then.
         if (!environment.qtPlatform.isEmpty() && environment.qtPlatform != QLatin1String("xcb"))

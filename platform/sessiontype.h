@@ -39,6 +39,7 @@ SessionType sessionType(const SessionEnvironment &environment);
 enum class InputBackendKind
 {
     X11,
+    Portal,
     InputDevices,
     Null
 };
@@ -47,12 +48,13 @@ struct InputBackendChoice
 {
     InputBackendKind kind = InputBackendKind::Null;
     HotKeyObstacle obstacle = HotKeyObstacle::None; // None exactly when kind is not Null
-    QString reason;                                 // why not X11, for the process log
+    QString reason;                                 // why null, for the process log
 };
 
 // The input devices in an X11 or Wayland session when the user turned reading them on; else
-// X11 in an X11 session when Qt runs on xcb there and the X11 backend is built; null, with
-// the reason, everywhere else.
+// the desktop's shortcuts portal in a Wayland session (whether it is there is for the portal
+// backend to find out: it asks over D-Bus); X11 in an X11 session when Qt runs on xcb there and
+// the X11 backend is built; null, with the reason, everywhere else.
 InputBackendChoice chooseInputBackend(const SessionEnvironment &environment);
 
 } // namespace platform

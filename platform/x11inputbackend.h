@@ -19,6 +19,7 @@ public:
     bool deliversReleases() const override;
     HotKeyObstacle obstacle() const override;
     QString obstacleReason() const override;
+    HotKeySource source() const override { return HotKeySource::X11; }
 
 private:
     X11Connection *m_connection;

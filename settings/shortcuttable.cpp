@@ -4,6 +4,19 @@
 #include "preferencesdictionary.h"
 #include "resources.h"
 
+namespace {
+std::function<void()> &changeHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+} // namespace
+
+void setShortcutTableChangeHook(std::function<void()> hook)
+{
+    changeHook() = std::move(hook);
+}
+
 PlistDictionaryRef shortcutTable()
 {
     if (!appGlobals)
@@ -64,6 +77,8 @@ void assignShortcut(qint64 shortcutID, const QString &path)
     }
     table->insert(key, path);
     QZLog("shortcuts dict: %@", PlistValue(table));
+    if (const std::function<void()> hook = changeHook())
+        hook();
 }
 
 int hotKeyCount()

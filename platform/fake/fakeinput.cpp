@@ -15,6 +15,24 @@ FakeInputBackend::~FakeInputBackend()
         InputBackend::setSharedForTesting(nullptr);
 }
 
+void FakeInputBackend::setFunctionKeyBindings(const FunctionKeyBindings &bindings)
+{
+    m_bindings.append(bindings);
+}
+
+void FakeInputBackend::setSettled(bool settled)
+{
+    m_settled = settled;
+    emit statusChanged();
+}
+
+void FakeInputBackend::setObstacle(HotKeyObstacle obstacle, const QString &reason)
+{
+    m_obstacle = obstacle;
+    m_reason = reason;
+    emit statusChanged();
+}
+
 void injectEventForTesting(const InputEvent &event, bool toOwnApplication)
 {
     deliverInputEvent(event, toOwnApplication);
@@ -22,10 +40,7 @@ void injectEventForTesting(const InputEvent &event, bool toOwnApplication)
 
 InputEvent functionKeyReleaseForTesting(int number, quint64 modifierFlags)
 {
-    const quint32 symbol = keysym::F1 + quint32(number - 1);
-    // Key codes of a PC keyboard under X: F1..F10 are 67..76, F11 and F12 are 95 and 96.
-    const quint16 keyCode = number <= 10 ? quint16(66 + number) : quint16(84 + number);
-    return keyReleaseEvent(keyCode, symbol, symbol, modifierFlags);
+    return functionKeyReleaseEvent(number, modifierFlags);
 }
 
 InputEvent textKeyReleaseForTesting(const QString &text, quint64 modifierFlags)

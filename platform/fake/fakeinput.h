@@ -10,6 +10,8 @@
 #include "inputbackend.h"
 #include "inputevent.h"
 
+#include <QList>
+
 namespace platform {
 
 class FakeInputBackend : public InputBackend
@@ -24,10 +26,25 @@ public:
     bool deliversReleases() const override { return m_obstacle == HotKeyObstacle::None; }
     HotKeyObstacle obstacle() const override { return m_obstacle; }
     QString obstacleReason() const override { return m_reason; }
+    HotKeySource source() const override { return m_source; }
+    bool settled() const override { return m_settled; }
+    void setFunctionKeyBindings(const FunctionKeyBindings &bindings) override;
+
+    // Reports as X11 unless told otherwise.
+    void setSource(HotKeySource source) { m_source = source; }
+    // Settled unless told otherwise; a change is announced with statusChanged().
+    void setSettled(bool settled);
+    void setObstacle(HotKeyObstacle obstacle, const QString &reason);
+
+    // Every list of bindings it was given, in order.
+    QList<FunctionKeyBindings> bindingsReceived() const { return m_bindings; }
 
 private:
     HotKeyObstacle m_obstacle;
     QString m_reason;
+    HotKeySource m_source = HotKeySource::X11;
+    bool m_settled = true;
+    QList<FunctionKeyBindings> m_bindings;
 };
 
 // Delivers event to the local monitors when toOwnApplication, else to the global ones.

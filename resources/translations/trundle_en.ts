@@ -200,6 +200,36 @@
         <extracomment>notification text and line above the hot-key column without a usable X server; %1 is the technical reason, in English</extracomment>
         <translation>Hot keys do not work in this session: Trundle cannot read key and button releases from the window system (%1).</translation>
     </message>
+    <message id="HotKeysThroughX11">
+        <source>Hot keys work in this session: Trundle reads them from the X server.</source>
+        <extracomment>line above the hot-key column in an X11 session</extracomment>
+        <translation>Hot keys work in this session: Trundle reads them from the X server.</translation>
+    </message>
+    <message id="HotKeysThroughPortal">
+        <source>Hot keys work through the desktop's shortcuts portal, whose settings may let you pick other keys for them. Mouse buttons cannot go through the portal: they need “Read keyboards and mice directly”.</source>
+        <extracomment>line above the hot-key column when the global-shortcuts portal delivers them</extracomment>
+        <translation>Hot keys work through the desktop's shortcuts portal, whose settings may let you pick other keys for them. Mouse buttons cannot go through the portal: they need “Read keyboards and mice directly”.</translation>
+    </message>
+    <message id="HotKeysThroughInputDevices">
+        <source>Hot keys work: Trundle reads them from the keyboards and mice in /dev/input.</source>
+        <extracomment>line above the hot-key column when the input-device reader delivers them</extracomment>
+        <translation>Hot keys work: Trundle reads them from the keyboards and mice in /dev/input.</translation>
+    </message>
+    <message id="HotKeysPortalStarting">
+        <source>Asking the desktop's shortcuts portal for the hot keys…</source>
+        <extracomment>line above the hot-key column while the portal has not answered yet</extracomment>
+        <translation>Asking the desktop's shortcuts portal for the hot keys…</translation>
+    </message>
+    <message id="HotKeysPortalRefused">
+        <source>Hot keys do not work in this session: %1. Picking a hot key in the preferences window asks the desktop again.</source>
+        <extracomment>notification text and line above the hot-key column; %1 is the technical reason, in English</extracomment>
+        <translation>Hot keys do not work in this session: %1. Picking a hot key in the preferences window asks the desktop again.</translation>
+    </message>
+    <message id="HotKeyPortalDescription">
+        <source>Run %1</source>
+        <extracomment>what the desktop's shortcuts dialog shows for a hot key; %1 is the script's file name</extracomment>
+        <translation>Run %1</translation>
+    </message>
     <message id="AboutWindowWindowTitle">
         <source>About Trundle</source>
         <translation>About Trundle</translation>

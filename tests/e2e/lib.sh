@@ -287,3 +287,57 @@ expect_counts() { # expect_counts "description" "id:count ..."
     want=${want% }
     check "$1 (runs: $(all_counts))" test "$(all_counts)" = "$want"
 }
+
+# A D-Bus daemon of the test's own, as the session or the system bus: exports
+# DBUS_SESSION_BUS_ADDRESS or DBUS_SYSTEM_BUS_ADDRESS and waits until the bus answers.
+start_private_bus() { # start_private_bus session|system CONFIG
+    local kind=$1 socket="$E2E_HOME/$1_bus_socket"
+    dbus-daemon --config-file="$2" --nofork --address="unix:path=$socket" \
+        >"$E2E_HOME/$kind-bus.log" 2>&1 &
+    E2E_PIDS="$E2E_PIDS $!"
+    if [ "$kind" = session ]; then
+        export DBUS_SESSION_BUS_ADDRESS="unix:path=$socket"
+    else
+        export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$socket"
+    fi
+    wait_for 30 "the private $kind bus" bus_answers "$kind"
+}
+bus_answers() { dbus-send "--$1" --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.GetId >/dev/null; }
+
+bus_name_owned() { # bus_name_owned NAME: on the session bus
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.NameHasOwner "string:$1" | grep -q 'boolean true'
+}
+
+# The shortcuts-portal stand-in on the session bus, recording its calls to $PORTAL_CALLS
+# (PORTAL_STANDIN names the program; options go to it). Sets PORTAL_PID.
+PORTAL_CALLS=""
+start_portal_standin() { # start_portal_standin [OPTIONS...]
+    [ -n "${PORTAL_STANDIN:-}" ] || fail "PORTAL_STANDIN names no program"
+    PORTAL_CALLS="$E2E_HOME/portal-calls"
+    "$PORTAL_STANDIN" "$@" "$PORTAL_CALLS" >>"$E2E_HOME/portal.log" 2>&1 &
+    PORTAL_PID=$!
+    E2E_PIDS="$E2E_PIDS $PORTAL_PID"
+    wait_for 30 "the portal stand-in" bus_name_owned org.freedesktop.portal.Desktop
+}
+stop_portal_standin() {
+    kill "$PORTAL_PID"
+    wait "$PORTAL_PID" 2>/dev/null || true
+    E2E_PIDS=$(echo "$E2E_PIDS" | sed "s/ $PORTAL_PID\b//")
+    wait_for 30 "the portal stand-in to leave the bus" eval '! bus_name_owned org.freedesktop.portal.Desktop'
+}
+# Makes the stand-in press (Activated) or release (Deactivated) a shortcut of its last session.
+portal_signal() { # portal_signal Press|Release ID
+    dbus-send --session --print-reply --dest=org.freedesktop.portal.Desktop \
+        /org/freedesktop/portal/desktop "org.trundle.test.PortalStandIn.$1" "string:$2" >/dev/null
+}
+# How many BindShortcuts calls asked for exactly these shortcuts ("hotkey-5 F5 Run f5.sh", tab
+# between the fields, shortcuts in order).
+portal_binds() { # portal_binds "ID<TAB>TRIGGER<TAB>DESCRIPTION..."
+    [ -f "$PORTAL_CALLS" ] || { echo 0; return; }
+    grep -cP "^BindShortcuts\t[^\t]*\t\Q$1\E$" "$PORTAL_CALLS" || true
+}
+portal_calls_of() { # portal_calls_of METHOD: how many
+    [ -f "$PORTAL_CALLS" ] || { echo 0; return; }
+    grep -c "^$1	" "$PORTAL_CALLS" || true
+}

@@ -17,6 +17,7 @@ using namespace platform;
 Q_DECLARE_METATYPE(platform::SessionType)
 Q_DECLARE_METATYPE(platform::InputBackendKind)
 Q_DECLARE_METATYPE(platform::HotKeyObstacle)
+Q_DECLARE_METATYPE(platform::HotKeySource)
 
 class TestInputBackend : public QObject
 {
@@ -33,6 +34,9 @@ private slots:
     void noticeIsSentOnceAndOnlyWhenHotKeysDoNotWork();
     void noticeNamesWhatIsMissing_data();
     void noticeNamesWhatIsMissing();
+    void statusLineSaysThroughWhat_data();
+    void statusLineSaysThroughWhat();
+    void noticeWaitsUntilTheBackendKnows();
 };
 
 void TestInputBackend::initTestCase()
@@ -73,19 +77,20 @@ void TestInputBackend::choice_data()
     QTest::newRow("no GUI application yet: the connection decides later")
         << none << none << ":0" << none << true << SessionType::X11 << InputBackendKind::X11
         << HotKeyObstacle::None;
-    // XWayland sets DISPLAY and Qt runs on xcb: raw events would see X11 windows only.
+    // XWayland sets DISPLAY and Qt runs on xcb: raw events would see X11 windows only. Whether
+    // the portal is there is the portal backend's to find out.
     QTest::newRow("Wayland through XWayland")
         << wayland0 << QStringLiteral("wayland") << ":0" << xcb << true << SessionType::Wayland
-        << InputBackendKind::Null << HotKeyObstacle::WaylandSession;
+        << InputBackendKind::Portal << HotKeyObstacle::None;
     QTest::newRow("WAYLAND_DISPLAY alone")
-        << wayland0 << none << ":0" << xcb << true << SessionType::Wayland << InputBackendKind::Null
-        << HotKeyObstacle::WaylandSession;
+        << wayland0 << none << ":0" << xcb << true << SessionType::Wayland
+        << InputBackendKind::Portal << HotKeyObstacle::None;
     QTest::newRow("XDG_SESSION_TYPE alone, any case")
         << none << QStringLiteral("Wayland") << ":0" << xcb << true << SessionType::Wayland
-        << InputBackendKind::Null << HotKeyObstacle::WaylandSession;
+        << InputBackendKind::Portal << HotKeyObstacle::None;
     QTest::newRow("Wayland with Qt on wayland")
         << wayland0 << QStringLiteral("wayland") << none << QStringLiteral("wayland") << true
-        << SessionType::Wayland << InputBackendKind::Null << HotKeyObstacle::WaylandSession;
+        << SessionType::Wayland << InputBackendKind::Portal << HotKeyObstacle::None;
     QTest::newRow("X11 session, Qt offscreen")
         << none << QStringLiteral("x11") << ":0" << QStringLiteral("offscreen") << true
         << SessionType::X11 << InputBackendKind::Null << HotKeyObstacle::QtNotOnX11;
@@ -116,14 +121,8 @@ void TestInputBackend::choice()
     const InputBackendChoice choice = chooseInputBackend(environment);
     QCOMPARE(choice.kind, kind);
     QCOMPARE(choice.obstacle, obstacle);
-    // A null backend always says why; the X11 one has nothing to explain.
-    QCOMPARE(choice.reason.isEmpty(), kind == InputBackendKind::X11);
-    if (obstacle == HotKeyObstacle::WaylandSession) {
-        QVERIFY2(choice.reason.contains(QStringLiteral("global-shortcuts portal")),
-                 qPrintable(choice.reason));
-        QVERIFY2(choice.reason.contains(QStringLiteral("input-device reader is off")),
-                 qPrintable(choice.reason));
-    }
+    // A null backend always says why; the others have nothing to explain.
+    QCOMPARE(choice.reason.isEmpty(), kind != InputBackendKind::Null);
     if (obstacle == HotKeyObstacle::QtNotOnX11)
         QVERIFY2(choice.reason.contains(qtPlatform), qPrintable(choice.reason));
 }
@@ -256,6 +255,84 @@ void TestInputBackend::noticeNamesWhatIsMissing()
     for (const QString &mention : mentions)
         QVERIFY2(text.contains(mention), qPrintable(text));
     QVERIFY2(!text.contains(QStringLiteral("%1")), qPrintable(text));
+}
+
+void TestInputBackend::statusLineSaysThroughWhat_data()
+{
+    QTest::addColumn<HotKeySource>("source");
+    QTest::addColumn<bool>("settled");
+    QTest::addColumn<HotKeyObstacle>("obstacle");
+    QTest::addColumn<QString>("textKey");
+    QTest::addColumn<QStringList>("mentions");
+    QTest::newRow("X11") << HotKeySource::X11 << true << HotKeyObstacle::None
+                         << QStringLiteral("HotKeysThroughX11") << QStringList{"X server"};
+    QTest::newRow("portal: mouse buttons need the reader")
+        << HotKeySource::Portal << true << HotKeyObstacle::None
+        << QStringLiteral("HotKeysThroughPortal")
+        << QStringList{"shortcuts portal", "Mouse buttons", "Read keyboards and mice directly"};
+    QTest::newRow("input devices")
+        << HotKeySource::InputDevices << true << HotKeyObstacle::None
+        << QStringLiteral("HotKeysThroughInputDevices") << QStringList{"/dev/input"};
+    QTest::newRow("portal not answered yet")
+        << HotKeySource::Portal << false << HotKeyObstacle::None
+        << QStringLiteral("HotKeysPortalStarting") << QStringList{"Asking"};
+    QTest::newRow("portal refused, with its reason")
+        << HotKeySource::Portal << true << HotKeyObstacle::PortalRefused
+        << QStringLiteral("HotKeysPortalRefused") << QStringList{"the reason"};
+    QTest::newRow("no portal in a Wayland session")
+        << HotKeySource::Portal << true << HotKeyObstacle::WaylandSession
+        << QStringLiteral("HotKeysUnavailableWayland") << QStringList{"no global-shortcuts portal"};
+}
+
+void TestInputBackend::statusLineSaysThroughWhat()
+{
+    QFETCH(HotKeySource, source);
+    QFETCH(bool, settled);
+    QFETCH(HotKeyObstacle, obstacle);
+    QFETCH(QString, textKey);
+    QFETCH(QStringList, mentions);
+    FakeInputBackend backend(obstacle, QStringLiteral("the reason"));
+    backend.setSource(source);
+    backend.setSettled(settled);
+    InputBackend::setSharedForTesting(&backend);
+    const QString text = hotKeyStatusText();
+    QCOMPARE(text,
+             localizedString(textKey).replace(QStringLiteral("%1"), QStringLiteral("the reason")));
+    QVERIFY2(text != textKey, qPrintable(text)); // the text table has it
+    for (const QString &mention : mentions)
+        QVERIFY2(text.contains(mention), qPrintable(text));
+    // The notice is only for hot keys that do not work, and not before the backend knows.
+    QCOMPARE(hotKeysUnavailableText().isEmpty(), !settled || obstacle == HotKeyObstacle::None);
+}
+
+void TestInputBackend::noticeWaitsUntilTheBackendKnows()
+{
+    FakeNotifier notifier;
+    Notifier::setSharedForTesting(&notifier);
+    {
+        FakeInputBackend portal;
+        portal.setSettled(false);
+        InputBackend::setSharedForTesting(&portal);
+        announceHotKeysUnavailableWhenKnown();
+        QVERIFY(notifier.messages().isEmpty());
+        // Still finding out: a change that settles nothing says nothing either.
+        portal.setObstacle(HotKeyObstacle::PortalRefused, QStringLiteral("no session"));
+        QVERIFY(notifier.messages().isEmpty());
+        portal.setSettled(true);
+        QCOMPARE(notifier.messages().size(), 1);
+        QVERIFY2(notifier.messages().first().body.contains(QStringLiteral("no session")),
+                 qPrintable(notifier.messages().first().body));
+        // Said once, however the status changes afterwards.
+        portal.setObstacle(HotKeyObstacle::WaylandSession, QStringLiteral("gone"));
+        QCOMPARE(notifier.messages().size(), 1);
+    }
+    resetHotKeyNoticeForTesting();
+    FakeInputBackend working;
+    working.setSettled(false);
+    InputBackend::setSharedForTesting(&working);
+    announceHotKeysUnavailableWhenKnown();
+    working.setSettled(true);
+    QVERIFY(notifier.messages().size() == 1); // only the earlier one
 }
 
 int main(int argc, char **argv)

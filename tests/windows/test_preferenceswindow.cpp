@@ -337,17 +337,18 @@ private slots:
         }
     }
 
-    // The line above the hot-key column says why hot keys do not work, and is not there when
-    // they do.
-    void theHotKeyLineShowsOnlyWhenHotKeysDoNotWork_data()
+    // The line above the hot-key column says whether hot keys work and through what, and
+    // follows the backend while the window is open (the portal answers late).
+    void theHotKeyLineSaysWhetherHotKeysWork_data()
     {
         QTest::addColumn<int>("obstacle");
         QTest::addColumn<QString>("textKey");
-        QTest::newRow("hot keys work") << int(platform::HotKeyObstacle::None) << QString();
+        QTest::newRow("hot keys work")
+            << int(platform::HotKeyObstacle::None) << QStringLiteral("HotKeysThroughX11");
         QTest::newRow("Wayland") << int(platform::HotKeyObstacle::WaylandSession)
                                  << QStringLiteral("HotKeysUnavailableWayland");
     }
-    void theHotKeyLineShowsOnlyWhenHotKeysDoNotWork()
+    void theHotKeyLineSaysWhetherHotKeysWork()
     {
         QFETCH(int, obstacle);
         QFETCH(QString, textKey);
@@ -356,16 +357,29 @@ private slots:
         platform::InputBackend::setSharedForTesting(&input);
         prepareStore(false);
         auto controller = openWindow();
-        QLabel *line = controller->_hotKeysUnavailableLabel;
+        QLabel *line = controller->_hotKeyStatusLabel;
         QVERIFY(line != nullptr);
-        QCOMPARE(line->isVisibleTo(controller->window()), !textKey.isEmpty());
-        if (!textKey.isEmpty()) {
-            QCOMPARE(line->text(), m_table.fullText(textKey));
-            // In the hot-key box, above the browser whose column it is about.
-            QCOMPARE(line->parentWidget(), controller->_shortcutsBox);
-            QVERIFY(line->geometry().bottom() <=
-                    controller->_fileBrowserOutlineView->geometry().top());
-        }
+        QVERIFY(line->isVisibleTo(controller->window()));
+        QCOMPARE(line->text(), m_table.fullText(textKey));
+        // In the hot-key box, above the browser whose column it is about.
+        QCOMPARE(line->parentWidget(), controller->_shortcutsBox);
+        QVERIFY(line->geometry().bottom() <= controller->_fileBrowserOutlineView->geometry().top());
+        platform::InputBackend::setSharedForTesting(nullptr);
+    }
+    void theHotKeyLineFollowsThePortal()
+    {
+        platform::FakeInputBackend portal;
+        portal.setSource(platform::HotKeySource::Portal);
+        portal.setSettled(false);
+        platform::InputBackend::setSharedForTesting(&portal);
+        prepareStore(false);
+        auto controller = openWindow();
+        QLabel *line = controller->_hotKeyStatusLabel;
+        QCOMPARE(line->text(), m_table.fullText(QStringLiteral("HotKeysPortalStarting")));
+        portal.setSettled(true);
+        QCOMPARE(line->text(), m_table.fullText(QStringLiteral("HotKeysThroughPortal")));
+        portal.setObstacle(platform::HotKeyObstacle::PortalRefused, QStringLiteral("cancelled"));
+        QVERIFY2(line->text().contains(QStringLiteral("cancelled")), qPrintable(line->text()));
         platform::InputBackend::setSharedForTesting(nullptr);
     }
 
