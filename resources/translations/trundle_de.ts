@@ -212,5 +212,201 @@
         <source>Donate…</source>
         <translation>Spenden…</translation>
     </message>
+    <message id="HotKeysThroughX11">
+        <source>Hot keys work in this session: Trundle reads them from the X server.</source>
+        <extracomment>line above the hot-key column in an X11 session</extracomment>
+        <translation>Tastenkürzel funktionieren in dieser Sitzung: Trundle liest sie vom X-Server.</translation>
+    </message>
+    <message id="HotKeysThroughPortal">
+        <source>Hot keys work through the desktop's shortcuts portal, whose settings may let you pick other keys for them. Mouse buttons cannot go through the portal: they need “Read keyboards and mice directly”.</source>
+        <extracomment>line above the hot-key column when the global-shortcuts portal delivers them</extracomment>
+        <translation>Tastenkürzel funktionieren über das Kürzel-Portal der Arbeitsumgebung, in dessen Einstellungen sich andere Tasten dafür wählen lassen. Maustasten gehen nicht über das Portal: Sie brauchen „Tastaturen und Mäuse direkt lesen“.</translation>
+    </message>
+    <message id="HotKeysThroughInputDevices">
+        <source>Hot keys work: Trundle reads them from the keyboards and mice in /dev/input.</source>
+        <extracomment>line above the hot-key column when the input-device reader delivers them</extracomment>
+        <translation>Tastenkürzel funktionieren: Trundle liest sie von den Tastaturen und Mäusen in /dev/input.</translation>
+    </message>
+    <message id="HotKeysPortalStarting">
+        <source>Asking the desktop's shortcuts portal for the hot keys…</source>
+        <extracomment>line above the hot-key column while the portal has not answered yet</extracomment>
+        <translation>Das Kürzel-Portal der Arbeitsumgebung wird nach den Tastenkürzeln gefragt…</translation>
+    </message>
+    <message id="HotKeysPortalRefused">
+        <source>Hot keys do not work in this session: %1. Picking a hot key in the preferences window asks the desktop again.</source>
+        <extracomment>notification text and line above the hot-key column; %1 is the technical reason, in English</extracomment>
+        <translation>Tastenkürzel funktionieren in dieser Sitzung nicht: %1. Wenn Sie in den Einstellungen ein Tastenkürzel wählen, wird die Arbeitsumgebung erneut gefragt.</translation>
+    </message>
+    <message id="HotKeyPortalDescription">
+        <source>Run %1</source>
+        <extracomment>what the desktop's shortcuts dialog shows for a hot key; %1 is the script's file name</extracomment>
+        <translation>%1 ausführen</translation>
+    </message>
+    <message id="RunFailedTitle">
+        <source>Trundle: %1 failed</source>
+        <extracomment>notification title for a script that ended with an error or was killed; %1 is the file name</extracomment>
+        <translation>Trundle: %1 ist fehlgeschlagen</translation>
+    </message>
+    <message id="RunFailedCannotStartTitle">
+        <source>Trundle: %1 could not be run</source>
+        <extracomment>notification title for a script that could not be started; %1 is the file name</extracomment>
+        <translation>Trundle: %1 konnte nicht ausgeführt werden</translation>
+    </message>
+    <message id="RunFailedNotFound">
+        <source>There is no file %1.</source>
+        <extracomment>notification text; %1 is the script's full path</extracomment>
+        <translation>Es gibt keine Datei %1.</translation>
+    </message>
+    <message id="RunFailedIsFolder">
+        <source>%1 is a folder, not a script.</source>
+        <extracomment>notification text; %1 is the full path</extracomment>
+        <translation>%1 ist ein Ordner, kein Skript.</translation>
+    </message>
+    <message id="RunFailedNotExecutable">
+        <source>%1 is not executable. To make it executable, run: %2</source>
+        <extracomment>notification text; %1 is the file name, %2 the command that fixes it (chmod +x with the quoted path)</extracomment>
+        <translation>%1 ist nicht ausführbar. So wird es ausführbar: %2</translation>
+    </message>
+    <message id="RunFailedInterpreterMissing">
+        <source>The interpreter named on its #! line, %1, does not exist.</source>
+        <extracomment>notification text; %1 is the interpreter's path, quoted</extracomment>
+        <translation>Den Interpreter aus der #!-Zeile, %1, gibt es nicht.</translation>
+    </message>
+    <message id="RunFailedWindowsLineEndings">
+        <source>The line ends in a carriage return: the file has Windows line endings.</source>
+        <extracomment>added to RunFailedInterpreterMissing when the #! line ends in CR</extracomment>
+        <translation>Die Zeile endet mit einem Wagenrücklauf: Die Datei hat Windows-Zeilenenden.</translation>
+    </message>
+    <message id="RunFailedCouldNotStart">
+        <source>No shell could be started for it: %1</source>
+        <extracomment>notification text; %1 is the system's reason, in English</extracomment>
+        <translation>Es konnte keine Shell dafür gestartet werden: %1</translation>
+    </message>
+    <message id="RunFailedExitStatus">
+        <source>It ended with exit status %1.</source>
+        <extracomment>notification text; %1 is the number</extracomment>
+        <translation>Es endete mit dem Exit-Status %1.</translation>
+    </message>
+    <message id="RunFailedSignal">
+        <source>It was ended by signal %1 (%2).</source>
+        <extracomment>notification text; %1 is the signal's number, %2 its description</extracomment>
+        <translation>Es wurde durch Signal %1 (%2) beendet.</translation>
+    </message>
+    <message id="RunFailedOutputHeading">
+        <source>Its last lines of output:</source>
+        <extracomment>heading of the output lines in a failure notification</extracomment>
+        <translation>Die letzten Zeilen seiner Ausgabe:</translation>
+    </message>
+    <message id="PreferencesWindowBoxRuns">
+        <source>Script runs</source>
+        <translation>Skriptläufe</translation>
+    </message>
+    <message id="PreferencesWindowNotifyFailedRunsButtonTitle">
+        <source>Notify me when a script cannot be run or fails</source>
+        <translation>Benachrichtigen, wenn ein Skript nicht ausgeführt werden kann oder fehlschlägt</translation>
+    </message>
+    <message id="RecentRunsTitle">
+        <source>&amp;Recent Runs</source>
+        <extracomment>heading of the browser window's pane listing the last runs; the letter after &amp; (Alt+letter) moves the focus into the list</extracomment>
+        <translation>&amp;Letzte Läufe</translation>
+    </message>
+    <message id="RecentRunsColumnTime">
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+    <message id="RecentRunsColumnRoad">
+        <source>Started by</source>
+        <translation>Gestartet per</translation>
+    </message>
+    <message id="RecentRunsColumnScript">
+        <source>Script</source>
+        <translation>Skript</translation>
+    </message>
+    <message id="RecentRunsColumnDuration">
+        <source>Duration</source>
+        <translation>Dauer</translation>
+    </message>
+    <message id="RecentRunsColumnStatus">
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message id="RecentRunsRoadHotKey">
+        <source>hot key</source>
+        <translation>Tastenkürzel</translation>
+    </message>
+    <message id="RecentRunsRoadMenu">
+        <source>menu</source>
+        <translation>Menü</translation>
+    </message>
+    <message id="RecentRunsRoadDoubleClick">
+        <source>double click</source>
+        <translation>Doppelklick</translation>
+    </message>
+    <message id="RecentRunsDuration">
+        <source>%1 s</source>
+        <extracomment>duration column; %1 is the number of seconds with one decimal</extracomment>
+        <translation>%1 s</translation>
+    </message>
+    <message id="RecentRunsStatusSucceeded">
+        <source>OK</source>
+        <extracomment>status column of a run that ended with status 0</extracomment>
+        <translation>OK</translation>
+    </message>
+    <message id="RecentRunsStatusExit">
+        <source>exit %1</source>
+        <extracomment>status column; %1 is the exit status</extracomment>
+        <translation>Exit %1</translation>
+    </message>
+    <message id="RecentRunsStatusSignal">
+        <source>signal %1</source>
+        <extracomment>status column; %1 is the signal's number</extracomment>
+        <translation>Signal %1</translation>
+    </message>
+    <message id="RecentRunsStatusStopped">
+        <source>stopped</source>
+        <extracomment>status column of a run the user stopped</extracomment>
+        <translation>angehalten</translation>
+    </message>
+    <message id="RecentRunsStatusNotStarted">
+        <source>not started</source>
+        <extracomment>status column of a run that no shell could be started for</extracomment>
+        <translation>nicht gestartet</translation>
+    </message>
+    <message id="RecentRunsNoOutput">
+        <source>(The script printed nothing.)</source>
+        <extracomment>output pane of a run without output</extracomment>
+        <translation>(Das Skript hat nichts ausgegeben.)</translation>
+    </message>
+    <message id="RecentRunsOutputNotText">
+        <source>(The output is not UTF-8 text.)</source>
+        <extracomment>output pane of a run whose output could not be decoded</extracomment>
+        <translation>(Die Ausgabe ist kein UTF-8-Text.)</translation>
+    </message>
+    <message id="RecentRunsChooseRun">
+        <source>Choose a run to see its output.</source>
+        <extracomment>output pane while no run is selected</extracomment>
+        <translation>Wählen Sie einen Lauf, um seine Ausgabe zu sehen.</translation>
+    </message>
+    <message id="InstanceDidNotAnswer">
+        <source>Trundle is already running (process %1), but it did not answer within %2 seconds, so its window cannot be shown.</source>
+        <extracomment>standard error of a second start; %1 process ID, %2 seconds</extracomment>
+        <translation>Trundle läuft bereits (Prozess %1), hat aber nicht innerhalb von %2 Sekunden geantwortet; sein Fenster kann daher nicht gezeigt werden.</translation>
+    </message>
+    <message id="RecentRunsStatusNotFound">
+        <source>not found</source>
+        <translation>nicht gefunden</translation>
+    </message>
+    <message id="RecentRunsStatusNotExecutable">
+        <source>not executable</source>
+        <translation>nicht ausführbar</translation>
+    </message>
+    <message id="RecentRunsStatusFolder">
+        <source>a folder</source>
+        <translation>ein Ordner</translation>
+    </message>
+    <message id="RecentRunsStatusInterpreterMissing">
+        <source>bad #! line</source>
+        <translation>falsche #!-Zeile</translation>
+    </message>
 </context>
 </TS>
