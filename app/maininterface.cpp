@@ -68,16 +68,16 @@ void buildMenuBar(BrowserWindow *window, QZAppDelegate *delegate)
                    QKeySequence::Quit, delegate, &QZAppDelegate::quit);
     validateOnShow(appMenu, delegate);
 
-    QMenu *fileMenu = bar->addMenu(QStringLiteral("&File"));
-    addMenuCommand(fileMenu, QStringLiteral("Page Setup…"), QStringLiteral("P"),
+    QMenu *fileMenu = bar->addMenu(localizedString(QStringLiteral("MenuFile")));
+    addMenuCommand(fileMenu, localizedString(QStringLiteral("MenuPageSetup")), QStringLiteral("P"),
                    QKeySequence(QStringLiteral("Ctrl+Shift+P")), delegate,
                    &QZAppDelegate::openPageSetupDialog);
     // There is nothing to print; the item is shown, and disabled by menu validation.
-    QAction *print = fileMenu->addAction(QStringLiteral("Print…"));
+    QAction *print = fileMenu->addAction(localizedString(QStringLiteral("MenuPrint")));
     setKeyEquivalent(print, QStringLiteral("p"));
     print->setEnabled(false);
     fileMenu->addSeparator();
-    QAction *close = fileMenu->addAction(QStringLiteral("Close Window"));
+    QAction *close = fileMenu->addAction(localizedString(QStringLiteral("MenuCloseWindow")));
     setKeyEquivalent(close, QStringLiteral("w"));
     close->setShortcut(QKeySequence::Close);
     QObject::connect(close, &QAction::triggered, window, &QWidget::close);

@@ -23,6 +23,26 @@
         <extracomment>status menu command; menu validation compares this title</extracomment>
         <translation>Trundle beenden</translation>
     </message>
+    <message id="MenuFile">
+        <source>&amp;File</source>
+        <extracomment>the browser window's menu of window commands</extracomment>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message id="MenuPageSetup">
+        <source>Page Setup…</source>
+        <extracomment>File menu command</extracomment>
+        <translation>Seite einrichten…</translation>
+    </message>
+    <message id="MenuPrint">
+        <source>Print…</source>
+        <extracomment>File menu command, always disabled: there is nothing to print</extracomment>
+        <translation>Drucken…</translation>
+    </message>
+    <message id="MenuCloseWindow">
+        <source>Close Window</source>
+        <extracomment>File menu command</extracomment>
+        <translation>Fenster schließen</translation>
+    </message>
     <message id="HotKeyCount">
         <source>20</source>
         <extracomment>integer: how many hot-key IDs the pop-ups offer (0 to count - 1)</extracomment>
