@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Developer entry points; ./build.sh installs what these need on a fresh Debian 12 machine.
 BUILD ?= build
 JOBS ?= $(shell nproc)

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up a Debian 12 machine for Trundle and builds it.
 #
 #   ./build.sh run     install what is missing, build, and start Trundle

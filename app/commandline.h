@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The command line: --help and --version, and the toolkit's own options (-platform, -display,

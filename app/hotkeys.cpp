@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hot-key dispatch: every key and mouse-button release of the desktop passes through here, so
 // the unbound path stays cheap (a text lookup, two table lookups, one short key).
 

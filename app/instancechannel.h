@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // How a second start of Trundle reaches the copy that runs: a local socket beside the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Trundle: runs your scripts from the tray, from global hot keys and from a script browser.
 
 #include "browserwindow.h"

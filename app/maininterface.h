@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The main interface: the browser window with its menu bar and the data source behind its tree,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // One level of a script folder as the tray's scripts menu shows it: every entry in the order the

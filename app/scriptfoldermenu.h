@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A submenu of the tray's scripts menu that stands for one folder. It holds no entries until it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // One Trundle per user: a second copy would fire every hot key twice and share the capture file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tray icon, its menu, and the scripts submenu that mirrors the two script folders.
 
 #include "qzappdelegate.h"

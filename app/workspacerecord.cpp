@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record of the application that was activated last, which a double click in the browser
 // brings back to the front before it runs the selected script.
 

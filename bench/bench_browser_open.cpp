@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time to open a folder of 10,000 scripts in the script browser: a fresh data source each run
 // (so the folder is listed anew), then the first expansion as a view does it: the folder's row
 // count and the icon (decoration) of every row. Also, for comparison: the same with both columns'

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Output capture: a script that prints 300 MB, run through the program's script runner. Prints
 // how much the peak resident memory grew over the run, the largest size the runtime folder
 // reached meanwhile (sampled every 20 ms), the run's duration and what the log keeps.

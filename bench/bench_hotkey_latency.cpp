@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hot-key latency: the time from a key release sent through XTEST to the first instruction of
 // the script bound to that key, for Trundle and, as the references, for sxhkd and xbindkeys.
 // Prints the median and 90th percentile of each and the ratios Trundle / reference.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cost of a mouse release that is bound to nothing: every click anywhere on the desktop
 // passes through the hot-key dispatch, so this path must stay cheap. Calls
 // handleMouseAndKeyEvents with an unbound button release in a loop, debug logging off and a

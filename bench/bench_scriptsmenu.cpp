@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time to open a tray submenu of a folder of 10,000 scripts, with debug logging off: from the
 // submenu's aboutToShow to its items being there, the first time (every item is made) and again
 // (the folder is listed anew, the items are kept), and from popup() to the menu being shown

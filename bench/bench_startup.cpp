@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up time and memory: starts the given program repeatedly on the current X display and
 // measures the time from exec to its tray icon being docked and mapped in the system tray, and
 // the resident memory one second after that. Prints the median and the spread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up with a big tree linked into the script folder: each run makes a throw-away home whose
 // ~/Library/Scripts holds a link to /usr (some 171,000 entries on a desktop machine), turns debug
 // logging on, starts the given program on the current display and measures the time from exec

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The main interface's browser window, loaded from resources/MainWindow.ui: an outline view of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The open rows of FileBrowserDataSource's outline view, recorded and restored by full path:
 // the items are made anew every time the view loads the tree, their paths stay.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The data source and delegate of a script-browser outline view: it answers the view's questions

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // One row of the script browser: a file or folder, identified by its full path. Children are read

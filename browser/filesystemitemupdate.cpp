@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bringing a folder item's children in line with the disk again, for a browser that follows the
 // folders it shows. Children that stay are kept as they are (the view's open rows and selection
 // refer to them); the observer hears of every change before and after it is made.

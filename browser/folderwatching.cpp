@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The browser follows the disk: FileBrowserDataSource watches the folders its outline view
 // shows (the roots and the open rows, nothing else, as watches are a limited resource) and
 // brings a folder's rows in line with it when it changes.

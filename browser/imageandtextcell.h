@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The folders column's cell: a 16 by 16 icon at the left of the row, then the title. The font

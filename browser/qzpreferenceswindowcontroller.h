@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The preferences window: the debug-logging switch and a browser of its own in which hot keys

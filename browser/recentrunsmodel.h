@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The last runs of this session, newest first, as a table for the browser window's Recent Runs

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Tells the user when a script run went wrong: it could not start (the file is missing, not

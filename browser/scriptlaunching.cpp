@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running a script from FileBrowserDataSource: the launch handed to the process's one runner, the
 // progress panel, bringing the application in front back to the front, the output in the log;
 // and the double-click path that leads there.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The one script runner of the process. Every launch goes through it, whichever road it came by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A cell that draws its row as a thin two-tone horizontal rule across the full width, with no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shortcuts column of FileBrowserDataSource (its editing and the preparation of both columns'
 // cells before a row draws) and the hot-key lookup by path.
 

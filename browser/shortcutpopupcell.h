@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The shortcuts column's cell: a pop-up of the hot-key IDs the user can choose, one menu shared

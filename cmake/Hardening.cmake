@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The hardening Debian builds its packages with (dpkg-buildflags): stack protector, fortified C
 # library calls, read-only relocations bound at start. _FORTIFY_SOURCE needs an optimised build
 # (a Debug build would warn on every file), and the sanitizer tree has checks of its own.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Warnings for every target of the project, sanitizers on request.
 add_compile_options(-Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
                     -Wcast-align -Woverloaded-virtual -Wformat=2 -Wimplicit-fallthrough)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Picks the backends the event monitors, the workspace and the session lock run on: X11 when Qt

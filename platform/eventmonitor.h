@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Event monitors: callbacks that see every key and mouse-button release of the desktop, without

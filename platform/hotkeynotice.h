@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the user is told about hot keys: the line above the preferences window's hot-key column

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Releases read straight from the keyboards and mice in /dev/input, for sessions where the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Turning the records a Linux input device (/dev/input/event*) reports into the releases the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The release events that the hot-key dispatch works on, in the numbering the rest of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The user's session as logind (org.freedesktop.login1 on the system bus) sees it: locked

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Telling the user something outside Trundle's windows: a desktop notification through the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The workspace without a windowing system to ask: nothing is ever active, nothing can be

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Hot keys through the desktop's global-shortcuts portal (org.freedesktop.portal.GlobalShortcuts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // One call of an xdg-desktop-portal method that answers later, through the Response signal of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Whether hot keys may run scripts now. While the screen is locked or the user's session is not

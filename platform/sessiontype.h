@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Which kind of desktop session Trundle runs in, and the input backend that fits it. Pure

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Trundle's own second connection to the X server, beside Qt's: it carries the XInput 2 raw

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Whether another X client holds the keyboard grab: every screen locker does while it shows,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Hot-key input from the X server: XInput 2.2 raw key and button releases of the whole desktop

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The workspace on an EWMH window manager: the active application is the owner of the window

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Bounds on what libplist 2.2 would build from property-list bytes, found without libplist.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The one process-wide store of shared state, `appGlobals`. Keys that contain "Setting" are

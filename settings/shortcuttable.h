@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The table that binds hot keys to scripts: shortcut ID in decimal -> the script's full path,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What a script printed, kept within a fixed size however much it prints: the first and the last

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Percent-encoding, deep copies of nested arrays and dictionaries, strings into C buffers, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The debug log: one line per call on standard error, switched by the debug-logging setting.

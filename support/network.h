@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The machine's network addresses as texts, and a strict check for dotted-decimal IPv4 texts.

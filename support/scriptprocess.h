@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // One command line run by /bin/sh in a process group of its own, its standard output and error

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Temporary files of the process, kept in a folder that only this user can enter, and the few

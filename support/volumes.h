@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Display names of mounted file systems, and a small horizontal progress bar drawn into a new

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Input for tests: releases handed to the installed event monitors exactly as the X11 backend

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A session lock for tests: the test says whether hot keys are withheld and why, and reads back

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Copies today's date (as 2024-05-31) to the clipboard, ready to paste, with the first of
 # wl-copy (Wayland), xclip or xsel (X11) that is installed. Running it again copies it again.
 

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Lists every script in your script folder (~/Library/Scripts) and its sub-folders, with a
 # count at the end. The list goes to Trundle's debug log; nothing is changed.
 

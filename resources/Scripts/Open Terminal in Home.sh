@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Opens a terminal window in your home folder: the desktop's preferred terminal
 # (x-terminal-emulator) when there is one, else xterm. The terminal is started in the
 # background, so Trundle does not wait for it to close. Every run opens one more window.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shows today's date and the time: as a desktop notification when notify-send is there
 # (package libnotify-bin), otherwise printed, which lands in Trundle's debug log.
 # Changes nothing, so it is safe to run any number of times.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The command line of the program itself: --help and --version answer without a display and
 # without starting anything, a mistake exits 1 and names the option, and Qt's own options are
 # let through to QApplication.

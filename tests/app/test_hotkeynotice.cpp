@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up tells the user once when hot keys cannot work in this session, and says nothing when
 // they work.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hot-key dispatch: which releases become which shortcut IDs, what the debug log says on the
 // way, what an unbound or unusable binding does, that a release handed over by either event
 // monitor reaches the bound script exactly once, and that a locked session runs nothing.

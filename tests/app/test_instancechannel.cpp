@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The channel a second start uses to bring back the running copy's window: the request is
 // answered, a socket open to the user only, and input that is not the request (other bytes,
 // too many, too few) is dropped without showing anything, while the channel keeps serving.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controller's life: start-up in order, the two windows and the menu items they disable,
 // and termination saving the open rows and the settings.
 

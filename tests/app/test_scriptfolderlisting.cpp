@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One level of a script folder as the tray menu lists it: the file system's order and the
 // verdict for every entry. How submenus use it, and the chain of folders across fills, is
 // tested with the menu (test_statusmenu).

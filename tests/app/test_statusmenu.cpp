@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tray menu: its fixed items, the scripts submenu that mirrors the script folders, and
 // running a script chosen there.
 

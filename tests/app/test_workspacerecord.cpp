@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record of the application activated last, as the workspace's notifications reach the
 // started controller: which activations are recorded and in what form, that deactivations and
 // the session's end never touch it, and the trace lines of the three handlers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a browser: the program's script folder is made from nothing, the sample scripts are
 // copied into it with rsync from a folder whose name the shell must take literally, a sample the
 // user changed is kept, one the user deleted comes back, and the start-up lines always appear.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cells' geometry and drawing: the title frame beside the icon, where the icon goes, the
 // group-row title, the size hint, the font that follows the row height, and the separator rule.
 

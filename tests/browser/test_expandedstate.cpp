@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The open rows of the browser: recorded top to bottom by full path and opened again in list
 // order, with whatever a hand-edited or outdated store may hold.
 

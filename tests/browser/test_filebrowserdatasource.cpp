@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The browser's data source and its Qt model: the model checked by QAbstractItemModelTester on a
 // real folder tree, the two roots, the folders column's values, the answers to unknown columns,
 // refused edits of the folders column, and items that stay valid until the next reload.

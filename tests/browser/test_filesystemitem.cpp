@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File-system items: which entries of a folder become children, in which order, how folders,
 // files and unreadable or strange entries count, and that the tree stays lazy where links loop.
 

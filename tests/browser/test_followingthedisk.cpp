@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The browser follows the disk: a folder item brought in line with its folder again (what is
 // kept, removed, inserted, renamed, in which order), and a browser whose shown folders change
 // while it is open, keeping its open rows and selection.

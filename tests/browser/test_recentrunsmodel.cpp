@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Recent Runs table: a ring of the last 50 runs, newest first, under the model tester; what
 // each column says for each way a run ends; and the browser window's pane, which lists runs of
 // every road and shows the selected one's output.

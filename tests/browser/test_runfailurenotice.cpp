@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Failed runs told to the user: real scripts run through the runner, and what reaches the fake
 // notifier for each way a run can end; the chmod hint that works when typed; the output's last
 // lines within bounds; the preference that turns it all off.

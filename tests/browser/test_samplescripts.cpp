@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sample scripts shipped with the program, run with a PATH that holds only the basic tools
 // plus stand-ins for the optional ones: each uses the tool that is there, says clearly when none
 // is, exits 0 either way, and behaves the same when run twice.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running a script from the browser: the order of panel, bring-to-front, run, log and panel
 // again; paths the shell must take literally; a second run asked for during a run; the
 // double-click path with its wait and its choice of application; and a browser without panel.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shortcuts column: the value of a row comes from the shortcut table, picking an item binds
 // its ID to the row's path, folder rows show the "no shortcut" title, the shared menu is built
 // once, and the folders cell gets its icon when the row is prepared. Also the pop-up editor.

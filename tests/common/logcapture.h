@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Captures what the debug log writes while a test runs, so the test can check the messages.

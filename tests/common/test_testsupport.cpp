@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The test-support library every test relies on: the throw-away home really is one, and the
 // captures catch everything written to descriptor 2, stop when asked, and read log lines right.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the two functions that read text from outside: the IPv4 address check
 // and percent decoding (with percent encoding checked against it).
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the settings loader: the bytes of a settings file go in, the store's
 // state comes out.
 //

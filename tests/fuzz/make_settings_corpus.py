@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the seed corpus of the settings-loader fuzzer to tests/data/settings-corpus/.
 
 The fuzzer also starts from the hand-made files of the unit tests in tests/data/settings/, read

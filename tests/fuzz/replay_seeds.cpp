@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs a fuzz target's entry point once over every seed file, as libFuzzer does when it reads
 // its corpus, but without libFuzzer: so the seeds are regression tests in every build, with any
 // compiler. A broken property aborts (the target checks them), a crash is a crash, and a hang

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the fuzz target for a while (default 300 s) from the seed corpus kept here.
 # New inputs go to a working corpus in the build folder, so the seeds stay small; crashes are
 # written to the build folder as crash-*.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the settings-loader fuzz target for a while (default 600 s) from the seed corpus in
 # tests/data/settings-corpus and the unit tests' files in tests/data/settings. New inputs go to a working corpus in the build folder, so the
 # seeds stay small; crashes are written to the build folder as crash-*. At the end libFuzzer

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs one of the validators distributions run on what Trundle installs, and fails on any
 # warning. Exits 77 (skipped) when the validator is not installed.
 #   validate.sh metainfo FILE       appstreamcli validate (package appstream)

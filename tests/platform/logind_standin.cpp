@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // logind for the end-to-end tests, on the bus that DBUS_SYSTEM_BUS_ADDRESS names: the session
 // "c7" of the user who runs it, active and not locked, which is also the user's display
 // session, and "c8" of another user, not active. The test changes them with the methods logind

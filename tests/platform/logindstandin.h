@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A stand-in for logind on a test's own bus: org.freedesktop.login1 with the Manager's session

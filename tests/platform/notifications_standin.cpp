@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The notification-server stand-in as a program, for end-to-end runs: serves on the session
 // bus (DBUS_SESSION_BUS_ADDRESS) and appends one line per Notify call to the file named by its
 // argument: application name, summary and body, separated by tabs (a tab or line break inside

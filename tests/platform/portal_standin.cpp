@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shortcuts-portal stand-in as a program, for end-to-end runs: serves on the session bus
 // (DBUS_SESSION_BUS_ADDRESS) and appends each recorded call as a line to the file named by its
 // last argument. Options: --version N (0: no GlobalShortcuts), --no-registry,

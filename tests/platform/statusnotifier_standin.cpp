@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A desktop tray that shows status-notifier items, played for end-to-end runs on the test's
 // own session bus (DBUS_SESSION_BUS_ADDRESS). Qt exports a tray icon's menu over D-Bus
 // (com.canonical.dbusmenu) when such a tray is there, instead of drawing it itself.

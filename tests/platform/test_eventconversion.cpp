@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules that turn X key symbols and button numbers into the program's release events.
 
 #include "eventconversion.h"

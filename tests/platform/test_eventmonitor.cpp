@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Delivery of releases to the installed monitors, and the decision between global and local.
 
 #include "eventmonitor.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The choice of the input backend from the session, and what the user is told when no backend
 // can deliver hot keys: the text, and the notification sent once.
 

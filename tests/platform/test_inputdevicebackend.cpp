@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The input-device reader against a folder of the test's own, where FIFOs stand in for the
 // devices: what is written into them reaches the monitors, devices come and go on their own.
 // One case creates real devices through uinput where the machine has it.

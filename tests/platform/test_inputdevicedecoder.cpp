@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules that turn records of a Linux input device into releases: which records count,
 // when they come out, and which devices are worth reading.
 

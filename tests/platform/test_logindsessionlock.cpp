@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logind session lock against a logind stand-in on a private bus: how it finds the session,
 // that it follows LockedHint and Active without asking on every question, and what it says
 // while logind is not there.

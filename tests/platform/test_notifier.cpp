@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop notification over D-Bus, against a notification-server stand-in on a private bus:
 // the server gets the message, its body escaped when the server reads markup; without a server,
 // or without a bus, the fallback gets it instead, once.

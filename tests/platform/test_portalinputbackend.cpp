@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shortcuts-portal backend against the portal stand-in on a private bus, for what the
 // end-to-end runs do not reach: changes that come while a request is out, keys that did not
 // change, releases of other sessions and shortcuts, each way the portal can refuse, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The workspace without an X server, the shared instance for tests, and the fake that the rest
 // of the program's tests use.
 

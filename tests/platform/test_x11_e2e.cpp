@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The X11 backend against a real X server: synthetic key and button releases through XTEST
 // (xdotool) and window switches through the window manager. Needs DISPLAY with an EWMH window
 // manager (the e2e harness runs Xvfb and icewm); skipped without a display.

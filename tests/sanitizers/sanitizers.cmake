@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # In a sanitizer build (TRUNDLE_SANITIZE) every test runs with the options below, the end-to-end
 # scripts too: they pass their environment on to the program they start.
 #

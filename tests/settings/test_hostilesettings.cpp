@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings files built to crash or stall libplist: nesting hidden from a plain count of tags,
 // binary graphs that are deep, cyclic or expand when shared, broken binary structure, and
 // sizes that make libplist slow. Each must be kept aside with its message while the program

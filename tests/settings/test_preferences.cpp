@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store and its file: defaults, what is persisted, and that no stored settings are
 // ever lost to a broken, hand-edited or unreadable file.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hot-key table: one script per ID, one ID per script after an assignment, lookups by text.
 
 #include "logcapture.h"

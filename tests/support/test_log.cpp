@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The debug log: silent without a switch, exact line layout, percent signs kept, "%@" values.
 
 #include "log.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shared value type: containers shared by reference, readings, descriptions.
 
 #include "plistvalue.h"

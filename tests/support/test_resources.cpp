@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text table: every key the program uses has a text, numbers read as numbers, and a
 // missing key yields the key. The German table translates every key of the English one and
 // keeps the hot-key parameters as they are.

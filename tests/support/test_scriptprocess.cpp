@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bounded capture of a script's output, and the script's process: output and status read
 // without blocking, a stop that reaches everything the script started, and a script's background
 // processes that outlive it unharmed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shell funnel and temporary files: output capture, quoting of awkward names, the private
 // temporary folder.
 

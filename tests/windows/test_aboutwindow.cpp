@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about window: the two web addresses and what the buttons and credits links hand to the
 // browser, closing it every way a user can, and where its texts come from.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preferences window: when it saves the settings, what a click on the debug-logging box
 // does, that a binding made while it is open reaches the file when it closes however it is
 // closed, and where its titles come from.
