@@ -24,11 +24,16 @@ BrowserWindow::BrowserWindow(QWidget *parent)
       m_panelUi(std::make_unique<Ui::ProgressPanel>())
 {
     m_ui->setupUi(this);
-    // The panel is a child dialog of this window, so that window modality blocks this window
-    // only, the way a sheet does.
+    // The panel is a child dialog of this window that never takes the focus: the application
+    // in front keeps the keyboard when a hot key runs a script. It is not modal: Qt's xcb
+    // backend asks to activate every modal window it maps, whatever its flags, and takes its
+    // own request for the panel's focus-in; the X focus never moves, so nothing corrects that
+    // when the panel hides, and keys go to the hidden panel (docs/design.md, Running scripts).
     m_progressPanel = new QDialog(this);
     m_panelUi->setupUi(m_progressPanel);
-    m_progressPanel->setWindowModality(Qt::WindowModal);
+    m_progressPanel->setWindowModality(Qt::NonModal);
+    m_progressPanel->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_progressPanel->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
     connect(m_panelUi->stopButton, &QPushButton::clicked, this,
             [] { ScriptRunner::shared()->stopCurrentRun(); });
 

@@ -36,7 +36,7 @@ public:
     ~BrowserWindow() override;
 
     QTreeView *outlineView() const;
-    // A window-modal dialog, child of this window, hidden until a script runs.
+    // A dialog of this window that never takes the focus, hidden until a script runs.
     QDialog *progressPanel() const { return m_progressPanel; }
     QProgressBar *progressIndicator() const;
     // Stops the script that runs (the panel shows only while one does).

@@ -45,13 +45,8 @@ bool FileBrowserDataSource::showProgressPanel()
     if (!panel || !_fileBrowserWindow || !_fileBrowserWindow->isVisible() ||
         _fileBrowserWindow->isMinimized())
         return false;
-    // Shown without taking the focus, as a sheet on an inactive window leaves the application in
-    // front where it is. Window managers differ in how they read Qt's "show without activating"
-    // (icewm focuses the panel all the same), so the panel also refuses the input focus.
-    panel->setAttribute(Qt::WA_ShowWithoutActivating);
-    if (!panel->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus))
-        panel->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
-    panel->setWindowModality(Qt::WindowModal);
+    // The panel shows without taking the focus (see BrowserWindow), as a sheet on an inactive
+    // window leaves the application in front where it is.
     panel->show();
     panel->raise();
     return true;

@@ -6,6 +6,8 @@
 #     succeeds gives none;
 #   - the browser window's Recent Runs pane lists the runs with their status, and selecting one
 #     shows its output;
+#   - the keyboard still works in the browser window after the progress panel was up: Alt+R and
+#     Space select a run after hot-key runs, and Ctrl+W closes the window after a double click's;
 #   - after the browser window was closed, starting Trundle again brings it back, and the second
 #     start leaves with status 0 and says nothing; when the running copy cannot answer (it is
 #     stopped), the second start says so and fails.
@@ -42,6 +44,7 @@ printf '#!/bin/sh\necho never\n' >"$no_x"
 printf '#!/bin/sh\necho "first line"\necho "the disk is full" >&2\nexit 3\n' >"$fails"
 chmod +x "$fine" "$fails"
 write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
+<key>PreferencesExpandedFileSystemItemsPathsSettingKey</key><array><string>$scripts</string></array>
 <key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict>
 <key>5</key><string>$no_x</string>
 <key>6</key><string>$fails</string>
@@ -79,21 +82,27 @@ check "the failed run is listed with its status" \
     grep -qE 'Recent run: [0-9:]{8} \| hot key \| fails\.sh \| [0-9.]+ s \| exit 3$' "$TRUNDLE_LOG"
 check "the script without execute bit is listed as such" \
     grep -qE "\\| it's \\\$HOME\\.sh \\| [0-9.]+ s \\| not executable\$" "$TRUNDLE_LOG"
-# A click on the table's first row (the newest run): the pane sits below the tree, its first
-# row about half-way down the window.
-xdotool windowactivate --sync "$BROWSER"
-xdotool mousemove --window "$BROWSER" 100 330 click 1
+# With the keys alone, in the window that had the panel on it three times: Alt+R moves the focus
+# into the table, Space selects its current row, the first (the newest run).
+check "the browser window is still the active one" test "$(xdotool getactivewindow)" = "$BROWSER"
+xdotool key alt+r
+xdotool key space
 wait_for 10 "the failed run's output to be shown" \
     log_has "Showing the output of the run of $fails (exit 3)"
 sleep 0.3
 e2e_screenshot recent-runs "$BROWSER"
 
-# --- A second start brings the closed window back. ---
-# Closed through the window manager (Qt may not count the window as active after the progress
-# panel has been up, and then ignores its own Ctrl+W).
-xdotool key alt+F4
+# --- A run by double click, then Ctrl+W closes the window. ---
+wait_for 20 "the browser's rows to be painted" measure_rows
+xdotool mousemove --window "$BROWSER" 120 "$(row_y "$(row_of "$scripts" fine.sh)")" \
+    click --repeat 2 --delay 80 1
+wait_for 20 "the double-clicked run in Recent Runs" log_has "| double click | fine.sh |"
+wait_for 10 "the progress panel to go" panel_gone
+xdotool key ctrl+w
 browser_gone() { ! browser_window >/dev/null; }
-wait_for 10 "the browser window to close" browser_gone
+wait_for 10 "the browser window to close on Ctrl+W" browser_gone
+
+# --- A second start brings the closed window back. ---
 status=0
 "$TRUNDLE" >"$E2E_HOME/second.out" 2>"$E2E_HOME/second.err" || status=$?
 check "the second start exits with status 0" test "$status" -eq 0
