@@ -14,6 +14,7 @@
 #     the browser work.
 . "$(dirname "$0")/lib.sh"
 e2e_setup
+[ -n "${TRUNDLE_APP_ID:-}" ] || fail "TRUNDLE_APP_ID names no application id"
 export XDG_SESSION_TYPE=wayland
 
 start_private_bus session
@@ -49,7 +50,8 @@ expect_portal_counts() { # expect_portal_counts "description" "id:count ..."
 start_trundle
 bound_at_start() { test "$(portal_binds "$f5$tab$f7")" -eq 1; }
 wait_for 30 "F5 and F7 to be asked for" bound_at_start
-check "the application id was registered first" test "$(head -n 1 "$PORTAL_CALLS")" = "Register${tab}trundle"
+check "the application id was registered first" \
+    test "$(head -n 1 "$PORTAL_CALLS")" = "Register${tab}$TRUNDLE_APP_ID"
 check "one session was made for them" test "$(portal_calls_of CreateSession)" -eq 1
 check "the log names the portal's version" log_has "offers GlobalShortcuts version 1"
 
