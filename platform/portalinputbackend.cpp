@@ -8,11 +8,11 @@
 #include "log.h"
 #include "notifier.h"
 #include "portalrequest.h"
+#include "portalshortcuts.h"
 #include "resources.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
-#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -23,41 +23,15 @@ namespace platform {
 
 namespace {
 
-const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
-const QString shortcutsInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
-const QString registryInterface = QStringLiteral("org.freedesktop.host.portal.Registry");
-const QString sessionInterface = QStringLiteral("org.freedesktop.portal.Session");
+using portal::Shortcut;
+
 const QString shortcutIdPrefix = QStringLiteral("hotkey-");
-
-// One element of the portal's a(sa{sv}): a shortcut id and its properties.
-struct PortalShortcut
-{
-    QString id;
-    QVariantMap properties;
-};
-
-QDBusArgument &operator<<(QDBusArgument &argument, const PortalShortcut &shortcut)
-{
-    argument.beginStructure();
-    argument << shortcut.id << shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument &operator>>(const QDBusArgument &argument, PortalShortcut &shortcut)
-{
-    argument.beginStructure();
-    argument >> shortcut.id >> shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
 
 QDBusMessage portalCall(const QString &interface, const QString &method,
                         const QVariantList &arguments)
 {
     QDBusMessage call =
-        QDBusMessage::createMethodCall(portalService, portalPath, interface, method);
+        QDBusMessage::createMethodCall(portal::service, portal::objectPath, interface, method);
     call.setArguments(arguments);
     return call;
 }
@@ -91,12 +65,6 @@ QString applicationId()
 }
 
 } // namespace
-
-} // namespace platform
-
-Q_DECLARE_METATYPE(platform::PortalShortcut)
-
-namespace platform {
 
 PortalInputBackend::PortalInputBackend()
 {
@@ -155,8 +123,7 @@ void PortalInputBackend::setFunctionKeyBindings(const FunctionKeyBindings &bindi
 
 void PortalInputBackend::attach(const QDBusConnection &connection)
 {
-    qDBusRegisterMetaType<PortalShortcut>();
-    qDBusRegisterMetaType<QList<PortalShortcut>>();
+    portal::registerShortcutTypes();
     m_bus = connection;
     if (!m_bus.isConnected()) {
         refuse(HotKeyObstacle::WaylandSession,
@@ -172,10 +139,10 @@ void PortalInputBackend::attach(const QDBusConnection &connection)
 void PortalInputBackend::askForVersion()
 {
     const QDBusMessage call =
-        QDBusMessage::createMethodCall(portalService, portalPath,
+        QDBusMessage::createMethodCall(portal::service, portal::objectPath,
                                        QStringLiteral("org.freedesktop.DBus.Properties"),
                                        QStringLiteral("Get"))
-        << shortcutsInterface << QStringLiteral("version");
+        << portal::shortcutsInterface << QStringLiteral("version");
     auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this](QDBusPendingCallWatcher *finished) {
@@ -205,7 +172,7 @@ void PortalInputBackend::registerApplication()
     const QString id = applicationId();
     auto *watcher = new QDBusPendingCallWatcher(
         m_bus.asyncCall(
-            portalCall(registryInterface, QStringLiteral("Register"), {id, QVariantMap()})),
+            portalCall(portal::registryInterface, QStringLiteral("Register"), {id, QVariantMap()})),
         this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this, id](QDBusPendingCallWatcher *finished) {
@@ -222,12 +189,12 @@ void PortalInputBackend::registerApplication()
 
 void PortalInputBackend::followSignals()
 {
-    m_bus.connect(portalService, portalPath, shortcutsInterface, QStringLiteral("Activated"), this,
-                  SLOT(activated(QDBusMessage)));
-    m_bus.connect(portalService, portalPath, shortcutsInterface, QStringLiteral("Deactivated"),
-                  this, SLOT(deactivated(QDBusMessage)));
-    m_bus.connect(portalService, portalPath, shortcutsInterface, QStringLiteral("ShortcutsChanged"),
-                  this, SLOT(shortcutsChanged(QDBusMessage)));
+    m_bus.connect(portal::service, portal::objectPath, portal::shortcutsInterface,
+                  QStringLiteral("Activated"), this, SLOT(activated(QDBusMessage)));
+    m_bus.connect(portal::service, portal::objectPath, portal::shortcutsInterface,
+                  QStringLiteral("Deactivated"), this, SLOT(deactivated(QDBusMessage)));
+    m_bus.connect(portal::service, portal::objectPath, portal::shortcutsInterface,
+                  QStringLiteral("ShortcutsChanged"), this, SLOT(shortcutsChanged(QDBusMessage)));
 }
 
 void PortalInputBackend::createSession()
@@ -235,7 +202,7 @@ void PortalInputBackend::createSession()
     m_busy = true;
     const QVariantMap options{{QStringLiteral("session_handle_token"), PortalRequest::newToken()}};
     PortalRequest::send(
-        m_bus, portalCall(shortcutsInterface, QStringLiteral("CreateSession"), {options}),
+        m_bus, portalCall(portal::shortcutsInterface, QStringLiteral("CreateSession"), {options}),
         [this](uint code, const QVariantMap &results) {
             m_busy = false;
             const QString session = pathOfVariant(results.value(QStringLiteral("session_handle")));
@@ -250,8 +217,8 @@ void PortalInputBackend::createSession()
             QZLog("Shortcuts session %@", session);
             m_sessionPath = session;
             m_sessionHasBound = false;
-            m_bus.connect(portalService, m_sessionPath, sessionInterface, QStringLiteral("Closed"),
-                          this, SLOT(sessionClosed(QDBusMessage)));
+            m_bus.connect(portal::service, m_sessionPath, portal::sessionInterface,
+                          QStringLiteral("Closed"), this, SLOT(sessionClosed(QDBusMessage)));
             bindWhatIsWanted();
         },
         [this](const QString &error) {
@@ -292,7 +259,7 @@ void PortalInputBackend::bind(const FunctionKeyBindings &bindings)
     m_busy = true;
     m_sessionHasBound = true;
     m_asked = bindings;
-    QList<PortalShortcut> shortcuts;
+    QList<Shortcut> shortcuts;
     for (auto it = bindings.cbegin(); it != bindings.cend(); ++it) {
         shortcuts.append(
             {shortcutIdForFunctionKey(it.key()),
@@ -321,7 +288,7 @@ void PortalInputBackend::bind(const FunctionKeyBindings &bindings)
         m_bindingRefused = m_wanted == m_asked;
     };
     PortalRequest::send(
-        m_bus, portalCall(shortcutsInterface, QStringLiteral("BindShortcuts"), arguments),
+        m_bus, portalCall(portal::shortcutsInterface, QStringLiteral("BindShortcuts"), arguments),
         [this, settleAndGoOn, refuseBinding](uint code, const QVariantMap &results) {
             if (code != 0) {
                 refuseBinding(describeResponse(code));
@@ -344,10 +311,10 @@ void PortalInputBackend::bind(const FunctionKeyBindings &bindings)
 
 void PortalInputBackend::closeSession()
 {
-    m_bus.disconnect(portalService, m_sessionPath, sessionInterface, QStringLiteral("Closed"), this,
-                     SLOT(sessionClosed(QDBusMessage)));
-    QDBusMessage call = QDBusMessage::createMethodCall(portalService, m_sessionPath,
-                                                       sessionInterface, QStringLiteral("Close"));
+    m_bus.disconnect(portal::service, m_sessionPath, portal::sessionInterface,
+                     QStringLiteral("Closed"), this, SLOT(sessionClosed(QDBusMessage)));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        portal::service, m_sessionPath, portal::sessionInterface, QStringLiteral("Close"));
     call.setAutoStartService(false);
     m_bus.call(call, QDBus::NoBlock);
     QZLog("Closed shortcuts session %@", m_sessionPath);
@@ -409,13 +376,13 @@ void PortalInputBackend::sessionClosed(const QDBusMessage &signal)
 
 void PortalInputBackend::readTriggers(const QVariant &shortcuts)
 {
-    QList<PortalShortcut> list;
+    QList<Shortcut> list;
     if (shortcuts.canConvert<QDBusArgument>())
-        list = qdbus_cast<QList<PortalShortcut>>(shortcuts.value<QDBusArgument>());
+        list = qdbus_cast<QList<Shortcut>>(shortcuts.value<QDBusArgument>());
     else
-        list = shortcuts.value<QList<PortalShortcut>>();
+        list = shortcuts.value<QList<Shortcut>>();
     m_triggers.clear();
-    for (const PortalShortcut &shortcut : list) {
+    for (const Shortcut &shortcut : list) {
         const QString trigger =
             shortcut.properties.value(QStringLiteral("trigger_description")).toString();
         m_triggers.insert(shortcut.id, trigger);

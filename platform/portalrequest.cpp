@@ -2,6 +2,7 @@
 #include "portalrequest.h"
 
 #include "log.h"
+#include "portalshortcuts.h"
 
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
@@ -9,11 +10,6 @@
 #include <QRandomGenerator>
 
 namespace platform {
-
-namespace {
-const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString requestInterface = QStringLiteral("org.freedesktop.portal.Request");
-} // namespace
 
 PortalRequest::PortalRequest(const QDBusConnection &bus, Answer answer, Failure failure,
                              QObject *context)
@@ -87,16 +83,16 @@ void PortalRequest::send(const QDBusConnection &bus, QDBusMessage call, Answer a
 bool PortalRequest::subscribe(const QString &path)
 {
     m_path = path;
-    return m_bus.connect(portalService, path, requestInterface, QStringLiteral("Response"), this,
-                         SLOT(response(uint, QVariantMap)));
+    return m_bus.connect(portal::service, path, portal::requestInterface,
+                         QStringLiteral("Response"), this, SLOT(response(uint, QVariantMap)));
 }
 
 void PortalRequest::unsubscribe()
 {
     if (m_path.isEmpty())
         return;
-    m_bus.disconnect(portalService, m_path, requestInterface, QStringLiteral("Response"), this,
-                     SLOT(response(uint, QVariantMap)));
+    m_bus.disconnect(portal::service, m_path, portal::requestInterface, QStringLiteral("Response"),
+                     this, SLOT(response(uint, QVariantMap)));
     m_path.clear();
 }
 

@@ -8,6 +8,7 @@
 //   useThrowAwayHome() / throwAwayHomePath()
 //   StandardErrorCapture capture; ... capture.text()
 //   LogCapture (logcapture.h)            the same capture, read as debug-log lines
+//   PrivateBus (privatebus.h)            a D-Bus daemon of the test's own
 
 #include <QApplication>
 #include <QByteArray>

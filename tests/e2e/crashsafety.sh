@@ -118,7 +118,7 @@ for round in $(seq "$rounds"); do
     sleep "0.$(printf '%03d' $((RANDOM % 400)))"
     kill -KILL "$TRUNDLE_PID"
     wait "$TRUNDLE_PID" 2>/dev/null || true
-    E2E_PIDS=$(echo "$E2E_PIDS" | sed "s/ $TRUNDLE_PID\b//")
+    forget_pid "$TRUNDLE_PID"
     kill "$typist" 2>/dev/null || true
     wait "$typist" 2>/dev/null || true
     # The typist may have been stopped between pressing and releasing the key.

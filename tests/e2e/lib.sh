@@ -58,6 +58,9 @@ e2e_cleanup() {
     exit "$status"
 }
 
+# Takes a process the test has ended (and waited for) off the list the clean-up ends.
+forget_pid() { E2E_PIDS=$(echo "$E2E_PIDS" | sed "s/ $1\b//"); }
+
 # Waits until a command succeeds, polling every 50 ms; fails the test after $1 seconds.
 wait_for() { # wait_for seconds "description" command...
     local seconds=$1 what=$2 tries
@@ -170,7 +173,7 @@ stop_trundle() { # stop_trundle [SIGNAL]
     kill "-${1:-TERM}" "$TRUNDLE_PID"
     local status=0
     wait "$TRUNDLE_PID" || status=$?
-    E2E_PIDS=$(echo "$E2E_PIDS" | sed "s/ $TRUNDLE_PID\b//")
+    forget_pid "$TRUNDLE_PID"
     check_sanitizer_reports || fail "Trundle's run was not clean"
     return "$status"
 }
@@ -237,6 +240,21 @@ print(1 + kept.index(name))
 PY
 }
 
+# In the preferences window, which has the focus: past its two check boxes into the browser,
+# whose first row becomes current, open the top-level folder FOLDER with Right, go down to its
+# entry NAME and open that script's hot-key pop-up with the space bar.
+open_hot_key_popup() { # open_hot_key_popup FOLDER NAME
+    local row
+    row=$(row_of "$1" "$2")
+    xdotool key Tab Tab
+    sleep 0.2
+    xdotool key Right
+    sleep 0.3
+    for _ in $(seq "$row"); do xdotool key Down; done
+    xdotool key space
+    wait_for 5 "the hot-key pop-up" popup_menu_shown
+}
+
 e2e_screenshot() { # e2e_screenshot NAME [WINDOW]
     local file="$E2E_ARTIFACTS/$E2E_NAME-$1.png"
     import -display "$DISPLAY" -window "${2:-root}" "$file" 2>/dev/null && e2e_log "screenshot $file"
@@ -252,14 +270,18 @@ COUNTS=""
 COUNTED_IDS=""
 SENTINELS=0
 
-# Writes the scripts and prints the settings' bindings for them.
-bind_counting_scripts() { # bind_counting_scripts FOLDER
-    local id script bindings=""
+# Writes the scripts and prints the settings' bindings for them, but for the IDs named after the
+# folder: their scripts are written and left unbound (the test binds them later, or uses the key
+# or button for something else).
+bind_counting_scripts() { # bind_counting_scripts FOLDER [UNBOUND_ID...]
+    local folder=$1 id script bindings=""
+    shift
     mkdir -p "$COUNTS"
     for id in $COUNTED_IDS; do
-        script="$1/hotkey-$id.sh"
+        script="$folder/hotkey-$id.sh"
         printf '#!/bin/sh\necho run >>"%s/%s"\n' "$COUNTS" "$id" >"$script"
         chmod +x "$script"
+        case " $* " in *" $id "*) continue ;; esac
         bindings="$bindings<key>$id</key><string>$script</string>"
     done
     echo "$bindings"
@@ -289,10 +311,12 @@ expect_counts() { # expect_counts "description" "id:count ..."
 }
 
 # A D-Bus daemon of the test's own, as the session or the system bus: exports
-# DBUS_SESSION_BUS_ADDRESS or DBUS_SYSTEM_BUS_ADDRESS and waits until the bus answers.
-start_private_bus() { # start_private_bus session|system CONFIG
-    local kind=$1 socket="$E2E_HOME/$1_bus_socket"
-    dbus-daemon --config-file="$2" --nofork --address="unix:path=$socket" \
+# DBUS_SESSION_BUS_ADDRESS or DBUS_SYSTEM_BUS_ADDRESS and waits until the bus answers. The
+# configuration defaults to PRIVATE_BUS_CONFIG, which the test's CMake entry sets.
+start_private_bus() { # start_private_bus session|system [CONFIG]
+    local kind=$1 config=${2:-${PRIVATE_BUS_CONFIG:-}} socket="$E2E_HOME/$1_bus_socket"
+    [ -n "$config" ] || fail "PRIVATE_BUS_CONFIG names no bus configuration"
+    dbus-daemon --config-file="$config" --nofork --address="unix:path=$socket" \
         >"$E2E_HOME/$kind-bus.log" 2>&1 &
     E2E_PIDS="$E2E_PIDS $!"
     if [ "$kind" = session ]; then
@@ -309,6 +333,17 @@ bus_name_owned() { # bus_name_owned NAME: on the session bus
         org.freedesktop.DBus.NameHasOwner "string:$1" | grep -q 'boolean true'
 }
 
+# The notification-server stand-in on the session bus, recording each Notify call as a line of
+# $NOTIFICATIONS (NOTIFICATIONS_STANDIN names the program).
+NOTIFICATIONS=""
+start_notifications_standin() {
+    [ -n "${NOTIFICATIONS_STANDIN:-}" ] || fail "NOTIFICATIONS_STANDIN names no program"
+    NOTIFICATIONS="$E2E_HOME/notifications"
+    "$NOTIFICATIONS_STANDIN" "$NOTIFICATIONS" >"$E2E_HOME/notifications.log" 2>&1 &
+    E2E_PIDS="$E2E_PIDS $!"
+    wait_for 30 "the notification server stand-in" bus_name_owned org.freedesktop.Notifications
+}
+
 # The shortcuts-portal stand-in on the session bus, recording its calls to $PORTAL_CALLS
 # (PORTAL_STANDIN names the program; options go to it). Sets PORTAL_PID.
 PORTAL_CALLS=""
@@ -323,7 +358,7 @@ start_portal_standin() { # start_portal_standin [OPTIONS...]
 stop_portal_standin() {
     kill "$PORTAL_PID"
     wait "$PORTAL_PID" 2>/dev/null || true
-    E2E_PIDS=$(echo "$E2E_PIDS" | sed "s/ $PORTAL_PID\b//")
+    forget_pid "$PORTAL_PID"
     wait_for 30 "the portal stand-in to leave the bus" eval '! bus_name_owned org.freedesktop.portal.Desktop'
 }
 # Makes the stand-in press (Activated) or release (Deactivated) a shortcut of its last session.

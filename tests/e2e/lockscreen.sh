@@ -17,7 +17,6 @@
 . "$(dirname "$0")/lib.sh"
 e2e_setup
 [ -n "${LOGIND_STANDIN:-}" ] || fail "LOGIND_STANDIN names no program"
-[ -n "${PRIVATE_BUS_CONFIG:-}" ] || fail "PRIVATE_BUS_CONFIG names no bus configuration"
 
 scripts="$HOME/Library/Scripts"
 mkdir -p "$scripts/Trundle Scripts"
@@ -25,8 +24,7 @@ COUNTS="$E2E_HOME/counts"
 # F5, the sentinel F7, the right (14) and middle (15) buttons. The left button (13) stays
 # unbound while the tray menu is opened with it.
 COUNTED_IDS="5 7 13 14 15"
-bindings=$(bind_counting_scripts "$scripts")
-bindings=${bindings//"<key>13</key><string>$scripts/hotkey-13.sh</string>"/}
+bindings=$(bind_counting_scripts "$scripts" 13)
 write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
 <key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict>$bindings</dict>"
 
@@ -36,16 +34,9 @@ withheld() { log_count "Hot key withheld"; }
 focus_events() { grep -c '^Focus' "$E2E_HOME/focus-events" || true; }
 grab_events() { grep -c "mode $1," "$E2E_HOME/focus-events" || true; }
 grab_events_are() { test "$(grab_events "$1")" -ge "$2"; }
-forget_pid() { E2E_PIDS=$(echo "$E2E_PIDS" | sed "s/ $1\b//"); }
 
 # --- The private system bus, without logind on it for now. ---
-bus_socket="$E2E_HOME/system_bus_socket"
-dbus-daemon --config-file="$PRIVATE_BUS_CONFIG" --nofork --address="unix:path=$bus_socket" \
-    >"$E2E_HOME/dbus.log" 2>&1 &
-E2E_PIDS="$E2E_PIDS $!"
-export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$bus_socket"
-bus_up() { dbus-send --system --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.GetId >/dev/null; }
-wait_for 20 "the private system bus" bus_up
+start_private_bus system
 export XDG_SESSION_ID=c7
 
 start_trundle

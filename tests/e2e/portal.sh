@@ -14,15 +14,11 @@
 #     the browser work.
 . "$(dirname "$0")/lib.sh"
 e2e_setup
-[ -n "${NOTIFICATIONS_STANDIN:-}" ] || fail "NOTIFICATIONS_STANDIN names no program"
-[ -n "${PRIVATE_BUS_CONFIG:-}" ] || fail "PRIVATE_BUS_CONFIG names no bus configuration"
+[ -n "${TRUNDLE_APP_ID:-}" ] || fail "TRUNDLE_APP_ID names no application id"
 export XDG_SESSION_TYPE=wayland
 
-start_private_bus session "$PRIVATE_BUS_CONFIG"
-notifications="$E2E_HOME/notifications"
-"$NOTIFICATIONS_STANDIN" "$notifications" >"$E2E_HOME/notifications.log" 2>&1 &
-E2E_PIDS="$E2E_PIDS $!"
-wait_for 30 "the notification server stand-in" bus_name_owned org.freedesktop.Notifications
+start_private_bus session
+start_notifications_standin
 start_portal_standin
 
 # F5 and the sentinel F7 bound; hotkey-9.sh is bound later, in the preferences window.
@@ -30,8 +26,7 @@ scripts="$HOME/Library/Scripts"
 mkdir -p "$scripts/Trundle Scripts"
 COUNTS="$E2E_HOME/counts"
 COUNTED_IDS="5 7 9"
-bindings=$(bind_counting_scripts "$scripts")
-bindings=${bindings//"<key>9</key><string>$scripts/hotkey-9.sh</string>"/}
+bindings=$(bind_counting_scripts "$scripts" 9)
 write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
 <key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict>$bindings</dict>"
 tab=$'\t'
@@ -55,7 +50,8 @@ expect_portal_counts() { # expect_portal_counts "description" "id:count ..."
 start_trundle
 bound_at_start() { test "$(portal_binds "$f5$tab$f7")" -eq 1; }
 wait_for 30 "F5 and F7 to be asked for" bound_at_start
-check "the application id was registered first" test "$(head -n 1 "$PORTAL_CALLS")" = "Register${tab}$TRUNDLE_APP_ID"
+check "the application id was registered first" \
+    test "$(head -n 1 "$PORTAL_CALLS")" = "Register${tab}$TRUNDLE_APP_ID"
 check "one session was made for them" test "$(portal_calls_of CreateSession)" -eq 1
 check "the log names the portal's version" log_has "offers GlobalShortcuts version 1"
 
@@ -79,22 +75,8 @@ prefs=$(pref_window)
 is_active() { test "$(xdotool getactivewindow)" = "$1"; }
 wait_for 5 "the preferences window to take the focus" is_active "$prefs"
 e2e_screenshot preferences-portal "$prefs"
-index=$(python3 - "$scripts" <<'PY'
-import os, sys
-folder = sys.argv[1]
-kept = [n for n in os.listdir(folder) if not n.startswith(".") and os.path.exists(os.path.join(folder, n))]
-print(kept.index("hotkey-9.sh"))
-PY
-)
-# Past the two check boxes into the browser, open the home folder, down to the script, open its
-# pop-up and pick F9 (nine below None).
-xdotool key Tab Tab
-sleep 0.2
-xdotool key Right
-sleep 0.3
-for _ in $(seq "$((index + 1))"); do xdotool key Down; done
-xdotool key space
-wait_for 5 "the hot-key pop-up" popup_menu_shown
+# The script's hot-key pop-up, and F9 in it (nine below None).
+open_hot_key_popup "$scripts" hotkey-9.sh
 for _ in $(seq 9); do xdotool key Down; done
 xdotool key Return
 bound_again() { test "$(portal_binds "$f5$tab$f7$tab$f9")" -eq 1; }
@@ -103,7 +85,7 @@ check "the first session was closed" test "$(portal_calls_of Close)" -eq 1
 check "the keys were bound on a second session" test "$(portal_calls_of CreateSession)" -eq 2
 portal_signal Release hotkey-9
 expect_portal_counts "the new key's release runs its script" "5:2 9:1"
-check "nothing said hot keys do not work" test ! -s "$notifications"
+check "nothing said hot keys do not work" test ! -s "$NOTIFICATIONS"
 
 stop_trundle TERM || fail "Trundle did not end cleanly on SIGTERM"
 check "the binding was saved" eval 'settings_value PreferencesShortcutsAndScriptPathsSettingKey | grep -qF hotkey-9.sh'
@@ -113,9 +95,9 @@ stop_portal_standin
 start_portal_standin --bind-response 1
 : >"$TRUNDLE_LOG"
 start_trundle
-refused() { [ -f "$notifications" ] && grep -qF "the user cancelled (response 1)" "$notifications"; }
+refused() { [ -f "$NOTIFICATIONS" ] && grep -qF "the user cancelled (response 1)" "$NOTIFICATIONS"; }
 wait_for 30 "the notification that the keys were not bound" refused
-check "the notification says hot keys do not work" grep -qF "Hot keys do not work" "$notifications"
+check "the notification says hot keys do not work" grep -qF "Hot keys do not work" "$NOTIFICATIONS"
 wait_for 30 "the log line" log_has "Global hot keys are unavailable (the desktop's shortcuts portal did not bind"
 check "Trundle is still running" kill -0 "$TRUNDLE_PID"
 portal_signal Release hotkey-5
@@ -125,15 +107,15 @@ open_tray_menu
 check "the tray menu still opens" popup_menu_shown
 xdotool key Escape
 check "the log says it once" test "$(grep -cF 'Global hot keys are unavailable' "$TRUNDLE_LOG")" -eq 1
-check "one notification" test "$(wc -l <"$notifications")" -eq 1
+check "one notification" test "$(wc -l <"$NOTIFICATIONS")" -eq 1
 stop_trundle TERM || fail "Trundle did not end cleanly on SIGTERM"
 
 # --- No portal: said once; the tray menu and the browser work. ---
 stop_portal_standin
 : >"$TRUNDLE_LOG"
-: >"$notifications"
+: >"$NOTIFICATIONS"
 start_trundle
-no_portal_said() { grep -qF "there is no global-shortcuts portal" "$notifications"; }
+no_portal_said() { grep -qF "there is no global-shortcuts portal" "$NOTIFICATIONS"; }
 wait_for 30 "the notification that there is no portal" no_portal_said
 wait_for 30 "the log line" log_has "Global hot keys are unavailable (Wayland session: no global-shortcuts portal"
 wait_for 20 "the tray icon" tray_icon_window >/dev/null
@@ -142,6 +124,6 @@ check "the tray menu opens" popup_menu_shown
 xdotool key Escape
 wait_for 10 "the browser window" browser_window >/dev/null
 check "Trundle is still running" kill -0 "$TRUNDLE_PID"
-check "one notification" test "$(wc -l <"$notifications")" -eq 1
+check "one notification" test "$(wc -l <"$NOTIFICATIONS")" -eq 1
 stop_trundle TERM || fail "Trundle did not end cleanly on SIGTERM"
 e2e_log "passed"

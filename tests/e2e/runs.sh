@@ -107,7 +107,7 @@ kill -TERM "$TRUNDLE_PID"
 wait_for 20 "Trundle to exit after SIGTERM" exited
 e2e_log "SIGTERM during a hanging run: Trundle exited after $(($(now_ms) - signalled_at)) ms"
 wait "$TRUNDLE_PID" || true
-E2E_PIDS=$(echo "$E2E_PIDS" | sed "s/ $TRUNDLE_PID\b//")
+forget_pid "$TRUNDLE_PID"
 check_sanitizer_reports || fail "Trundle's run was not clean"
 check "no process of the script is left" group_gone "$group"
 check "the termination saved the settings" \
@@ -133,7 +133,7 @@ ends_before=$(grep -c 'applicationWillTerminate (.*): End\.' "$TRUNDLE_LOG" || t
 kill -KILL "$E2E_XVFB_PID"
 wait_for 20 "Trundle to exit after the X server died" exited
 wait "$TRUNDLE_PID" || true
-E2E_PIDS=$(echo "$E2E_PIDS" | sed "s/ $TRUNDLE_PID\b//")
+forget_pid "$TRUNDLE_PID"
 check "the binding made in the browser window is in the file" bound
 check "the termination ran when the X connection broke" \
     test "$(grep -c 'applicationWillTerminate (.*): End\.' "$TRUNDLE_LOG")" -gt "$ends_before"

@@ -42,14 +42,9 @@ check "the running copy was asked to show its window" \
     log_has "A second start asks for the browser window."
 
 
-# The menu lists the folder in the order the file system gives, as Python's listdir does.
-index=$(python3 - "$scripts" <<'PY'
-import os, sys
-folder = sys.argv[1]
-kept = [n for n in os.listdir(folder) if not n.startswith(".") and os.path.exists(os.path.join(folder, n))]
-print(kept.index("hello.sh"))
-PY
-)
+# The menu lists the folder in the order the file system gives, as Python's listdir does; the
+# submenu has no row of the folder's own, so the script is one up from its browser row.
+index=$(($(row_of "$scripts" hello.sh) - 1))
 open_tray_menu
 # Scripts > ~/Library/Scripts > hello.sh
 xdotool key Down Right Right

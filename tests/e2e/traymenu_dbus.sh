@@ -8,15 +8,8 @@
 . "$(dirname "$0")/lib.sh"
 e2e_setup
 [ -n "${STATUSNOTIFIER_STANDIN:-}" ] || fail "STATUSNOTIFIER_STANDIN names no program"
-[ -n "${PRIVATE_BUS_CONFIG:-}" ] || fail "PRIVATE_BUS_CONFIG names no bus configuration"
 
-bus_socket="$E2E_HOME/session_bus_socket"
-dbus-daemon --config-file="$PRIVATE_BUS_CONFIG" --nofork --address="unix:path=$bus_socket" \
-    >"$E2E_HOME/dbus.log" 2>&1 &
-E2E_PIDS="$E2E_PIDS $!"
-export DBUS_SESSION_BUS_ADDRESS="unix:path=$bus_socket"
-bus_up() { dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.GetId >/dev/null; }
-wait_for 30 "the private session bus" bus_up
+start_private_bus session
 
 "$STATUSNOTIFIER_STANDIN" watch >"$E2E_HOME/tray.log" 2>&1 &
 E2E_PIDS="$E2E_PIDS $!"

@@ -13,25 +13,10 @@
 #     stopped), the second start says so and fails.
 . "$(dirname "$0")/lib.sh"
 e2e_setup
-[ -n "${NOTIFICATIONS_STANDIN:-}" ] || fail "NOTIFICATIONS_STANDIN names no program"
-[ -n "${PRIVATE_BUS_CONFIG:-}" ] || fail "PRIVATE_BUS_CONFIG names no bus configuration"
 
 # --- The session bus and the notification server. ---
-bus_socket="$E2E_HOME/session_bus_socket"
-dbus-daemon --config-file="$PRIVATE_BUS_CONFIG" --nofork --address="unix:path=$bus_socket" \
-    >"$E2E_HOME/dbus.log" 2>&1 &
-E2E_PIDS="$E2E_PIDS $!"
-export DBUS_SESSION_BUS_ADDRESS="unix:path=$bus_socket"
-bus_up() { dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.GetId >/dev/null; }
-wait_for 30 "the private session bus" bus_up
-notifications="$E2E_HOME/notifications"
-"$NOTIFICATIONS_STANDIN" "$notifications" >"$E2E_HOME/notifications.log" 2>&1 &
-E2E_PIDS="$E2E_PIDS $!"
-server_up() {
-    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
-        org.freedesktop.DBus.NameHasOwner string:org.freedesktop.Notifications | grep -q 'boolean true'
-}
-wait_for 30 "the notification server stand-in" server_up
+start_private_bus session
+start_notifications_standin
 
 # F8 succeeds, F5 is not executable (its name needs quoting), F6 prints and exits with 3.
 scripts="$HOME/Library/Scripts"
@@ -50,7 +35,7 @@ write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
 <key>6</key><string>$fails</string>
 <key>8</key><string>$fine</string></dict>"
 
-notification_count() { if [ -f "$notifications" ]; then wc -l <"$notifications"; else echo 0; fi; }
+notification_count() { if [ -f "$NOTIFICATIONS" ]; then wc -l <"$NOTIFICATIONS"; else echo 0; fi; }
 notifications_are() { test "$(notification_count)" -eq "$1"; }
 
 start_trundle
@@ -63,17 +48,17 @@ wait_for 20 "the successful run in Recent Runs" log_has "| fine.sh |"
 xdotool key F5
 wait_for 20 "the notification for the script without execute bit" notifications_are 1
 check "it names the script and says it cannot be run" \
-    grep -qF "Trundle: it's \$HOME.sh could not be run" "$notifications"
+    grep -qF "Trundle: it's \$HOME.sh could not be run" "$NOTIFICATIONS"
 check "it gives the command that fixes it, quoted for the shell" \
-    grep -qF "run: chmod +x '$scripts/it'\\''s \$HOME.sh'" "$notifications"
+    grep -qF "run: chmod +x '$scripts/it'\\''s \$HOME.sh'" "$NOTIFICATIONS"
 xdotool key F6
 wait_for 20 "the notification for the failing script" notifications_are 2
-failed=$(tail -n 1 "$notifications")
+failed=$(tail -n 1 "$NOTIFICATIONS")
 check "it names the failing script" grep -qF "Trundle: fails.sh failed" <<<"$failed"
 check "it gives the exit status" grep -qF "exit status 3" <<<"$failed"
 check "it shows the output's last lines" grep -qF "the disk is full" <<<"$failed"
 check "no notification came for the successful run" \
-    test -z "$(grep -F fine.sh "$notifications" || true)"
+    test -z "$(grep -F fine.sh "$NOTIFICATIONS" || true)"
 
 # --- Recent Runs: the rows as the table shows them, and the selected one's output. ---
 check "the successful run is listed as OK" \

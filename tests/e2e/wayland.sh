@@ -14,19 +14,14 @@
 # preferences window are driven in portal.sh, under a virtual X server.
 . "$(dirname "$0")/lib.sh"
 e2e_setup_home
-[ -n "${NOTIFICATIONS_STANDIN:-}" ] || fail "NOTIFICATIONS_STANDIN names no program"
-[ -n "${PRIVATE_BUS_CONFIG:-}" ] || fail "PRIVATE_BUS_CONFIG names no bus configuration"
 command -v weston >/dev/null || fail "weston is not installed"
 command -v Xwayland >/dev/null || fail "Xwayland is not installed"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM SESSION_MANAGER
 export XDG_SESSION_TYPE=wayland
 
 # --- The session bus and the notification server. ---
-start_private_bus session "$PRIVATE_BUS_CONFIG"
-notifications="$E2E_HOME/notifications"
-"$NOTIFICATIONS_STANDIN" "$notifications" >"$E2E_HOME/notifications.log" 2>&1 &
-E2E_PIDS="$E2E_PIDS $!"
-wait_for 30 "the notification server stand-in" bus_name_owned org.freedesktop.Notifications
+start_private_bus session
+start_notifications_standin
 
 # --- weston, headless, with XWayland started for the first X client. The pixman renderer
 # draws into memory, and --debug lets weston-screenshooter read it back. ---
@@ -58,12 +53,12 @@ QT_QPA_PLATFORM=xcb "$TRUNDLE" >>"$TRUNDLE_LOG" 2>&1 &
 TRUNDLE_PID=$!
 E2E_PIDS="$E2E_PIDS $TRUNDLE_PID"
 
-notified() { [ -f "$notifications" ] && grep -qF "Hot keys do not work in this Wayland session" "$notifications"; }
+notified() { [ -f "$NOTIFICATIONS" ] && grep -qF "Hot keys do not work in this Wayland session" "$NOTIFICATIONS"; }
 wait_for 120 "the notification" notified
-check "the notification comes from Trundle" grep -q '^Trundle	' "$notifications"
+check "the notification comes from Trundle" grep -q '^Trundle	' "$NOTIFICATIONS"
 check "it names what is missing" grep -qF \
     "there is no global-shortcuts portal, and reading keyboards and mice directly is off" \
-    "$notifications"
+    "$NOTIFICATIONS"
 wait_for 60 "the log line" log_has "Global hot keys are unavailable (Wayland session"
 check "the log line names the portal and the input-device reader" \
     log_has "no global-shortcuts portal and the input-device reader is off"
@@ -74,7 +69,7 @@ wait_for 60 "the browser window through XWayland" browser_exists
 check "Trundle is still running" kill -0 "$TRUNDLE_PID"
 qt_on_xwayland() { xdotool search --classname '^trundle$' >/dev/null; }
 check "Qt runs through XWayland" qt_on_xwayland
-check "no second notification was sent" test "$(wc -l <"$notifications")" -eq 1
+check "no second notification was sent" test "$(wc -l <"$NOTIFICATIONS")" -eq 1
 check "the log says it once" test "$(grep -cF 'Global hot keys are unavailable' "$TRUNDLE_LOG")" -eq 1
 
 rm -f "$SETTINGS"

@@ -79,24 +79,9 @@ check "the store before the change is not (logging was off)" \
     test -z "$(grep -F "appGlobals (vorher)" <<<"$after_click" || true)"
 
 # --- Preferences: a hot key bound with the keyboard ---
-# The browser lists a folder in the order the file system gives, as Python's listdir does.
-index=$(python3 - "$scripts" <<'PY'
-import os, sys
-folder = sys.argv[1]
-kept = [n for n in os.listdir(folder) if not n.startswith(".") and os.path.exists(os.path.join(folder, n))]
-print(kept.index("bind-me.sh"))
-PY
-)
-# Tab past the second check box into the browser (its first row becomes current), open the home
-# scripts folder with Right, go down to the script, open its hot-key pop-up with the space bar,
-# pick F5.
-xdotool key Tab Tab
-sleep 0.2
-xdotool key Right
-sleep 0.3
-for _ in $(seq "$((index + 1))"); do xdotool key Down; done
-xdotool key space
-wait_for 5 "the hot-key pop-up" popup_menu_shown
+# Into the browser, down to the script (the browser lists a folder in the order the file system
+# gives, as Python's listdir does), its hot-key pop-up open with the space bar; then F5.
+open_hot_key_popup "$scripts" bind-me.sh
 e2e_screenshot hot-key-pop-up
 # Escape takes back the pop-up only; the space bar opens it again.
 xdotool key Escape
@@ -163,7 +148,7 @@ check "the about window's close is logged" log_has "Yo!"
 choose_menu_item 4
 status=0
 wait "$TRUNDLE_PID" || status=$?
-E2E_PIDS=$(echo "$E2E_PIDS" | sed "s/ $TRUNDLE_PID\b//")
+forget_pid "$TRUNDLE_PID"
 check "quitting from the menu ends the program cleanly" test "$status" = 0
 check "debug logging stays on" setting_is PreferencesDebugLoggingSettingKey true
 check "the binding stays" binding_saved 5 "$script"

@@ -1,43 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "portalstandin.h"
 
+#include "portalshortcuts.h"
+
 #include <QDBusArgument>
 #include <QDBusMessage>
-#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QDateTime>
 
 namespace {
 
-const QString service = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString path = QStringLiteral("/org/freedesktop/portal/desktop");
-const QString shortcutsInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
-const QString registryInterface = QStringLiteral("org.freedesktop.host.portal.Registry");
-const QString sessionInterface = QStringLiteral("org.freedesktop.portal.Session");
+using namespace platform::portal;
+
 const QString controlInterface = QStringLiteral("org.trundle.test.PortalStandIn");
-
-struct StandInShortcut
-{
-    QString id;
-    QVariantMap properties;
-};
-
-QDBusArgument &operator<<(QDBusArgument &argument, const StandInShortcut &shortcut)
-{
-    argument.beginStructure();
-    argument << shortcut.id << shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument &operator>>(const QDBusArgument &argument, StandInShortcut &shortcut)
-{
-    argument.beginStructure();
-    argument >> shortcut.id >> shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
 
 // ":1.42" -> "1_42", as the portal names request and session objects.
 QString senderElement(const QDBusMessage &message)
@@ -56,36 +32,33 @@ QVariantMap optionsOf(const QVariant &argument)
 
 } // namespace
 
-Q_DECLARE_METATYPE(StandInShortcut)
-
 PortalStandIn::PortalStandIn(const QDBusConnection &connection, Options options, QObject *parent)
     : QDBusVirtualObject(parent), m_connection(connection), m_options(options)
 {
-    qDBusRegisterMetaType<StandInShortcut>();
-    qDBusRegisterMetaType<QList<StandInShortcut>>();
+    registerShortcutTypes();
 }
 
 PortalStandIn::~PortalStandIn()
 {
     if (m_serving) {
         m_connection.unregisterService(service);
-        m_connection.unregisterObject(path);
+        m_connection.unregisterObject(objectPath);
     }
 }
 
 bool PortalStandIn::serve()
 {
-    if (!m_connection.registerVirtualObject(path, this, QDBusConnection::SubPath))
+    if (!m_connection.registerVirtualObject(objectPath, this, QDBusConnection::SubPath))
         return false;
     m_serving = m_connection.registerService(service);
     if (!m_serving)
-        m_connection.unregisterObject(path);
+        m_connection.unregisterObject(objectPath);
     return m_serving;
 }
 
-QString PortalStandIn::introspect(const QString &objectPath) const
+QString PortalStandIn::introspect(const QString &requested) const
 {
-    if (objectPath != path)
+    if (requested != objectPath)
         return {};
     QString xml;
     if (m_options.version != 0)
@@ -116,10 +89,10 @@ void PortalStandIn::respond(const QDBusMessage &call, const QString &token, uint
                             const QVariantMap &results)
 {
     const QString request =
-        path + QStringLiteral("/request/") + senderElement(call) + QLatin1Char('/') + token;
+        objectPath + QStringLiteral("/request/") + senderElement(call) + QLatin1Char('/') + token;
     // The answer first, then the reply that names the request.
-    QDBusMessage response = QDBusMessage::createSignal(
-        request, QStringLiteral("org.freedesktop.portal.Request"), QStringLiteral("Response"));
+    QDBusMessage response =
+        QDBusMessage::createSignal(request, requestInterface, QStringLiteral("Response"));
     response << code << results;
     m_connection.send(response);
     m_connection.send(call.createReply(QVariant::fromValue(QDBusObjectPath(request))));
@@ -129,7 +102,7 @@ bool PortalStandIn::handleMessage(const QDBusMessage &message, const QDBusConnec
 {
     const QString interface = message.interface();
     const QString member = message.member();
-    if (message.path() != path) {
+    if (message.path() != objectPath) {
         // A session object.
         if (interface == sessionInterface && member == QLatin1String("Close") &&
             m_sessions.remove(message.path())) {
@@ -199,7 +172,7 @@ bool PortalStandIn::createSession(const QDBusMessage &message)
             QStringLiteral("handle_token and session_handle_token are needed")));
         return true;
     }
-    const QString session = path + QStringLiteral("/session/") + senderElement(message) +
+    const QString session = objectPath + QStringLiteral("/session/") + senderElement(message) +
                             QLatin1Char('/') + sessionToken;
     record({QStringLiteral("CreateSession"), session});
     QVariantMap results;
@@ -218,11 +191,11 @@ bool PortalStandIn::bindShortcuts(const QDBusMessage &message)
 {
     const QString session = message.arguments().value(0).value<QDBusObjectPath>().path();
     const QVariant shortcutsArgument = message.arguments().value(1);
-    const QList<StandInShortcut> shortcuts =
-        qdbus_cast<QList<StandInShortcut>>(shortcutsArgument.value<QDBusArgument>());
+    const QList<Shortcut> shortcuts =
+        qdbus_cast<QList<Shortcut>>(shortcutsArgument.value<QDBusArgument>());
     const QVariantMap options = optionsOf(message.arguments().value(3));
     QStringList fields{QStringLiteral("BindShortcuts"), session};
-    for (const StandInShortcut &shortcut : shortcuts) {
+    for (const Shortcut &shortcut : shortcuts) {
         fields << shortcut.id
                << shortcut.properties.value(QStringLiteral("preferred_trigger")).toString()
                << shortcut.properties.value(QStringLiteral("description")).toString();
@@ -235,9 +208,9 @@ bool PortalStandIn::bindShortcuts(const QDBusMessage &message)
         return true;
     }
     m_boundSessions.insert(session);
-    QList<StandInShortcut> bound;
+    QList<Shortcut> bound;
     if (m_options.bindResponse == 0) {
-        for (const StandInShortcut &shortcut : shortcuts) {
+        for (const Shortcut &shortcut : shortcuts) {
             const QString trigger =
                 shortcut.properties.value(QStringLiteral("preferred_trigger")).toString();
             m_triggers.insert(shortcut.id, trigger);
@@ -258,7 +231,7 @@ bool PortalStandIn::bindShortcuts(const QDBusMessage &message)
 bool PortalStandIn::listShortcuts(const QDBusMessage &message)
 {
     const QVariantMap options = optionsOf(message.arguments().value(1));
-    QList<StandInShortcut> list;
+    QList<Shortcut> list;
     for (auto it = m_triggers.cbegin(); it != m_triggers.cend(); ++it)
         list.append({it.key(), {{QStringLiteral("trigger_description"), it.value()}}});
     respond(message, options.value(QStringLiteral("handle_token")).toString(), 0,
@@ -268,7 +241,7 @@ bool PortalStandIn::listShortcuts(const QDBusMessage &message)
 
 void PortalStandIn::emitShortcutSignal(const QString &name, const QString &shortcutId)
 {
-    QDBusMessage signal = QDBusMessage::createSignal(path, shortcutsInterface, name);
+    QDBusMessage signal = QDBusMessage::createSignal(objectPath, shortcutsInterface, name);
     signal << QVariant::fromValue(QDBusObjectPath(m_lastSession)) << shortcutId
            << qulonglong(QDateTime::currentMSecsSinceEpoch()) * 1000 << QVariantMap();
     m_connection.send(signal);
@@ -287,11 +260,11 @@ void PortalStandIn::release(const QString &shortcutId)
 void PortalStandIn::changeTrigger(const QString &shortcutId, const QString &trigger)
 {
     m_triggers.insert(shortcutId, trigger);
-    QList<StandInShortcut> list;
+    QList<Shortcut> list;
     for (auto it = m_triggers.cbegin(); it != m_triggers.cend(); ++it)
         list.append({it.key(), {{QStringLiteral("trigger_description"), it.value()}}});
-    QDBusMessage signal =
-        QDBusMessage::createSignal(path, shortcutsInterface, QStringLiteral("ShortcutsChanged"));
+    QDBusMessage signal = QDBusMessage::createSignal(objectPath, shortcutsInterface,
+                                                     QStringLiteral("ShortcutsChanged"));
     signal << QVariant::fromValue(QDBusObjectPath(m_lastSession)) << QVariant::fromValue(list);
     m_connection.send(signal);
 }

@@ -6,13 +6,11 @@
 #include "logindsessionlock.h"
 
 #include "logindstandin.h"
+#include "privatebus.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -45,40 +43,24 @@ private:
     // A lock on the test's bus, with XDG_SESSION_ID as given (empty: unset).
     std::unique_ptr<LogindSessionLock> makeLock(const QString &sessionId);
 
-    QTemporaryDir m_folder;
-    QProcess m_bus;
-    QString m_address;
+    PrivateBus m_bus;
     std::unique_ptr<LogindStandIn> m_logind;
 };
 
 void TestLogindSessionLock::initTestCase()
 {
-    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-    if (daemon.isEmpty())
-        QSKIP("dbus-daemon is not installed");
-    QVERIFY(m_folder.isValid());
-    m_bus.start(daemon, {QStringLiteral("--config-file=" TRUNDLE_PRIVATE_BUS_CONFIG),
-                         QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
-                         QStringLiteral("--address=unix:path=%1/bus").arg(m_folder.path())});
-    QVERIFY2(m_bus.waitForStarted(), qPrintable(m_bus.errorString()));
-    while (!m_bus.canReadLine() && m_bus.state() == QProcess::Running)
-        m_bus.waitForReadyRead(30000);
-    m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
-    QVERIFY2(!m_address.isEmpty(), m_bus.readAllStandardError().constData());
+    TRUNDLE_START_PRIVATE_BUS(m_bus);
 }
 
 void TestLogindSessionLock::cleanupTestCase()
 {
     m_logind.reset();
-    m_bus.terminate();
-    m_bus.waitForFinished(30000);
+    m_bus.stop();
 }
 
 void TestLogindSessionLock::init()
 {
-    static int connections = 0;
-    m_logind = std::make_unique<LogindStandIn>(
-        QDBusConnection::connectToBus(m_address, QStringLiteral("logind-%1").arg(++connections)));
+    m_logind = std::make_unique<LogindStandIn>(m_bus.connect(QStringLiteral("logind-")));
 }
 
 void TestLogindSessionLock::cleanup()
@@ -92,9 +74,7 @@ std::unique_ptr<LogindSessionLock> TestLogindSessionLock::makeLock(const QString
         qunsetenv("XDG_SESSION_ID");
     else
         qputenv("XDG_SESSION_ID", sessionId.toUtf8());
-    static int connections = 0;
-    auto lock = std::make_unique<LogindSessionLock>(
-        QDBusConnection::connectToBus(m_address, QStringLiteral("trundle-%1").arg(++connections)));
+    auto lock = std::make_unique<LogindSessionLock>(m_bus.connect(QStringLiteral("trundle-")));
     qunsetenv("XDG_SESSION_ID");
     return lock;
 }

@@ -7,14 +7,12 @@
 #include "notifier.h"
 
 #include "notificationsstandin.h"
+#include "privatebus.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -27,59 +25,28 @@ class TestNotifier : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void theServerShowsTheMessage();
     void aServerThatReadsMarkupGetsTheBodyEscaped();
     void withoutAServerTheFallbackShowsIt();
     void withoutABusTheFallbackShowsIt();
 
 private:
-    QDBusConnection connect(const QString &name);
-
-    QTemporaryDir m_folder;
-    QProcess m_bus;
-    QString m_address;
+    PrivateBus m_bus;
 };
 
 void TestNotifier::initTestCase()
 {
-    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-    if (daemon.isEmpty())
-        QSKIP("dbus-daemon is not installed");
-    QVERIFY(m_folder.isValid());
     // No service folders in this configuration: nothing is started for a name nobody owns.
-    m_bus.start(daemon, {QStringLiteral("--config-file=" TRUNDLE_PRIVATE_BUS_CONFIG),
-                         QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
-                         QStringLiteral("--address=unix:path=%1/bus").arg(m_folder.path())});
-    QVERIFY2(m_bus.waitForStarted(), qPrintable(m_bus.errorString()));
-    while (!m_bus.canReadLine() && m_bus.state() == QProcess::Running)
-        m_bus.waitForReadyRead(30000);
-    m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
-    QVERIFY2(!m_address.isEmpty(), m_bus.readAllStandardError().constData());
-}
-
-void TestNotifier::cleanupTestCase()
-{
-    m_bus.terminate();
-    m_bus.waitForFinished(30000);
-}
-
-QDBusConnection TestNotifier::connect(const QString &name)
-{
-    QDBusConnection connection = QDBusConnection::connectToBus(m_address, name);
-    if (!connection.isConnected())
-        qWarning("cannot connect to the test bus: %s",
-                 qPrintable(connection.lastError().message()));
-    return connection;
+    TRUNDLE_START_PRIVATE_BUS(m_bus);
 }
 
 void TestNotifier::theServerShowsTheMessage()
 {
-    NotificationsStandIn server(connect(QStringLiteral("server")));
+    NotificationsStandIn server(m_bus.connect(QStringLiteral("server")));
     QVERIFY(server.serve());
     auto fallback = std::make_unique<FakeNotifier>();
     FakeNotifier *fallbackRecord = fallback.get();
-    const QDBusConnection client = connect(QStringLiteral("client-1"));
+    const QDBusConnection client = m_bus.connect(QStringLiteral("client-1"));
     DBusNotifier notifier(client, std::move(fallback));
 
     notifier.notify(QStringLiteral("Title"), QStringLiteral("Body with 100% & <b>text</b>"));
@@ -102,10 +69,11 @@ void TestNotifier::theServerShowsTheMessage()
 
 void TestNotifier::aServerThatReadsMarkupGetsTheBodyEscaped()
 {
-    NotificationsStandIn server(connect(QStringLiteral("markup-server")));
+    NotificationsStandIn server(m_bus.connect(QStringLiteral("markup-server")));
     server.setCapabilities({QStringLiteral("body"), QStringLiteral("body-markup")});
     QVERIFY(server.serve());
-    DBusNotifier notifier(connect(QStringLiteral("client-3")), std::make_unique<FakeNotifier>());
+    DBusNotifier notifier(m_bus.connect(QStringLiteral("client-3")),
+                          std::make_unique<FakeNotifier>());
 
     // Two at once, before the capabilities are known: both wait for them, in order.
     notifier.notify(QStringLiteral("Tom & Jerry"),
@@ -125,7 +93,7 @@ void TestNotifier::withoutAServerTheFallbackShowsIt()
 {
     auto fallback = std::make_unique<FakeNotifier>();
     FakeNotifier *fallbackRecord = fallback.get();
-    DBusNotifier notifier(connect(QStringLiteral("client-2")), std::move(fallback));
+    DBusNotifier notifier(m_bus.connect(QStringLiteral("client-2")), std::move(fallback));
 
     notifier.notify(QStringLiteral("Title"), QStringLiteral("Body"));
     QTRY_COMPARE_WITH_TIMEOUT(fallbackRecord->messages().size(), 1, 30000);
@@ -138,7 +106,7 @@ void TestNotifier::withoutABusTheFallbackShowsIt()
     auto fallback = std::make_unique<FakeNotifier>();
     FakeNotifier *fallbackRecord = fallback.get();
     const QDBusConnection gone = QDBusConnection::connectToBus(
-        QStringLiteral("unix:path=%1/no-bus-here").arg(m_folder.path()), QStringLiteral("gone"));
+        QStringLiteral("unix:path=%1/no-bus-here").arg(m_bus.folder()), QStringLiteral("gone"));
     QVERIFY(!gone.isConnected());
     DBusNotifier notifier(gone, std::move(fallback));
 

@@ -11,15 +11,13 @@
 #include "resources.h"
 
 #include "portalstandin.h"
+#include "privatebus.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace platform;
@@ -34,7 +32,6 @@ class TestPortalInputBackend : public QObject
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void cleanup();
     void asksOnlyForChangedKeysAndTheLatestOfThem();
     void onlyReleasesOfItsOwnSessionAndKeysRun();
@@ -43,48 +40,21 @@ private slots:
     void followsTheTriggersTheDesktopReports();
 
 private:
-    QDBusConnection connect(const QString &name);
     QStringList callsOf(const PortalStandIn &portal, const QString &method) const;
 
-    QTemporaryDir m_folder;
-    QProcess m_bus;
-    QString m_address;
-    int m_connections = 0;
+    PrivateBus m_bus;
 };
 
 void TestPortalInputBackend::initTestCase()
 {
     installTextTable();
-    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-    if (daemon.isEmpty())
-        QSKIP("dbus-daemon is not installed");
-    QVERIFY(m_folder.isValid());
-    m_bus.start(daemon, {QStringLiteral("--config-file=" TRUNDLE_PRIVATE_BUS_CONFIG),
-                         QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
-                         QStringLiteral("--address=unix:path=%1/bus").arg(m_folder.path())});
-    QVERIFY2(m_bus.waitForStarted(), qPrintable(m_bus.errorString()));
-    while (!m_bus.canReadLine() && m_bus.state() == QProcess::Running)
-        m_bus.waitForReadyRead(generous);
-    m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
-    QVERIFY2(!m_address.isEmpty(), m_bus.readAllStandardError().constData());
-}
-
-void TestPortalInputBackend::cleanupTestCase()
-{
-    m_bus.terminate();
-    m_bus.waitForFinished(generous);
+    TRUNDLE_START_PRIVATE_BUS(m_bus);
 }
 
 void TestPortalInputBackend::cleanup()
 {
     InputBackend::setSharedForTesting(nullptr);
     Notifier::setSharedForTesting(nullptr);
-}
-
-QDBusConnection TestPortalInputBackend::connect(const QString &name)
-{
-    // A name of its own each time: a stand-in that has gone must not leave its name behind.
-    return QDBusConnection::connectToBus(m_address, name + QString::number(++m_connections));
 }
 
 QStringList TestPortalInputBackend::callsOf(const PortalStandIn &portal,
@@ -100,9 +70,9 @@ QStringList TestPortalInputBackend::callsOf(const PortalStandIn &portal,
 
 void TestPortalInputBackend::asksOnlyForChangedKeysAndTheLatestOfThem()
 {
-    PortalStandIn portal(connect(QStringLiteral("portal")), {});
+    PortalStandIn portal(m_bus.connect(QStringLiteral("portal")), {});
     QVERIFY(portal.serve());
-    PortalInputBackend backend(connect(QStringLiteral("trundle")));
+    PortalInputBackend backend(m_bus.connect(QStringLiteral("trundle")));
     // Mouse buttons (13 and up) and ID 0 cannot be asked for.
     backend.setFunctionKeyBindings({{5, QStringLiteral("Run a.sh")},
                                     {13, QStringLiteral("Run left.sh")},
@@ -140,7 +110,7 @@ void TestPortalInputBackend::asksOnlyForChangedKeysAndTheLatestOfThem()
 
 void TestPortalInputBackend::onlyReleasesOfItsOwnSessionAndKeysRun()
 {
-    QDBusConnection portalBus = connect(QStringLiteral("portal"));
+    QDBusConnection portalBus = m_bus.connect(QStringLiteral("portal"));
     PortalStandIn portal(portalBus, {});
     QVERIFY(portal.serve());
     FakeInputBackend shared; // the monitors start nothing real
@@ -149,7 +119,7 @@ void TestPortalInputBackend::onlyReleasesOfItsOwnSessionAndKeysRun()
     EventMonitor *monitor = addGlobalMonitorForEventsMatchingMask(
         hotKeyEventMask, [&released](const InputEvent &event) { released.append(event); }, nullptr);
 
-    PortalInputBackend backend(connect(QStringLiteral("trundle")));
+    PortalInputBackend backend(m_bus.connect(QStringLiteral("trundle")));
     backend.setFunctionKeyBindings(
         {{5, QStringLiteral("Run a.sh")}, {12, QStringLiteral("Run b.sh")}});
     QTRY_VERIFY_WITH_TIMEOUT(backend.deliversReleases(), generous);
@@ -211,10 +181,10 @@ void TestPortalInputBackend::refusals()
     QFETCH(QString, reason);
     FakeNotifier notifier;
     Notifier::setSharedForTesting(&notifier);
-    PortalStandIn portal(connect(QStringLiteral("portal")),
+    PortalStandIn portal(m_bus.connect(QStringLiteral("portal")),
                          {version, registry, sessionResponse, bindResponse});
     QVERIFY(portal.serve());
-    PortalInputBackend backend(connect(QStringLiteral("trundle")));
+    PortalInputBackend backend(m_bus.connect(QStringLiteral("trundle")));
     QSignalSpy changes(&backend, &InputBackend::statusChanged);
     backend.setFunctionKeyBindings({{5, QStringLiteral("Run a.sh")}});
     QTRY_VERIFY_WITH_TIMEOUT(backend.settled(), generous);
@@ -242,9 +212,9 @@ void TestPortalInputBackend::refusals()
 
 void TestPortalInputBackend::followsTheTriggersTheDesktopReports()
 {
-    PortalStandIn portal(connect(QStringLiteral("portal")), {});
+    PortalStandIn portal(m_bus.connect(QStringLiteral("portal")), {});
     QVERIFY(portal.serve());
-    PortalInputBackend backend(connect(QStringLiteral("trundle")));
+    PortalInputBackend backend(m_bus.connect(QStringLiteral("trundle")));
     backend.setFunctionKeyBindings({{5, QStringLiteral("Run a.sh")}});
     QTRY_VERIFY_WITH_TIMEOUT(backend.deliversReleases(), generous);
     QCOMPARE(backend.triggers().value(QStringLiteral("hotkey-5")), QStringLiteral("F5"));
