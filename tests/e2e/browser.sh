@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The script browser in the running program: the program's script folder and the samples are in
 # place, the open rows come back, a double click runs the row's script behind the progress panel,
 # the shortcut pop-up binds a hot key that then runs the script, and the open rows and the

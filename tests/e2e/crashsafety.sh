@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Crash safety of the settings file: Trundle is killed with SIGKILL at random moments while it
 # saves, over and over, and after every kill the settings file must be a whole property list
 # holding either the state before the kill or a state the program saved since, never a mix.

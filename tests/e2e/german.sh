@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Trundle in German: with LANG=de_DE.UTF-8 alone (no generated C library locale is needed, Qt
 # reads the variable itself) the tray menu, the preferences window and the about window show
 # the German text table. The tray menu is kept as a picture, tray-menu-de.png, to look at.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Global hot keys under a real X server, with synthetic input that goes through the server like
 # a real keyboard's and mouse's (XTEST, never XSendEvent):
 #   - F5, Shift+F5 and a held F5 each run the script bound to 5 exactly once; F13 and letters

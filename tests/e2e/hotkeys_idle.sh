@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Idle: with hot keys bound and nothing happening, Trundle sleeps in its event loop. Over 60
 # seconds without input its processor time (user + system, from /proc) grows by no more than a
 # few clock ticks. Kept apart from hotkeys.sh because it has to wait the whole minute.

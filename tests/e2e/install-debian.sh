@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian package on a clean Debian 12 and starts it the way a user would: a
 # minimal bookworm made with debootstrap, `apt-get install ./trundle_*.deb`, then Trundle under
 # Xvfb and icewm as an ordinary user, with a screenshot of the desktop and of the open tray menu.

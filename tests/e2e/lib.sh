@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared helpers of the end-to-end tests: a private virtual X server with a window manager that
 # has a system tray, a throw-away home folder, and ways to start, drive and inspect Trundle.
 #

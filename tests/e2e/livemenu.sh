@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The tray menu follows the script folder: each folder's submenu is filled when it opens, from
 # the folder as it is then.
 #   - a script added after start, and after its folder's submenu was shown once, can be chosen

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Hot keys while the screen is locked, under a real X server with screen lockers from Debian and
 # logind played by a stand-in on a bus of the test's own (DBUS_SYSTEM_BUS_ADDRESS):
 #   - while i3lock or xsecurelock holds the screen, bound F-key and button releases run nothing,

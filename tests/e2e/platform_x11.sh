@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The platform layer's own X11 test, under a virtual X server with a window manager: raw release
 # events, the active-window tracker and bring-to-front against real windows.
 . "$(dirname "$0")/lib.sh"

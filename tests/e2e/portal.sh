@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Hot keys through the desktop's global-shortcuts portal, played by a stand-in on a session bus
 # of the test's own that records every call. The session says it is Wayland, so Trundle takes
 # the portal; Qt runs on a virtual X server all the same, where the preferences window can be

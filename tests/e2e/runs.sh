@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs never make Trundle deaf, and nothing is lost when the program ends in the middle of one:
 #   - while a bound script hangs, the tray menu opens;
 #   - releases that arrive during a run wait for it and then run in arrival order, each once

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the pictures of the user guide: the tray menu, the browser, the preferences and the about
 # window, each cropped to what it shows, from a home folder with a few scripts and a hot key.
 . "$(dirname "$0")/lib.sh"

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Settings files built to crash libplist: Trundle must start on its defaults all the same, keep
 # the file aside as Trundle.plist.corrupt-<time> and say why. Two files: 3 MB of XML arrays
 # nested with a newline inside every tag ("<array\n>"), and a 2 MB binary property list of

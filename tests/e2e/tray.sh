@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Trundle starts with its tray icon, mirrors the script folders in the tray menu, runs a script
 # chosen there, keeps one copy running, and saves its settings when it is stopped by a signal.
 . "$(dirname "$0")/lib.sh"

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The tray menu where the desktop's tray shows status-notifier items: Qt then hands the menu to
 # the tray over D-Bus (com.canonical.dbusmenu), and the tray opens it. A stand-in tray on a
 # session bus of the test's own plays the desktop:

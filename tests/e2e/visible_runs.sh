@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What the user sees of runs, on an X11 desktop with a session bus of the test's own and a
 # notification-server stand-in on it that records every Notify call:
 #   - a script without its execute bit and one that exits with status 3 each give one

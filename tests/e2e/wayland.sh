@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A Wayland session: weston on its headless backend with XWayland, a session bus of the test's
 # own and a notification-server stand-in on it that records every Notify call to a file.
 # First without a shortcuts portal, with Qt running Trundle on xcb through XWayland:

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The preferences and about windows, opened from the tray menu: ticking the debug-logging box
 # saves at once, a hot key bound in the preferences browser with the keyboard reaches the
 # settings file when the window manager closes the window, the window opens again afresh and
