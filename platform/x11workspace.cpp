@@ -102,13 +102,12 @@ bool X11Workspace::activateApplicationWithProcessIdentifier(qint64 pid)
 {
     if (pid < 0 || !m_connection->isAlive())
         return false;
-    // The window the window manager last announced as active needs no checking: it is managed
-    // and belongs to that process. A hot key's run brings back exactly this one, just after its
-    // progress panel went up, and the checks' round trips would wait behind the window manager's
-    // work on the panel (about a millisecond, most of what Trundle adds before the script).
+    // The application the window manager last announced as active is in front already: a hot
+    // key's run asks for exactly this one, since its progress panel never takes the focus. A
+    // request would only make some window managers grab the keyboard for a moment, under the
+    // user's typing.
     if (m_current && m_current->processIdentifier == pid && m_current->window != 0) {
-        QZLog("Bringing window 0x%llx of pid %lld to the front", m_current->window, pid);
-        sendActivationRequest(m_current->window);
+        QZLog("Window 0x%llx of pid %lld is in front already", m_current->window, pid);
         return true;
     }
     const QList<quint64> clients = readClientList();

@@ -43,8 +43,9 @@ export XDG_SESSION_ID=c7
 start_trundle
 wait_for 20 "Trundle to ask for its session" log_has "logind: GetSession failed"
 
-# An application of someone else's in front, with xev following its focus.
-xterm -geometry 80x24+100+100 -e sh -c 'while :; do sleep 60; done' &
+# An application of someone else's in front, with xev following its focus. It stands clear of
+# Trundle's browser window, which a late raise at start-up could otherwise put under the clicks.
+xterm -geometry 80x24+620+100 -e sh -c 'while :; do sleep 60; done' &
 xterm_pid=$!
 E2E_PIDS="$E2E_PIDS $xterm_pid"
 wait_for 20 "the xterm's window" xdotool search --pid "$xterm_pid"
