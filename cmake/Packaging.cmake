@@ -122,8 +122,9 @@ set(CPACK_PACKAGE_DESCRIPTION
     "mirrors your script folders, from global hot keys (F1 to F12 and the mouse\n"
     "buttons, in any application) and from a script browser window.\n"
     ".\n"
-    "Hot keys need an X11 session, or the permission to read the keyboards and\n"
-    "mice directly (membership of the input group).")
+    "Hot keys work in X11 sessions. In Wayland sessions they go through the\n"
+    "desktop's global-shortcuts portal (function keys only), or Trundle reads\n"
+    "the keyboards and mice directly (membership of the input group).")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://trundle.example.org/")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY trundle)
