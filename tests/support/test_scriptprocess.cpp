@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -160,9 +161,12 @@ private slots:
         QTest::qWait(200);
         process->stop();
         QVERIFY(finished.wait(30000));
+        const QPointer<ScriptProcess> watched(process);
         process->deleteWhenDone();
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 30000);
         QTRY_VERIFY_WITH_TIMEOUT(!processGroupHasLiveMembers(group), 30000);
+        // Once the last writer has closed the pipe the object goes away by itself.
+        QTRY_VERIFY_WITH_TIMEOUT(watched.isNull(), 30000);
     }
 
     void backgroundProcessOutlivesItsScriptUnharmed()
