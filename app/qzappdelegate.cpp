@@ -23,10 +23,7 @@
 
 QZAppDelegate::QZAppDelegate(QObject *parent) : QObject(parent) {}
 
-QZAppDelegate::~QZAppDelegate()
-{
-    setShortcutTableChangeHook({});
-}
+QZAppDelegate::~QZAppDelegate() = default;
 
 void QZAppDelegate::applicationDidFinishLaunching()
 {
@@ -52,7 +49,8 @@ void QZAppDelegate::applicationDidFinishLaunching()
     observeWorkspace();
     installEventMonitors();
     publishFunctionKeyBindings();
-    setShortcutTableChangeHook([this] { publishFunctionKeyBindings(); });
+    connect(ShortcutTableChanges::instance(), &ShortcutTableChanges::changed, this,
+            &QZAppDelegate::publishFunctionKeyBindings, Qt::UniqueConnection);
     // Once the tray icon exists: it is where the notice goes without a notification server.
     platform::announceHotKeysUnavailableWhenKnown();
     QZLog("Started up!");

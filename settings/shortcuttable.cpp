@@ -5,17 +5,10 @@
 #include "preferencesdictionary.h"
 #include "resources.h"
 
-namespace {
-std::function<void()> &changeHook()
+ShortcutTableChanges *ShortcutTableChanges::instance()
 {
-    static std::function<void()> hook;
-    return hook;
-}
-} // namespace
-
-void setShortcutTableChangeHook(std::function<void()> hook)
-{
-    changeHook() = std::move(hook);
+    static ShortcutTableChanges changes;
+    return &changes;
 }
 
 PlistDictionaryRef shortcutTable()
@@ -78,8 +71,7 @@ void assignShortcut(qint64 shortcutID, const QString &path)
     }
     table->insert(key, path);
     QZLog("shortcuts dict: %@", PlistValue(table));
-    if (const std::function<void()> hook = changeHook())
-        hook();
+    emit ShortcutTableChanges::instance()->changed();
 }
 
 int hotKeyCount()

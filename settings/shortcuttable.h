@@ -7,9 +7,8 @@
 
 #include "plistvalue.h"
 
+#include <QObject>
 #include <QString>
-
-#include <functional>
 
 // The table in the store, or null when the store holds none (or something that is no table).
 PlistDictionaryRef shortcutTable();
@@ -24,11 +23,21 @@ QString scriptPathForShortcutID(qint64 shortcutID);
 qint64 shortcutIDForFullPath(const QString &path);
 
 // Binds path to shortcutID: the ID's previous script loses it, and path loses every other ID.
-// Then calls the change hook.
+// Then ShortcutTableChanges::changed() is emitted.
 void assignShortcut(qint64 shortcutID, const QString &path);
-// Called after every change that assignShortcut makes, from either window: some desktops must
-// be told which keys Trundle wants (the shortcuts portal). Empty: nobody is told.
-void setShortcutTableChangeHook(std::function<void()> hook);
+
+// Tells of every change that assignShortcut makes, from either window: some desktops must be
+// told which keys Trundle wants (the shortcuts portal).
+class ShortcutTableChanges : public QObject
+{
+    Q_OBJECT
+
+public:
+    static ShortcutTableChanges *instance();
+
+signals:
+    void changed();
+};
 
 // Read afresh from the text table on every call.
 int hotKeyCount();

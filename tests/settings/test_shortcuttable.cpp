@@ -6,6 +6,7 @@
 #include "resources.h"
 #include "shortcuttable.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 class TestShortcutTable : public QObject
@@ -34,9 +35,11 @@ private slots:
 
     void idMovesToTheNewScriptWithoutRemovingLine()
     {
+        QSignalSpy changes(ShortcutTableChanges::instance(), &ShortcutTableChanges::changed);
         assignShortcut(5, a);
         LogCapture capture;
         assignShortcut(5, b);
+        QCOMPARE(changes.count(), 2); // after each assignment, as the portal must rebind
         QCOMPARE(table()->keys(), QStringList{"5"});
         QCOMPARE(scriptPathForShortcutID(5), b);
         QCOMPARE(shortcutIDForFullPath(a), qint64(defaultShortcutID()));
