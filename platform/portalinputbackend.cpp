@@ -16,6 +16,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QGuiApplication>
 
@@ -125,6 +126,7 @@ void PortalInputBackend::attach(const QDBusConnection &connection)
 {
     portal::registerShortcutTypes();
     m_bus = connection;
+    m_askingPortal = new QObject(this);
     if (!m_bus.isConnected()) {
         refuse(HotKeyObstacle::WaylandSession,
                QStringLiteral("Wayland session: no global-shortcuts portal and the input-device "
@@ -133,7 +135,53 @@ void PortalInputBackend::attach(const QDBusConnection &connection)
         settle();
         return;
     }
+    auto *portalWatcher = new QDBusServiceWatcher(portal::service, m_bus,
+                                                  QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(portalWatcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            &PortalInputBackend::portalOwnerChanged);
     askForVersion();
+}
+
+void PortalInputBackend::portalOwnerChanged(const QString &, const QString &oldOwner,
+                                            const QString &newOwner)
+{
+    const bool hadShortcuts = m_portalThere;
+    // Whatever was asked of the portal before is void, and so is its session.
+    forgetPortal();
+    if (newOwner.isEmpty()) {
+        if (hadShortcuts) {
+            refuse(HotKeyObstacle::PortalRefused,
+                   QStringLiteral("the desktop's shortcuts portal stopped; the keys are asked "
+                                  "for again when it starts"));
+        } else if (!m_settled) {
+            refuse(HotKeyObstacle::WaylandSession,
+                   QStringLiteral("Wayland session: no global-shortcuts portal and the "
+                                  "input-device reader is off (the portal stopped before it "
+                                  "answered)"));
+            settle();
+        }
+        return;
+    }
+    QZLog("The desktop's portal %@: asking it for the keys",
+          oldOwner.isEmpty() ? QStringLiteral("started") : QStringLiteral("started anew"));
+    askForVersion();
+}
+
+void PortalInputBackend::forgetPortal()
+{
+    // Its requests will never be answered; their callbacks must not run for the next portal.
+    delete m_askingPortal;
+    m_askingPortal = new QObject(this);
+    if (!m_sessionPath.isEmpty())
+        m_bus.disconnect(portal::service, m_sessionPath, portal::sessionInterface,
+                         QStringLiteral("Closed"), this, SLOT(sessionClosed(QDBusMessage)));
+    m_busy = false;
+    m_portalThere = false;
+    m_sessionPath.clear();
+    m_sessionHasBound = false;
+    m_bindingRefused = false;
+    m_asked.clear();
+    m_triggers.clear();
 }
 
 void PortalInputBackend::askForVersion()
@@ -143,8 +191,8 @@ void PortalInputBackend::askForVersion()
                                        QStringLiteral("org.freedesktop.DBus.Properties"),
                                        QStringLiteral("Get"))
         << portal::shortcutsInterface << QStringLiteral("version");
-    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), m_askingPortal);
+    connect(watcher, &QDBusPendingCallWatcher::finished, m_askingPortal,
             [this](QDBusPendingCallWatcher *finished) {
                 finished->deleteLater();
                 const QDBusPendingReply<QDBusVariant> reply = *finished;
@@ -173,8 +221,8 @@ void PortalInputBackend::registerApplication()
     auto *watcher = new QDBusPendingCallWatcher(
         m_bus.asyncCall(
             portalCall(portal::registryInterface, QStringLiteral("Register"), {id, QVariantMap()})),
-        this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+        m_askingPortal);
+    connect(watcher, &QDBusPendingCallWatcher::finished, m_askingPortal,
             [this, id](QDBusPendingCallWatcher *finished) {
                 finished->deleteLater();
                 if (finished->isError())
@@ -227,7 +275,7 @@ void PortalInputBackend::createSession()
                    QStringLiteral("the desktop's shortcuts portal gave no session: %1").arg(error));
             settle();
         },
-        this);
+        m_askingPortal);
 }
 
 void PortalInputBackend::bindWhatIsWanted()
@@ -306,7 +354,7 @@ void PortalInputBackend::bind(const FunctionKeyBindings &bindings)
             refuseBinding(error);
             settleAndGoOn();
         },
-        this);
+        m_askingPortal);
 }
 
 void PortalInputBackend::closeSession()

@@ -12,7 +12,9 @@
 // Everything goes asynchronously, one step after the other: the version property (whether the
 // portal offers GlobalShortcuts at all), the application id (org.freedesktop.host.portal.Registry,
 // where the portal has it; without it the portal finds the id itself), a session, the keys. A
-// session binds keys once, so a changed table closes it and binds on a new one.
+// session binds keys once, so a changed table closes it and binds on a new one. When the portal
+// stops (it crashed, or the desktop restarted it), its sessions and unanswered requests are gone
+// with it: Trundle forgets them and asks the portal that comes next for the keys again.
 
 #include "inputbackend.h"
 
@@ -57,6 +59,8 @@ private slots:
     void deactivated(const QDBusMessage &signal);
     void shortcutsChanged(const QDBusMessage &signal);
     void sessionClosed(const QDBusMessage &signal);
+    void portalOwnerChanged(const QString &service, const QString &oldOwner,
+                            const QString &newOwner);
 
 private:
     void attach(const QDBusConnection &connection);
@@ -72,8 +76,12 @@ private:
     void refuse(HotKeyObstacle obstacle, const QString &reason);
     void work();
     void settle();
+    void forgetPortal();
 
     QDBusConnection m_bus{QString()};
+    // What belongs to the portal that runs now: the requests out to it and their replies go
+    // with this object when that portal goes.
+    QObject *m_askingPortal = nullptr;
     HotKeyObstacle m_obstacle = HotKeyObstacle::None;
     QString m_reason;
     bool m_settled = false;

@@ -2,7 +2,7 @@
 // The shortcuts-portal backend against the portal stand-in on a private bus, for what the
 // end-to-end runs do not reach: changes that come while a request is out, keys that did not
 // change, releases of other sessions and shortcuts, each way the portal can refuse, and the
-// triggers the desktop reports.
+// triggers the desktop reports, and a portal that stops and starts again.
 
 #include "eventmonitor.h"
 #include "fakeinput.h"
@@ -19,6 +19,8 @@
 #include <QDBusObjectPath>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <memory>
 
 using namespace platform;
 
@@ -38,6 +40,7 @@ private slots:
     void refusals_data();
     void refusals();
     void followsTheTriggersTheDesktopReports();
+    void asksAPortalThatStartsAnewForTheKeys();
 
 private:
     QStringList callsOf(const PortalStandIn &portal, const QString &method) const;
@@ -223,6 +226,36 @@ void TestPortalInputBackend::followsTheTriggersTheDesktopReports()
     QTRY_COMPARE_WITH_TIMEOUT(backend.triggers().value(QStringLiteral("hotkey-5")),
                               QStringLiteral("Ctrl+Alt+B"), generous);
     QVERIFY(changes.size() >= 1);
+}
+
+void TestPortalInputBackend::asksAPortalThatStartsAnewForTheKeys()
+{
+    auto first = std::make_unique<PortalStandIn>(m_bus.connect(QStringLiteral("portal")),
+                                                 PortalStandIn::Options{});
+    QVERIFY(first->serve());
+    PortalInputBackend backend(m_bus.connect(QStringLiteral("trundle")));
+    backend.setFunctionKeyBindings({{5, QStringLiteral("Run a.sh")}});
+    QTRY_VERIFY_WITH_TIMEOUT(backend.deliversReleases(), generous);
+
+    // The portal crashes: its session is gone with it, and the status line says so.
+    QSignalSpy status(&backend, &InputBackend::statusChanged);
+    first.reset();
+    QTRY_VERIFY_WITH_TIMEOUT(!backend.deliversReleases(), generous);
+    QCOMPARE(backend.obstacle(), HotKeyObstacle::PortalRefused);
+    QVERIFY2(backend.obstacleReason().contains(QStringLiteral("stopped")),
+             qPrintable(backend.obstacleReason()));
+    QVERIFY(backend.sessionPath().isEmpty());
+    QVERIFY(!status.isEmpty());
+
+    // The desktop starts it again: the keys wanted are bound on a new session, without the
+    // user touching a binding.
+    PortalStandIn second(m_bus.connect(QStringLiteral("portal")), {});
+    QVERIFY(second.serve());
+    QTRY_VERIFY_WITH_TIMEOUT(backend.deliversReleases(), generous);
+    QCOMPARE(callsOf(second, QStringLiteral("BindShortcuts")),
+             QStringList{QStringLiteral("hotkey-5\tF5\tRun a.sh")});
+    QCOMPARE(backend.sessionPath(), second.lastSession());
+    QCOMPARE(backend.obstacle(), HotKeyObstacle::None);
 }
 
 int main(int argc, char **argv)
