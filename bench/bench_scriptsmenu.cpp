@@ -32,6 +32,37 @@ double millisecondsSince(const QElapsedTimer &timer)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
+// Fresh submenus, as after start-up, and the big folder's submenu in them, not yet opened: its
+// first opening makes every item.
+QMenu *freshBigMenu(QZAppDelegate &delegate, QMenu *scriptsMenu)
+{
+    delegate.updateScriptsMenu();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QMenu *userFolder = scriptsMenu->actions().first()->menu();
+    emit userFolder->aboutToShow();
+    return userFolder->actions().first()->menu();
+}
+
+// From popup(), which fills the menu again (aboutToShow) and lays out its items before it shows,
+// to the menu being shown; the menu is hidden again afterwards.
+double popupMilliseconds(QMenu *menu)
+{
+    QElapsedTimer timer;
+    timer.start();
+    menu->popup(QPoint(0, 0));
+    QApplication::processEvents();
+    const double elapsed = millisecondsSince(timer);
+    menu->hide();
+    QApplication::processEvents();
+    return elapsed;
+}
+
+// The line that run-benchmarks reads: what was timed, the figure and the target.
+void printBench(const char *what, double milliseconds)
+{
+    std::printf("BENCH\t%s\t%.1f ms\t<= 150 ms\n", what, milliseconds);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -63,13 +94,7 @@ int main(int argc, char **argv)
     std::vector<double> refills;
     std::vector<double> popups;
     for (int run = 0; run < 7; ++run) {
-        // Fresh submenus, as after start-up: the first opening makes every item.
-        delegate.updateScriptsMenu();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QMenu *userFolder = scriptsMenu->actions().first()->menu();
-        emit userFolder->aboutToShow();
-        QMenu *bigMenu = userFolder->actions().first()->menu();
-
+        QMenu *bigMenu = freshBigMenu(delegate, scriptsMenu);
         QElapsedTimer timer;
         timer.start();
         emit bigMenu->aboutToShow();
@@ -82,37 +107,16 @@ int main(int argc, char **argv)
         timer.restart();
         emit bigMenu->aboutToShow();
         refills.push_back(millisecondsSince(timer));
-
-        // popup() fills the menu again (aboutToShow) and lays out its items before it shows.
-        timer.restart();
-        bigMenu->popup(QPoint(0, 0));
-        QApplication::processEvents();
-        popups.push_back(millisecondsSince(timer));
-        bigMenu->hide();
-        QApplication::processEvents();
+        popups.push_back(popupMilliseconds(bigMenu));
     }
     // The first opening through popup(): every item is made, then laid out.
     std::vector<double> firstPopups;
-    for (int run = 0; run < 7; ++run) {
-        delegate.updateScriptsMenu();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QMenu *userFolder = scriptsMenu->actions().first()->menu();
-        emit userFolder->aboutToShow();
-        QMenu *bigMenu = userFolder->actions().first()->menu();
-        QElapsedTimer timer;
-        timer.start();
-        bigMenu->popup(QPoint(0, 0));
-        QApplication::processEvents();
-        firstPopups.push_back(millisecondsSince(timer));
-        bigMenu->hide();
-        QApplication::processEvents();
-    }
+    for (int run = 0; run < 7; ++run)
+        firstPopups.push_back(popupMilliseconds(freshBigMenu(delegate, scriptsMenu)));
     std::printf("submenu of 10,000 files, first opening, popup to shown and laid out: median %.1f "
                 "ms\n",
                 median(firstPopups));
-    std::printf("BENCH\tsubmenu of 10,000 files, first opening (popup to shown)\t%.1f ms\t<= 150 "
-                "ms\n",
-                median(firstPopups));
+    printBench("submenu of 10,000 files, first opening (popup to shown)", median(firstPopups));
     std::printf("submenu of 10,000 files, first opening, aboutToShow to filled: median %.1f ms "
                 "(min %.1f, max %.1f, %zu runs)\n",
                 median(firstFills), *std::min_element(firstFills.begin(), firstFills.end()),
@@ -122,14 +126,9 @@ int main(int argc, char **argv)
     std::printf("submenu of 10,000 files, opened again, popup to shown and laid out: median %.1f "
                 "ms\n",
                 median(popups));
-    std::printf("BENCH\tsubmenu of 10,000 files, first opening (aboutToShow to filled)\t%.1f "
-                "ms\t<= 150 ms\n",
-                median(firstFills));
-    std::printf("BENCH\tsubmenu of 10,000 files, opened again (aboutToShow to filled)\t%.1f "
-                "ms\t<= 150 ms\n",
-                median(refills));
-    std::printf("BENCH\tsubmenu of 10,000 files, opened again (popup to shown)\t%.1f ms\t<= 150 "
-                "ms\n",
-                median(popups));
+    printBench("submenu of 10,000 files, first opening (aboutToShow to filled)",
+               median(firstFills));
+    printBench("submenu of 10,000 files, opened again (aboutToShow to filled)", median(refills));
+    printBench("submenu of 10,000 files, opened again (popup to shown)", median(popups));
     return 0;
 }

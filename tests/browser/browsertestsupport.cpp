@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "browsertestsupport.h"
 
+#include "filebrowsermodel.h"
+#include "filesystemitem.h"
 #include "preferencesdictionary.h"
 #include "scriptrunner.h"
 
@@ -22,4 +24,19 @@ bool waitUntilScriptsHaveRun(int timeoutMs)
     ScriptRunner *runner = ScriptRunner::shared();
     return QTest::qWaitFor([runner] { return !runner->isRunning() && runner->waitingCount() == 0; },
                            timeoutMs);
+}
+
+BrowserOnView::BrowserOnView(bool modelTester)
+{
+    if (modelTester)
+        tester = std::make_unique<QAbstractItemModelTester>(
+            ds.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    ds._fileBrowserOutlineView = &view;
+    ds.initOutline();
+}
+
+QModelIndex BrowserOnView::indexOf(const QString &path)
+{
+    FileSystemItem *item = ds.itemForPersistentObject(PlistValue(path));
+    return item ? ds.browserModel()->indexForItem(item) : QModelIndex();
 }

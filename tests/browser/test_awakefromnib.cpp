@@ -19,7 +19,7 @@ namespace {
 
 QString ownFolder()
 {
-    return QDir::homePath() + "/Library/Scripts/Trundle Scripts";
+    return scriptsFolder("Trundle Scripts");
 }
 
 QByteArray contents(const QString &path)

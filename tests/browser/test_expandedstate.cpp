@@ -17,20 +17,8 @@
 
 namespace {
 
-QString folder(const QString &relative = {})
+struct Browser : BrowserOnView
 {
-    const QString base = QDir::homePath() + "/Library/Scripts";
-    return relative.isEmpty() ? base : base + u'/' + relative;
-}
-
-// A data source on a view, as a window has it.
-struct Browser
-{
-    Browser()
-    {
-        ds._fileBrowserOutlineView = &view;
-        ds.initOutline();
-    }
     // Opens the rows of these paths, in order, the way a user clicks them open.
     void open(const QStringList &paths)
     {
@@ -40,8 +28,6 @@ struct Browser
             view.expand(ds.browserModel()->indexForItem(item));
         }
     }
-    QTreeView view;
-    FileBrowserDataSource ds;
 };
 
 // The paths in the order of their rows: a folder above its contents, siblings in the order the
@@ -50,7 +36,7 @@ QStringList inRowOrder(QStringList paths)
 {
     auto key = [](const QString &path) {
         QList<qsizetype> positions;
-        QString parent = folder();
+        QString parent = scriptsFolder();
         for (const QString &part : path.mid(parent.size()).split(u'/', Qt::SkipEmptyParts)) {
             positions.append(listingOrder(parent).indexOf(part));
             parent += u'/' + part;
@@ -85,12 +71,12 @@ private slots:
 
 void TestExpandedState::initTestCase()
 {
-    QDir(folder()).removeRecursively();
-    QVERIFY(makeFolder(folder("Trundle Scripts/Sub")));
-    QVERIFY(writeFile(folder("Trundle Scripts/Sub/x.sh")));
-    QVERIFY(makeFolder(folder("Other")));
-    QVERIFY(writeFile(folder("Other/y.sh")));
-    QVERIFY(writeFile(folder("z.sh")));
+    QDir(scriptsFolder()).removeRecursively();
+    QVERIFY(makeFolder(scriptsFolder("Trundle Scripts/Sub")));
+    QVERIFY(writeFile(scriptsFolder("Trundle Scripts/Sub/x.sh")));
+    QVERIFY(makeFolder(scriptsFolder("Other")));
+    QVERIFY(writeFile(scriptsFolder("Other/y.sh")));
+    QVERIFY(writeFile(scriptsFolder("z.sh")));
 }
 
 void TestExpandedState::init()
@@ -102,12 +88,13 @@ void TestExpandedState::roundTripByPath_data()
 {
     QTest::addColumn<QStringList>("open");
     QTest::newRow("nothing open") << QStringList{};
-    QTest::newRow("user folder") << QStringList{folder()};
+    QTest::newRow("user folder") << QStringList{scriptsFolder()};
     QTest::newRow("user folder and the program's folder")
-        << QStringList{folder(), folder("Trundle Scripts")};
-    QTest::newRow("three levels") << QStringList{folder(), folder("Trundle Scripts"),
-                                                 folder("Trundle Scripts/Sub")};
-    QTest::newRow("siblings") << QStringList{folder(), folder("Other"), folder("Trundle Scripts")};
+        << QStringList{scriptsFolder(), scriptsFolder("Trundle Scripts")};
+    QTest::newRow("three levels") << QStringList{scriptsFolder(), scriptsFolder("Trundle Scripts"),
+                                                 scriptsFolder("Trundle Scripts/Sub")};
+    QTest::newRow("siblings") << QStringList{scriptsFolder(), scriptsFolder("Other"),
+                                             scriptsFolder("Trundle Scripts")};
 }
 
 void TestExpandedState::roundTripByPath()
@@ -133,15 +120,17 @@ void TestExpandedState::storedListsFromElsewhere_data()
     QTest::addColumn<QStringList>("stored");
     QTest::addColumn<QStringList>("opened");
     QTest::newRow("child before parent: the child stays closed")
-        << QStringList{folder("Trundle Scripts"), folder()} << QStringList{folder()};
-    QTest::newRow("repeated path")
-        << QStringList{folder(), folder(), folder("Other"), folder("Other")}
-        << inRowOrder({folder(), folder("Other")});
+        << QStringList{scriptsFolder("Trundle Scripts"), scriptsFolder()}
+        << QStringList{scriptsFolder()};
+    QTest::newRow("repeated path") << QStringList{scriptsFolder(), scriptsFolder(),
+                                                  scriptsFolder("Other"), scriptsFolder("Other")}
+                                   << inRowOrder({scriptsFolder(), scriptsFolder("Other")});
     QTest::newRow("path of a file")
-        << QStringList{folder(), folder("z.sh")} << QStringList{folder()};
+        << QStringList{scriptsFolder(), scriptsFolder("z.sh")} << QStringList{scriptsFolder()};
     QTest::newRow("paths that are not shown")
-        << QStringList{"/nowhere", folder() + "/", "relative/path", ""} << QStringList{};
-    QTest::newRow("path differing in case") << QStringList{folder().toUpper()} << QStringList{};
+        << QStringList{"/nowhere", scriptsFolder() + "/", "relative/path", ""} << QStringList{};
+    QTest::newRow("path differing in case")
+        << QStringList{scriptsFolder().toUpper()} << QStringList{};
 }
 
 void TestExpandedState::storedListsFromElsewhere()
@@ -157,21 +146,22 @@ void TestExpandedState::valueThatIsNotAListChangesNothing_data()
 {
     QTest::addColumn<PlistValue>("value");
     QTest::newRow("nothing stored") << PlistValue();
-    QTest::newRow("a text") << PlistValue(folder());
+    QTest::newRow("a text") << PlistValue(scriptsFolder());
     QTest::newRow("a number") << PlistValue(3);
-    QTest::newRow("a dictionary") << PlistValue::newDictionary({{"a", PlistValue(folder())}});
+    QTest::newRow("a dictionary") << PlistValue::newDictionary(
+        {{"a", PlistValue(scriptsFolder())}});
 }
 
 void TestExpandedState::valueThatIsNotAListChangesNothing()
 {
     QFETCH(PlistValue, value);
     Browser browser;
-    browser.open({folder(), folder("Other")});
+    browser.open({scriptsFolder(), scriptsFolder("Other")});
     StandardErrorCapture capture;
     browser.ds.setExpandedState(value);
     const QString log = capture.text();
     QCOMPARE(browser.ds.expandedState(),
-             PlistValue::fromStringList(inRowOrder({folder(), folder("Other")})));
+             PlistValue::fromStringList(inRowOrder({scriptsFolder(), scriptsFolder("Other")})));
     // Something stored that is not a list is worth a line; nothing stored is a first start.
     QCOMPARE(log.contains("not a list"), !value.isNull());
 }
@@ -179,49 +169,50 @@ void TestExpandedState::valueThatIsNotAListChangesNothing()
 void TestExpandedState::innerFolderOfAClosedFolderIsNotRecorded()
 {
     Browser browser;
-    browser.open({folder(), folder("Trundle Scripts")});
+    browser.open({scriptsFolder(), scriptsFolder("Trundle Scripts")});
     browser.view.collapse(browser.ds.browserModel()->indexForItem(
-        browser.ds.itemForPersistentObject(PlistValue(folder()))));
+        browser.ds.itemForPersistentObject(PlistValue(scriptsFolder()))));
     QCOMPARE(browser.ds.expandedState(), PlistValue::fromStringList({}));
 }
 
 void TestExpandedState::deletedFolderIsSkipped()
 {
-    QVERIFY(makeFolder(folder("Doomed")));
+    QVERIFY(makeFolder(scriptsFolder("Doomed")));
     PlistValue recorded;
     {
         Browser first;
-        first.open({folder(), folder("Doomed"), folder("Other")});
+        first.open({scriptsFolder(), scriptsFolder("Doomed"), scriptsFolder("Other")});
         recorded = first.ds.expandedState();
     }
-    QVERIFY(QDir(folder("Doomed")).removeRecursively());
+    QVERIFY(QDir(scriptsFolder("Doomed")).removeRecursively());
     Browser second;
     second.ds.setExpandedState(recorded);
     QCOMPARE(second.ds.expandedState(),
-             PlistValue::fromStringList(inRowOrder({folder(), folder("Other")})));
+             PlistValue::fromStringList(inRowOrder({scriptsFolder(), scriptsFolder("Other")})));
 }
 
 void TestExpandedState::initOutlineRestoresTheStoredRows()
 {
-    appGlobals->setObject(PlistValue::fromStringList({folder(), folder("Trundle Scripts")}),
-                          kExpandedItemsSettingKey);
+    appGlobals->setObject(
+        PlistValue::fromStringList({scriptsFolder(), scriptsFolder("Trundle Scripts")}),
+        kExpandedItemsSettingKey);
     Browser browser; // its initOutline reads the setting
     QCOMPARE(browser.ds.expandedState(),
-             PlistValue::fromStringList({folder(), folder("Trundle Scripts")}));
+             PlistValue::fromStringList({scriptsFolder(), scriptsFolder("Trundle Scripts")}));
     // Reloading (the preferences window opening again) collapses and restores the same rows.
-    browser.open({folder("Other")});
+    browser.open({scriptsFolder("Other")});
     browser.ds.initOutline();
     QCOMPARE(browser.ds.expandedState(),
-             PlistValue::fromStringList({folder(), folder("Trundle Scripts")}));
+             PlistValue::fromStringList({scriptsFolder(), scriptsFolder("Trundle Scripts")}));
 }
 
 void TestExpandedState::persistentObjectIsTheFullPath()
 {
     Browser browser;
-    browser.open({folder()});
-    FileSystemItem *item = browser.ds.itemForPersistentObject(PlistValue(folder("Other")));
+    browser.open({scriptsFolder()});
+    FileSystemItem *item = browser.ds.itemForPersistentObject(PlistValue(scriptsFolder("Other")));
     QVERIFY(item);
-    QCOMPARE(browser.ds.persistentObjectForItem(item), folder("Other"));
+    QCOMPARE(browser.ds.persistentObjectForItem(item), scriptsFolder("Other"));
     QCOMPARE(browser.ds.itemForPersistentObject(PlistValue(3)), nullptr);
 }
 

@@ -21,11 +21,6 @@
 
 namespace {
 
-QString scriptsFolder()
-{
-    return QDir::homePath() + "/Library/Scripts";
-}
-
 // ~/Library/Scripts with a little of everything the browser meets.
 void buildTree()
 {

@@ -10,7 +10,6 @@
 
 #include "resources.h"
 
-#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -65,36 +64,16 @@ QStringList shownNames(const QStringList &listing)
     return names;
 }
 
-QString scripts(const QString &relative = {})
+// A browser with the model tester watching every change.
+struct Browser : BrowserOnView
 {
-    const QString base = QDir::homePath() + QStringLiteral("/Library/Scripts");
-    return relative.isEmpty() ? base : base + u'/' + relative;
-}
-
-// A data source on a view, as a window has it, with the model tester watching every change.
-struct Browser
-{
-    Browser()
-    {
-        ds._fileBrowserOutlineView = &view;
-        ds.initOutline();
-    }
-    QModelIndex indexOf(const QString &path)
-    {
-        FileSystemItem *item = ds.itemForPersistentObject(PlistValue(path));
-        return item ? ds.browserModel()->indexForItem(item) : QModelIndex();
-    }
+    Browser() : BrowserOnView(true) {}
     QString selectedPath()
     {
         FileSystemItem *item = ds.selectedItem();
         return item ? item->fullPath() : QString();
     }
     bool shows(const QString &path) { return indexOf(path).isValid(); }
-
-    QTreeView view;
-    FileBrowserDataSource ds;
-    QAbstractItemModelTester tester{ds.model(),
-                                    QAbstractItemModelTester::FailureReportingMode::QtTest};
 };
 
 } // namespace
@@ -110,8 +89,8 @@ private slots:
     {
         QDir(m_dir.path()).removeRecursively();
         QDir().mkpath(m_dir.path());
-        QDir(scripts()).removeRecursively();
-        QDir().mkpath(scripts());
+        QDir(scriptsFolder()).removeRecursively();
+        QDir().mkpath(scriptsFolder());
         resetSettings();
     }
 
@@ -178,63 +157,69 @@ private slots:
 
     void theBrowserShowsChangesAndKeepsOpenRowsAndSelection()
     {
-        QVERIFY(makeFolder(scripts(QStringLiteral("Open/Deeper"))));
-        QVERIFY(writeFile(scripts(QStringLiteral("Open/Deeper/chosen.sh"))));
-        QVERIFY(writeFile(scripts(QStringLiteral("Open/old.sh"))));
-        QVERIFY(writeFile(scripts(QStringLiteral("top.sh"))));
+        QVERIFY(makeFolder(scriptsFolder(QStringLiteral("Open/Deeper"))));
+        QVERIFY(writeFile(scriptsFolder(QStringLiteral("Open/Deeper/chosen.sh"))));
+        QVERIFY(writeFile(scriptsFolder(QStringLiteral("Open/old.sh"))));
+        QVERIFY(writeFile(scriptsFolder(QStringLiteral("top.sh"))));
         Browser browser;
-        browser.view.expand(browser.indexOf(scripts()));
-        browser.view.expand(browser.indexOf(scripts(QStringLiteral("Open"))));
-        browser.view.expand(browser.indexOf(scripts(QStringLiteral("Open/Deeper"))));
-        browser.view.selectionModel()->select(browser.indexOf(scripts("Open/Deeper/chosen.sh")),
-                                              QItemSelectionModel::ClearAndSelect |
-                                                  QItemSelectionModel::Rows);
+        browser.view.expand(browser.indexOf(scriptsFolder()));
+        browser.view.expand(browser.indexOf(scriptsFolder(QStringLiteral("Open"))));
+        browser.view.expand(browser.indexOf(scriptsFolder(QStringLiteral("Open/Deeper"))));
+        browser.view.selectionModel()->select(
+            browser.indexOf(scriptsFolder("Open/Deeper/chosen.sh")),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         // The user's folder, Open and Deeper; /Library/Scripts does not exist.
         QTRY_COMPARE_WITH_TIMEOUT(browser.ds.watchedFolders().size(), 3, 10000);
 
-        QVERIFY(writeFile(scripts(QStringLiteral("Open/new $1 ü.sh"))));
-        QTRY_VERIFY_WITH_TIMEOUT(browser.shows(scripts(QStringLiteral("Open/new $1 ü.sh"))), 10000);
-        QVERIFY(QFile::remove(scripts(QStringLiteral("Open/old.sh"))));
-        QVERIFY(QFile::remove(scripts(QStringLiteral("top.sh"))));
-        QTRY_VERIFY_WITH_TIMEOUT(!browser.shows(scripts(QStringLiteral("Open/old.sh"))), 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(!browser.shows(scripts(QStringLiteral("top.sh"))), 10000);
-        QVERIFY(browser.view.isExpanded(browser.indexOf(scripts(QStringLiteral("Open/Deeper")))));
-        QCOMPARE(browser.selectedPath(), scripts(QStringLiteral("Open/Deeper/chosen.sh")));
+        QVERIFY(writeFile(scriptsFolder(QStringLiteral("Open/new $1 ü.sh"))));
+        QTRY_VERIFY_WITH_TIMEOUT(browser.shows(scriptsFolder(QStringLiteral("Open/new $1 ü.sh"))),
+                                 10000);
+        QVERIFY(QFile::remove(scriptsFolder(QStringLiteral("Open/old.sh"))));
+        QVERIFY(QFile::remove(scriptsFolder(QStringLiteral("top.sh"))));
+        QTRY_VERIFY_WITH_TIMEOUT(!browser.shows(scriptsFolder(QStringLiteral("Open/old.sh"))),
+                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!browser.shows(scriptsFolder(QStringLiteral("top.sh"))), 10000);
+        QVERIFY(
+            browser.view.isExpanded(browser.indexOf(scriptsFolder(QStringLiteral("Open/Deeper")))));
+        QCOMPARE(browser.selectedPath(), scriptsFolder(QStringLiteral("Open/Deeper/chosen.sh")));
 
         // A renamed open folder stays open, and the selection inside it follows it.
-        QVERIFY(QFile::rename(scripts(QStringLiteral("Open/Deeper")),
-                              scripts(QStringLiteral("Open/Moved"))));
-        QTRY_VERIFY_WITH_TIMEOUT(browser.shows(scripts(QStringLiteral("Open/Moved"))), 10000);
-        QVERIFY(browser.view.isExpanded(browser.indexOf(scripts(QStringLiteral("Open/Moved")))));
-        QCOMPARE(browser.selectedPath(), scripts(QStringLiteral("Open/Moved/chosen.sh")));
-        QTRY_VERIFY_WITH_TIMEOUT(browser.ds.watchedFolders().contains(scripts("Open/Moved")),
+        QVERIFY(QFile::rename(scriptsFolder(QStringLiteral("Open/Deeper")),
+                              scriptsFolder(QStringLiteral("Open/Moved"))));
+        QTRY_VERIFY_WITH_TIMEOUT(browser.shows(scriptsFolder(QStringLiteral("Open/Moved"))), 10000);
+        QVERIFY(
+            browser.view.isExpanded(browser.indexOf(scriptsFolder(QStringLiteral("Open/Moved")))));
+        QCOMPARE(browser.selectedPath(), scriptsFolder(QStringLiteral("Open/Moved/chosen.sh")));
+        QTRY_VERIFY_WITH_TIMEOUT(browser.ds.watchedFolders().contains(scriptsFolder("Open/Moved")),
                                  10000);
-        QVERIFY(!browser.ds.watchedFolders().contains(scripts(QStringLiteral("Open/Deeper"))));
+        QVERIFY(
+            !browser.ds.watchedFolders().contains(scriptsFolder(QStringLiteral("Open/Deeper"))));
         // The folder is followed under its new name.
-        QVERIFY(writeFile(scripts(QStringLiteral("Open/Moved/later.sh"))));
-        QTRY_VERIFY_WITH_TIMEOUT(browser.shows(scripts(QStringLiteral("Open/Moved/later.sh"))),
-                                 10000);
+        QVERIFY(writeFile(scriptsFolder(QStringLiteral("Open/Moved/later.sh"))));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            browser.shows(scriptsFolder(QStringLiteral("Open/Moved/later.sh"))), 10000);
     }
 
     void aClosedFolderIsNotWatchedAndIsCurrentWhenItOpens()
     {
-        QVERIFY(makeFolder(scripts(QStringLiteral("Sub"))));
-        QVERIFY(writeFile(scripts(QStringLiteral("Sub/a.sh"))));
+        QVERIFY(makeFolder(scriptsFolder(QStringLiteral("Sub"))));
+        QVERIFY(writeFile(scriptsFolder(QStringLiteral("Sub/a.sh"))));
         Browser browser;
-        browser.view.expand(browser.indexOf(scripts()));
-        const QModelIndex sub = browser.indexOf(scripts(QStringLiteral("Sub")));
+        browser.view.expand(browser.indexOf(scriptsFolder()));
+        const QModelIndex sub = browser.indexOf(scriptsFolder(QStringLiteral("Sub")));
         browser.view.expand(sub);
-        QTRY_VERIFY_WITH_TIMEOUT(browser.ds.watchedFolders().contains(scripts("Sub")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(browser.ds.watchedFolders().contains(scriptsFolder("Sub")), 10000);
         // Only what is shown: the second root does not exist, so it is not watched either.
         QCOMPARE(browser.ds.watchedFolders().size(), 2);
 
         browser.view.collapse(sub);
-        QTRY_VERIFY_WITH_TIMEOUT(!browser.ds.watchedFolders().contains(scripts("Sub")), 10000);
-        QVERIFY(writeFile(scripts(QStringLiteral("Sub/b.sh"))));
-        QVERIFY(QFile::remove(scripts(QStringLiteral("Sub/a.sh"))));
+        QTRY_VERIFY_WITH_TIMEOUT(!browser.ds.watchedFolders().contains(scriptsFolder("Sub")),
+                                 10000);
+        QVERIFY(writeFile(scriptsFolder(QStringLiteral("Sub/b.sh"))));
+        QVERIFY(QFile::remove(scriptsFolder(QStringLiteral("Sub/a.sh"))));
         browser.view.expand(sub);
-        QTRY_VERIFY_WITH_TIMEOUT(browser.shows(scripts(QStringLiteral("Sub/b.sh"))), 10000);
-        QVERIFY(!browser.shows(scripts(QStringLiteral("Sub/a.sh"))));
+        QTRY_VERIFY_WITH_TIMEOUT(browser.shows(scriptsFolder(QStringLiteral("Sub/b.sh"))), 10000);
+        QVERIFY(!browser.shows(scriptsFolder(QStringLiteral("Sub/a.sh"))));
     }
 };
 

@@ -123,7 +123,7 @@ void TestRecentRunsModel::outputTextForEveryKindOfOutput()
 
 void TestRecentRunsModel::browserWindowListsRunsAndShowsTheSelectedOutput()
 {
-    const QString folder = QDir::homePath() + "/Library/Scripts";
+    const QString folder = scriptsFolder();
     QVERIFY(makeFolder(folder));
     const QString good = folder + "/good.sh";
     const QString bad = folder + "/bad.sh";

@@ -22,11 +22,6 @@
 
 namespace {
 
-QString scriptsFolder()
-{
-    return QDir::homePath() + "/Library/Scripts";
-}
-
 // Runs path through the process's runner (a hot-key launch without requester) and returns the
 // result.
 ScriptRunResult runThroughRunner(const QString &path)

@@ -29,11 +29,6 @@
 
 namespace {
 
-QString scriptsFolder()
-{
-    return QDir::homePath() + "/Library/Scripts";
-}
-
 QString journalPath()
 {
     return QDir::homePath() + "/journal.txt";

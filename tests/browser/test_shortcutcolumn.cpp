@@ -25,11 +25,6 @@
 
 namespace {
 
-QString scriptsFolder()
-{
-    return QDir::homePath() + "/Library/Scripts";
-}
-
 QString pathOf(const QString &name)
 {
     return scriptsFolder() + u'/' + name;

@@ -136,6 +136,12 @@ QStringList listingOrder(const QString &folder)
     return names;
 }
 
+QString scriptsFolder(const QString &relative)
+{
+    const QString base = QDir::homePath() + QStringLiteral("/Library/Scripts");
+    return relative.isEmpty() ? base : base + u'/' + relative;
+}
+
 void appendToJournal(const QString &path, const QString &line)
 {
     QFile file(path);

@@ -58,6 +58,9 @@ bool makeSymlink(const QString &target, const QString &linkPath);
 // ".." left out.
 QStringList listingOrder(const QString &folder);
 
+// The user's script folder, ~/Library/Scripts under the HOME of now, or the path relative to it.
+QString scriptsFolder(const QString &relative = {});
+
 // Appends one line to a journal file; its lines.
 void appendToJournal(const QString &path, const QString &line);
 QStringList journalLines(const QString &path);

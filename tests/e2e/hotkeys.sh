@@ -41,8 +41,7 @@ printf '#!/bin/sh\n' >"$scripts/deleted.sh"
 chmod +x "$scripts/deleted.sh"
 bindings=${bindings//"$scripts/hotkey-6.sh"/"$scripts/deleted.sh"}
 rm "$scripts/deleted.sh"
-write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
-<key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict>$bindings</dict>"
+write_hotkey_settings "$bindings"
 
 active_window() { printf '%d\n' "$(xprop -root _NET_ACTIVE_WINDOW | sed 's/.*# //;s/,.*//')"; }
 active_is() { test "$(active_window)" = "$1"; }

@@ -21,9 +21,7 @@ SCRIPT
 chmod +x "$scripts/hotkey-5.sh"
 # The debug log tells when start-up is over and the releases are listened to: the tray icon can
 # show before that, and a release sent in between would be lost.
-write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
-<key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict>
-<key>5</key><string>$scripts/hotkey-5.sh</string></dict>"
+write_hotkey_settings "<key>5</key><string>$scripts/hotkey-5.sh</string>"
 
 # utime + stime of a process, in clock ticks. The fields after the command name, which sits in
 # parentheses and may hold blanks, are counted from the closing parenthesis.

@@ -131,6 +131,12 @@ $1
 PLIST
 }
 
+# Writes settings with these hot-key bindings and the debug log on (or off, with false).
+write_hotkey_settings() { # write_hotkey_settings '<key>5</key><string>PATH</string>...' [false]
+    write_settings "<key>PreferencesDebugLoggingSettingKey</key><${2:-true}/>
+<key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict>$1</dict>"
+}
+
 # Prints one value of the saved settings as JSON (python's plistlib reads the file).
 settings_value() { # settings_value KEY
     python3 - "$SETTINGS" "$1" <<'PY'
@@ -262,6 +268,7 @@ e2e_screenshot() { # e2e_screenshot NAME [WINDOW]
 }
 
 log_has() { grep -qF -- "$1" "$TRUNDLE_LOG"; }
+log_count() { grep -cF -- "$1" "$TRUNDLE_LOG" || true; } # how many lines hold the text
 
 # Hot-key counters. A test binds each shortcut ID in COUNTED_IDS to a script that appends a
 # line to "$COUNTS/<id>" (bind_counting_scripts), with F7 (ID 7) as the sentinel: releases are
@@ -286,6 +293,13 @@ bind_counting_scripts() { # bind_counting_scripts FOLDER [UNBOUND_ID...]
         bindings="$bindings<key>$id</key><string>$script</string>"
     done
     echo "$bindings"
+}
+
+# bind_counting_scripts, and settings with its bindings and the debug log on.
+write_counting_settings() { # write_counting_settings FOLDER [UNBOUND_ID...]
+    local bindings
+    bindings=$(bind_counting_scripts "$@")
+    write_hotkey_settings "$bindings"
 }
 
 count() { if [ -f "$COUNTS/$1" ]; then wc -l <"$COUNTS/$1"; else echo 0; fi; }
@@ -343,6 +357,15 @@ start_notifications_standin() {
     "$NOTIFICATIONS_STANDIN" "$NOTIFICATIONS" >"$E2E_HOME/notifications.log" 2>&1 &
     E2E_PIDS="$E2E_PIDS $!"
     wait_for 30 "the notification server stand-in" bus_name_owned org.freedesktop.Notifications
+}
+
+# How many Notify calls the stand-in has recorded; whether one of them holds the text.
+notification_count() { if [ -f "$NOTIFICATIONS" ]; then wc -l <"$NOTIFICATIONS"; else echo 0; fi; }
+notified_of() { [ -f "$NOTIFICATIONS" ] && grep -qF -- "$1" "$NOTIFICATIONS"; }
+# Trundle said once that global hot keys do not work: one notification and one log line.
+check_said_once() { # check_said_once "description of the notification check"
+    check "$1" test "$(notification_count)" -eq 1
+    check "the log says it once" test "$(log_count 'Global hot keys are unavailable')" -eq 1
 }
 
 # The shortcuts-portal stand-in on the session bus, recording its calls to $PORTAL_CALLS

@@ -25,11 +25,8 @@ COUNTS="$E2E_HOME/counts"
 # F5, the sentinel F7, the right (14) and middle (15) buttons. The left button (13) stays
 # unbound while the tray menu is opened with it.
 COUNTED_IDS="5 7 13 14 15"
-bindings=$(bind_counting_scripts "$scripts" 13)
-write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
-<key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict>$bindings</dict>"
+write_counting_settings "$scripts" 13
 
-log_count() { grep -cF -- "$1" "$TRUNDLE_LOG" || true; }
 log_count_is() { test "$(log_count "$1")" -ge "$2"; }
 withheld() { log_count "Hot key withheld"; }
 focus_events() { grep -c '^Focus' "$E2E_HOME/focus-events" || true; }
@@ -165,9 +162,7 @@ stop_trundle TERM || fail "trundle did not exit cleanly on SIGTERM"
 COUNTED_IDS="7 13 14"
 rm -rf "$COUNTS"
 SENTINELS=0
-bindings=$(bind_counting_scripts "$scripts")
-write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
-<key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict>$bindings</dict>"
+write_counting_settings "$scripts"
 : >"$TRUNDLE_LOG"
 start_trundle
 xdotool windowactivate --sync "$xterm_window"

@@ -27,9 +27,7 @@ scripts="$HOME/Library/Scripts"
 mkdir -p "$scripts/Trundle Scripts"
 COUNTS="$E2E_HOME/counts"
 COUNTED_IDS="5 7 9"
-bindings=$(bind_counting_scripts "$scripts" 9)
-write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
-<key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict>$bindings</dict>"
+write_counting_settings "$scripts" 9
 tab=$'\t'
 f5="hotkey-5${tab}F5${tab}Run hotkey-5.sh"
 f7="hotkey-7${tab}F7${tab}Run hotkey-7.sh"
@@ -96,8 +94,7 @@ stop_portal_standin
 start_portal_standin --bind-response 1
 : >"$TRUNDLE_LOG"
 start_trundle
-refused() { [ -f "$NOTIFICATIONS" ] && grep -qF "the user cancelled (response 1)" "$NOTIFICATIONS"; }
-wait_for 30 "the notification that the keys were not bound" refused
+wait_for 30 "the notification that the keys were not bound" notified_of "the user cancelled (response 1)"
 check "the notification says hot keys do not work" grep -qF "Hot keys do not work" "$NOTIFICATIONS"
 wait_for 30 "the log line" log_has "Global hot keys are unavailable (the desktop's shortcuts portal did not bind"
 check "Trundle is still running" kill -0 "$TRUNDLE_PID"
@@ -107,8 +104,7 @@ wait_for 20 "the tray icon" tray_icon_window >/dev/null
 open_tray_menu
 check "the tray menu still opens" popup_menu_shown
 xdotool key Escape
-check "the log says it once" test "$(grep -cF 'Global hot keys are unavailable' "$TRUNDLE_LOG")" -eq 1
-check "one notification" test "$(wc -l <"$NOTIFICATIONS")" -eq 1
+check_said_once "one notification"
 stop_trundle TERM || fail "Trundle did not end cleanly on SIGTERM"
 
 # --- No portal: said once; the tray menu and the browser work. ---
@@ -116,8 +112,7 @@ stop_portal_standin
 : >"$TRUNDLE_LOG"
 : >"$NOTIFICATIONS"
 start_trundle
-no_portal_said() { grep -qF "there is no global-shortcuts portal" "$NOTIFICATIONS"; }
-wait_for 30 "the notification that there is no portal" no_portal_said
+wait_for 30 "the notification that there is no portal" notified_of "there is no global-shortcuts portal"
 wait_for 30 "the log line" log_has "Global hot keys are unavailable (Wayland session: no global-shortcuts portal"
 wait_for 20 "the tray icon" tray_icon_window >/dev/null
 open_tray_menu
@@ -125,6 +120,6 @@ check "the tray menu opens" popup_menu_shown
 xdotool key Escape
 wait_for 10 "the browser window" browser_window >/dev/null
 check "Trundle is still running" kill -0 "$TRUNDLE_PID"
-check "one notification" test "$(wc -l <"$NOTIFICATIONS")" -eq 1
+check "one notification" test "$(notification_count)" -eq 1
 stop_trundle TERM || fail "Trundle did not end cleanly on SIGTERM"
 e2e_log "passed"

@@ -34,12 +34,11 @@ printf '#!/bin/sh\necho a >>"%s"\n' "$journal" >"$scripts/a.sh"
 printf '#!/bin/sh\necho b >>"%s"\n' "$journal" >"$scripts/b.sh"
 printf '#!/bin/sh\necho bound in the window >>"%s"\n' "$journal" >"$scripts/later.sh"
 chmod +x "$scripts"/*.sh
-write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
-<key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict>
+write_hotkey_settings "
 <key>5</key><string>$scripts/waits.sh</string>
 <key>6</key><string>$scripts/hangs.sh</string>
 <key>8</key><string>$scripts/a.sh</string>
-<key>9</key><string>$scripts/b.sh</string></dict>"
+<key>9</key><string>$scripts/b.sh</string>"
 
 lines() { if [ -f "$journal" ]; then wc -l <"$journal"; else echo 0; fi; }
 lines_are() { test "$(lines)" -eq "$1"; }

@@ -10,9 +10,10 @@
 //   dbus-send --system --dest=org.freedesktop.login1 --print-reply
 //       /org/freedesktop/login1 org.freedesktop.login1.Manager.ActivateSession string:c8
 //
-// Runs until it is stopped; exits 1 when the bus or the name cannot be had.
+// Says "serving" and runs until it is stopped; exits 1 when the bus or the name cannot be had.
 
 #include "logindstandin.h"
+#include "standinprogram.h"
 
 #include <QCoreApplication>
 #include <QDBusError>
@@ -32,9 +33,5 @@ int main(int argc, char **argv)
     logind.addSession({QStringLiteral("c7"), quint32(getuid()), {}, true, false});
     logind.addSession({QStringLiteral("c8"), quint32(getuid()) + 4242, {}, false, false});
     logind.setDisplaySession(quint32(getuid()), QStringLiteral("c7"));
-    if (!logind.serve()) {
-        std::fprintf(stderr, "logind_standin: cannot own org.freedesktop.login1\n");
-        return 1;
-    }
-    return QCoreApplication::exec();
+    return serveUntilStopped(logind.serve(), QStringLiteral("org.freedesktop.login1"));
 }

@@ -5,9 +5,9 @@
 // them is written as \t or \n, so that each call stays one line).
 
 #include "notificationsstandin.h"
+#include "standinprogram.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 #include <cstdio>
 
@@ -21,20 +21,10 @@ int main(int argc, char **argv)
     const QString record = QString::fromLocal8Bit(argv[1]);
     NotificationsStandIn server(QDBusConnection::sessionBus());
     server.setObserver([record](const NotificationsStandIn::Notification &notification) {
-        QFile file(record);
-        if (!file.open(QIODevice::Append | QIODevice::Text))
-            return;
         QStringList fields{notification.appName, notification.summary, notification.body};
         for (QString &field : fields)
             field.replace(u'\t', QStringLiteral("\\t")).replace(u'\n', QStringLiteral("\\n"));
-        const QString line = fields.join(QLatin1Char('\t')) + QLatin1Char('\n');
-        file.write(line.toUtf8());
+        appendRecordLine(record, fields.join(QLatin1Char('\t')));
     });
-    if (!server.serve()) {
-        std::fputs("notifications_standin: cannot take org.freedesktop.Notifications\n", stderr);
-        return 1;
-    }
-    std::fputs("serving\n", stdout);
-    std::fflush(stdout);
-    return QCoreApplication::exec();
+    return serveUntilStopped(server.serve(), QStringLiteral("org.freedesktop.Notifications"));
 }

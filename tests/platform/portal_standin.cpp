@@ -8,10 +8,10 @@
 // (Press for Activated; ChangeTrigger with a second text argument for ShortcutsChanged).
 
 #include "portalstandin.h"
+#include "standinprogram.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QFile>
 
 #include <cstdio>
 
@@ -45,16 +45,6 @@ int main(int argc, char **argv)
 
     const QString record = parser.positionalArguments().constFirst();
     PortalStandIn portal(QDBusConnection::sessionBus(), options);
-    portal.setObserver([record](const QString &line) {
-        QFile file(record);
-        if (file.open(QIODevice::Append | QIODevice::Text))
-            file.write((line + QLatin1Char('\n')).toUtf8());
-    });
-    if (!portal.serve()) {
-        std::fputs("portal_standin: cannot take org.freedesktop.portal.Desktop\n", stderr);
-        return 1;
-    }
-    std::fputs("serving\n", stdout);
-    std::fflush(stdout);
-    return QCoreApplication::exec();
+    portal.setObserver([record](const QString &line) { appendRecordLine(record, line); });
+    return serveUntilStopped(portal.serve(), QStringLiteral("org.freedesktop.portal.Desktop"));
 }

@@ -14,6 +14,8 @@
 //
 // A client run exits 0 when it found everything, 1 with a message on standard error otherwise.
 
+#include "standinprogram.h"
+
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -180,14 +182,11 @@ int main(int argc, char **argv)
     }
     Watcher watcher;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.registerObject(watcherPath, &watcher,
-                            QDBusConnection::ExportScriptableContents |
-                                QDBusConnection::ExportAllProperties) ||
-        !bus.registerService(watcherService))
-        return fail(QStringLiteral("cannot take ") + watcherService);
-    std::puts("serving");
-    std::fflush(stdout);
-    return QCoreApplication::exec();
+    const bool served = bus.registerObject(watcherPath, &watcher,
+                                           QDBusConnection::ExportScriptableContents |
+                                               QDBusConnection::ExportAllProperties) &&
+                        bus.registerService(watcherService);
+    return serveUntilStopped(served, watcherService);
 }
 
 #include "statusnotifier_standin.moc"

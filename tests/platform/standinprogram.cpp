@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "standinprogram.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <cstdio>
+
+void appendRecordLine(const QString &path, const QString &line)
+{
+    QFile file(path);
+    if (file.open(QIODevice::Append | QIODevice::Text))
+        file.write((line + QLatin1Char('\n')).toUtf8());
+}
+
+int serveUntilStopped(bool served, const QString &what)
+{
+    if (!served) {
+        std::fprintf(stderr, "%s: cannot take %s\n",
+                     qPrintable(QCoreApplication::applicationName()), qPrintable(what));
+        return 1;
+    }
+    std::fputs("serving\n", stdout);
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
