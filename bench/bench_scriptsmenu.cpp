@@ -21,6 +21,8 @@
 
 namespace {
 
+constexpr int runs = 7;
+
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -93,7 +95,7 @@ int main(int argc, char **argv)
     std::vector<double> firstFills;
     std::vector<double> refills;
     std::vector<double> popups;
-    for (int run = 0; run < 7; ++run) {
+    for (int run = 0; run < runs; ++run) {
         QMenu *bigMenu = freshBigMenu(delegate, scriptsMenu);
         QElapsedTimer timer;
         timer.start();
@@ -110,9 +112,9 @@ int main(int argc, char **argv)
         popups.push_back(popupMilliseconds(bigMenu));
     }
     // The first opening through popup(): every item is made, then laid out.
-    std::vector<double> firstPopups;
-    for (int run = 0; run < 7; ++run)
-        firstPopups.push_back(popupMilliseconds(freshBigMenu(delegate, scriptsMenu)));
+    std::vector<double> firstPopups(runs);
+    for (double &milliseconds : firstPopups)
+        milliseconds = popupMilliseconds(freshBigMenu(delegate, scriptsMenu));
     std::printf("submenu of 10,000 files, first opening, popup to shown and laid out: median %.1f "
                 "ms\n",
                 median(firstPopups));
