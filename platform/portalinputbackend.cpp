@@ -172,16 +172,11 @@ void PortalInputBackend::forgetPortal()
     // Its requests will never be answered; their callbacks must not run for the next portal.
     delete m_askingPortal;
     m_askingPortal = new QObject(this);
-    if (!m_sessionPath.isEmpty())
-        m_bus.disconnect(portal::service, m_sessionPath, portal::sessionInterface,
-                         QStringLiteral("Closed"), this, SLOT(sessionClosed(QDBusMessage)));
+    dropSession();
     m_busy = false;
     m_portalThere = false;
-    m_sessionPath.clear();
-    m_sessionHasBound = false;
     m_bindingRefused = false;
     m_asked.clear();
-    m_triggers.clear();
 }
 
 void PortalInputBackend::askForVersion()
@@ -359,13 +354,19 @@ void PortalInputBackend::bind(const FunctionKeyBindings &bindings)
 
 void PortalInputBackend::closeSession()
 {
-    m_bus.disconnect(portal::service, m_sessionPath, portal::sessionInterface,
-                     QStringLiteral("Closed"), this, SLOT(sessionClosed(QDBusMessage)));
     QDBusMessage call = QDBusMessage::createMethodCall(
         portal::service, m_sessionPath, portal::sessionInterface, QStringLiteral("Close"));
     call.setAutoStartService(false);
     m_bus.call(call, QDBus::NoBlock);
     QZLog("Closed shortcuts session %@", m_sessionPath);
+    dropSession();
+}
+
+void PortalInputBackend::dropSession()
+{
+    if (!m_sessionPath.isEmpty())
+        m_bus.disconnect(portal::service, m_sessionPath, portal::sessionInterface,
+                         QStringLiteral("Closed"), this, SLOT(sessionClosed(QDBusMessage)));
     m_sessionPath.clear();
     m_sessionHasBound = false;
     m_triggers.clear();
@@ -413,10 +414,8 @@ void PortalInputBackend::sessionClosed(const QDBusMessage &signal)
 {
     if (m_sessionPath.isEmpty() || signal.path() != m_sessionPath)
         return;
-    m_sessionPath.clear();
-    m_sessionHasBound = false;
+    dropSession();
     m_asked.clear();
-    m_triggers.clear();
     refuse(HotKeyObstacle::PortalRefused,
            QStringLiteral("the desktop closed Trundle's shortcuts session; the keys are asked "
                           "for again at the next change of a binding"));

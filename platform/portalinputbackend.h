@@ -70,6 +70,9 @@ private:
     void bindWhatIsWanted();
     void bind(const FunctionKeyBindings &bindings);
     void closeSession();
+    // Forgets the session without asking the portal: nothing is bound on it, its Closed is not
+    // listened to any more.
+    void dropSession();
     void followSignals();
     bool isOurSession(const QDBusMessage &signal) const;
     void readTriggers(const QVariant &shortcuts);

@@ -6,6 +6,7 @@
 
 #include "notificationsstandin.h"
 #include "standinprogram.h"
+#include "testsupport.h"
 
 #include <QCoreApplication>
 
@@ -24,7 +25,7 @@ int main(int argc, char **argv)
         QStringList fields{notification.appName, notification.summary, notification.body};
         for (QString &field : fields)
             field.replace(u'\t', QStringLiteral("\\t")).replace(u'\n', QStringLiteral("\\n"));
-        appendRecordLine(record, fields.join(QLatin1Char('\t')));
+        appendToJournal(record, fields.join(QLatin1Char('\t')));
     });
     return serveUntilStopped(server.serve(), QStringLiteral("org.freedesktop.Notifications"));
 }

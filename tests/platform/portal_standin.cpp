@@ -9,6 +9,7 @@
 
 #include "portalstandin.h"
 #include "standinprogram.h"
+#include "testsupport.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -45,6 +46,6 @@ int main(int argc, char **argv)
 
     const QString record = parser.positionalArguments().constFirst();
     PortalStandIn portal(QDBusConnection::sessionBus(), options);
-    portal.setObserver([record](const QString &line) { appendRecordLine(record, line); });
+    portal.setObserver([record](const QString &line) { appendToJournal(record, line); });
     return serveUntilStopped(portal.serve(), QStringLiteral("org.freedesktop.portal.Desktop"));
 }

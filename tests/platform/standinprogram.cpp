@@ -2,16 +2,8 @@
 #include "standinprogram.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 #include <cstdio>
-
-void appendRecordLine(const QString &path, const QString &line)
-{
-    QFile file(path);
-    if (file.open(QIODevice::Append | QIODevice::Text))
-        file.write((line + QLatin1Char('\n')).toUtf8());
-}
 
 int serveUntilStopped(bool served, const QString &what)
 {
