@@ -36,12 +36,13 @@ write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
 <key>6</key><string>$fails</string>
 <key>8</key><string>$fine</string></dict>"
 
-notification_count() { if [ -f "$NOTIFICATIONS" ]; then wc -l <"$NOTIFICATIONS"; else echo 0; fi; }
 notifications_are() { test "$(notification_count)" -eq "$1"; }
 
 start_trundle
 wait_for 10 "the browser window" browser_window
 BROWSER=$(browser_window)
+# The window can be mapped before the hot keys are listened to; start-up ends after both.
+wait_for 20 "start-up to end" log_has "Started up!"
 
 # --- Notifications: the success first, so its notice, if any, would come before the others. ---
 xdotool key F8
