@@ -7,6 +7,7 @@
 #include "maininterface.h"
 #include "qzappdelegate.h"
 #include "resources.h"
+#include "scriptprocess.h"
 #include "singleinstance.h"
 #include "trundle_build_info.h"
 #include "unixsignals.h"
@@ -49,6 +50,9 @@ static QStringList argumentList(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // Before anything can start a process: SIGCHLD as a parent may have left it (ignored) would
+    // lose every script's status, and what the parent left open must not reach the scripts.
+    ScriptProcess::prepareProgram();
     const CommandLineResult commandLine = parseCommandLine(argumentList(argc, argv));
     if (commandLine.exitNow) {
         std::fputs(commandLine.standardOutput.toLocal8Bit().constData(), stdout);

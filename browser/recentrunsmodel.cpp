@@ -49,6 +49,8 @@ QString runStatusText(const ScriptRunResult &result)
         return localizedString(QStringLiteral("RecentRunsStatusInterpreterMissing"));
     case RunOutcome::CouldNotStart:
         return localizedString(QStringLiteral("RecentRunsStatusNotStarted"));
+    case RunOutcome::StatusLost:
+        return localizedString(QStringLiteral("RecentRunsStatusLost"));
     case RunOutcome::KilledBySignal:
         return localizedString(QStringLiteral("RecentRunsStatusSignal"))
             .arg(signalThatEndedRun(result).value_or(0));

@@ -11,9 +11,13 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -48,14 +52,37 @@ QString interpreterOf(const QString &path)
     return missingInterpreter(path).value_or(QString());
 }
 
+// The first bytes of a regular file. This runs on the main thread, so nothing else is opened:
+// opening a FIFO for reading would wait for a writer, and reading a device may never end. The
+// open itself does not wait (O_NONBLOCK), in case the name is swapped after the look.
+std::optional<QByteArray> regularFileStart(const QString &path, qint64 size)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info = {};
+    if (::stat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    QByteArray bytes(size, Qt::Uninitialized);
+    ssize_t n = -1;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        do
+            n = ::read(fd, bytes.data(), size_t(size));
+        while (n < 0 && errno == EINTR);
+    }
+    ::close(fd);
+    if (n < 0)
+        return std::nullopt;
+    bytes.truncate(n);
+    return bytes;
+}
+
 // The words of a script's #! line, as the kernel reads it (only blanks and tabs separate
 // words; a carriage return stays part of the last one).
 std::optional<QStringList> hashBangWords(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QByteArray line = file.read(interpreterLineLimit);
+    QByteArray line = regularFileStart(path, interpreterLineLimit).value_or(QByteArray());
     if (!line.startsWith("#!"))
         return std::nullopt;
     line = line.mid(2);
@@ -126,6 +153,8 @@ QString reasonText(RunOutcome outcome, const ScriptRunResult &result)
     case RunOutcome::ExitedWithError:
         return localizedString(QStringLiteral("RunFailedExitStatus"))
             .arg(WEXITSTATUS(result.waitStatus));
+    case RunOutcome::StatusLost:
+        return localizedString(QStringLiteral("RunFailedStatusLost"));
     case RunOutcome::KilledBySignal: {
         const int signal = signalThatEndedRun(result).value_or(0);
         return localizedString(QStringLiteral("RunFailedSignal"))
@@ -141,7 +170,8 @@ QString reasonText(RunOutcome outcome, const ScriptRunResult &result)
 
 bool cannotStart(RunOutcome outcome)
 {
-    return outcome != RunOutcome::ExitedWithError && outcome != RunOutcome::KilledBySignal;
+    return outcome != RunOutcome::ExitedWithError && outcome != RunOutcome::KilledBySignal &&
+           outcome != RunOutcome::StatusLost;
 }
 
 } // namespace
@@ -174,6 +204,8 @@ RunOutcome classifyRun(const ScriptRunResult &result)
 {
     if (result.stopped)
         return RunOutcome::Stopped;
+    if (result.statusLost)
+        return RunOutcome::StatusLost;
     if (!result.failure.isEmpty() || result.waitStatus < 0)
         return RunOutcome::CouldNotStart;
     if (signalThatEndedRun(result))

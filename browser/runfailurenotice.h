@@ -26,7 +26,9 @@ enum class RunOutcome
     InterpreterMissing,
     CouldNotStart,
     ExitedWithError,
-    KilledBySignal
+    KilledBySignal,
+    // The shell ended but its status was collected by someone else.
+    StatusLost
 };
 
 // Sorts a finished run. A shell status of 126 or 127 is what /bin/sh reports both for a command

@@ -119,6 +119,7 @@ void ScriptRunner::complete(std::unique_ptr<Run> run)
     if (ScriptProcess *process = run->process) {
         result.waitStatus = process->waitStatus();
         result.stopped = process->wasStopped();
+        result.statusLost = process->exitStatusLost();
         result.omittedBytes = process->output().omittedBytes();
         if (run->failure.isEmpty()) {
             if (const std::optional<QString> text = process->output().text())

@@ -45,6 +45,8 @@ struct ScriptRunResult
     QString failure;
     // Whether the run was stopped (the Stop button, Quit, a signal) rather than ending itself.
     bool stopped = false;
+    // The shell ended, but its status was collected by someone else (waitStatus stays -1).
+    bool statusLost = false;
     // The output as lines: the first and last 64 KiB of it, with a line saying how many bytes
     // between them were left out; nothing when it was not UTF-8 text.
     std::optional<QStringList> lines;

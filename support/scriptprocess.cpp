@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -30,8 +31,9 @@ namespace {
 constexpr qsizetype readChunk = qsizetype{64} * 1024;
 constexpr qsizetype readBudgetPerWakeUp = qsizetype{1024} * 1024;
 // What is still in the pipe when the shell has ended is read up to this much before the run is
-// reported; the rest belongs to a background process of the script.
-constexpr qsizetype finalReadBudget = qsizetype{4} * 1024 * 1024;
+// reported (a pipe holds at most 1 MiB unless its owner raised the limit); the rest belongs to a
+// background process of the script.
+constexpr qsizetype finalReadBudget = qsizetype{1024} * 1024;
 
 int openPidFd(pid_t pid)
 {
@@ -42,6 +44,21 @@ int openPidFd(pid_t pid)
     errno = ENOSYS;
     return -1;
 #endif
+}
+
+bool s_pidFdsUsed = true;
+
+// Whether this kernel has pidfds, asked once with the program's own process.
+bool kernelHasPidFds()
+{
+    static const bool has = [] {
+        const int fd = openPidFd(::getpid());
+        if (fd < 0)
+            return false;
+        ::close(fd);
+        return true;
+    }();
+    return has;
 }
 
 // Where the kernel has no pidfd: SIGCHLD writes into a pipe that the event loop watches, and
@@ -114,35 +131,48 @@ private:
     QList<Entry> m_watched;
 };
 
-// Reads what a background process of a finished script still writes into its output pipe, and
-// drops it: closing the pipe would end such a process (a program the script started) with
-// SIGPIPE at its next line of output.
+// Reads what background processes of a finished script still write into its output pipe, and
+// drops it, for a while: a program the script started that prints a little now and then is not
+// ended by SIGPIPE at once. After ScriptProcess::lingeringOutputMs or lingeringOutputBytes the
+// pipe is closed, so that a process that prints without end costs no CPU, and one that holds the
+// pipe for good no descriptor, however many runs leave one behind. One read per wake-up keeps
+// the event loop free for the rest.
 class LingeringOutputReader : public QObject
 {
 public:
-    explicit LingeringOutputReader(int fd) : m_fd(fd)
+    LingeringOutputReader(int fd, QObject *parent) : QObject(parent), m_fd(fd)
     {
-        auto *notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-        connect(notifier, &QSocketNotifier::activated, this, [this, notifier] {
-            std::array<char, readChunk> buffer{};
-            for (;;) {
-                const ssize_t n = ::read(m_fd, buffer.data(), buffer.size());
-                if (n > 0)
-                    continue;
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n < 0 && errno == EAGAIN)
-                    return;
-                notifier->setEnabled(false);
-                deleteLater();
-                return;
-            }
-        });
+        m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(m_notifier, &QSocketNotifier::activated, this, &LingeringOutputReader::readSome);
+        QTimer::singleShot(ScriptProcess::lingeringOutputMs, this, &LingeringOutputReader::letGo);
     }
     ~LingeringOutputReader() override { ::close(m_fd); }
 
 private:
+    void readSome()
+    {
+        std::array<char, readChunk> buffer{};
+        ssize_t n = -1;
+        do
+            n = ::read(m_fd, buffer.data(), buffer.size());
+        while (n < 0 && errno == EINTR);
+        if (n < 0 && errno == EAGAIN)
+            return;
+        if (n > 0)
+            m_dropped += n;
+        if (n <= 0 || m_dropped >= ScriptProcess::lingeringOutputBytes)
+            letGo();
+    }
+
+    void letGo()
+    {
+        m_notifier->setEnabled(false);
+        deleteLater();
+    }
+
     int m_fd;
+    qsizetype m_dropped = 0;
+    QSocketNotifier *m_notifier = nullptr;
 };
 
 // /proc/<pid>/stat: "pid (comm) state ppid pgrp ..."; comm may hold blanks and parentheses.
@@ -196,13 +226,45 @@ bool processGroupHasLiveMembers(pid_t group)
 
 ScriptProcess::ScriptProcess(QObject *parent) : QObject(parent) {}
 
+void ScriptProcess::prepareProgram()
+{
+    struct sigaction action = {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGCHLD, &action, nullptr);
+    sigset_t childSignal;
+    sigemptyset(&childSignal);
+    sigaddset(&childSignal, SIGCHLD);
+    ::sigprocmask(SIG_UNBLOCK, &childSignal, nullptr);
+
+    // O_CLOEXEC on every descriptor Trundle opens does not cover those it was given.
+    if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0)
+        return;
+    DIR *descriptors = ::opendir("/proc/self/fd");
+    if (!descriptors)
+        return;
+    const int own = ::dirfd(descriptors);
+    while (const dirent *entry = ::readdir(descriptors)) {
+        char *end = nullptr;
+        const long fd = std::strtol(entry->d_name, &end, 10);
+        if (end != entry->d_name && *end == '\0' && fd > 2 && fd != own)
+            ::fcntl(int(fd), F_SETFD, ::fcntl(int(fd), F_GETFD) | FD_CLOEXEC);
+    }
+    ::closedir(descriptors);
+}
+
+void ScriptProcess::setPidFdsUsed(bool used)
+{
+    s_pidFdsUsed = used;
+}
+
 ScriptProcess::~ScriptProcess()
 {
     ChildSignalWatcher::instance().forget(this);
     if (m_pid > 0 && !m_reaped) {
         // The zombie of an ended shell still holds the group's number, so this reaches only
         // what the script left behind.
-        ::kill(-m_pid, SIGKILL);
+        signalGroup(SIGKILL);
         reap();
     }
     closeOutputPipe();
@@ -237,23 +299,27 @@ bool ScriptProcess::start(const QString &commandLine, QString *whyNot)
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
 
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
-    // Signals Trundle handles or ignores come back to their defaults in the shell, and none is
-    // blocked there; the process group is the shell's own.
+    // Every signal comes back to its default in the shell, whatever Trundle or its parent set,
+    // and none is blocked there. The session is the shell's own: no controlling terminal, and
+    // its process group is the shell's number.
     sigset_t defaults;
-    sigemptyset(&defaults);
-    for (const int signalNumber :
-         {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGPIPE, SIGCHLD, SIGUSR1, SIGUSR2, SIGALRM})
-        sigaddset(&defaults, signalNumber);
+    sigfillset(&defaults);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     sigset_t noneBlocked;
     sigemptyset(&noneBlocked);
     posix_spawnattr_setsigmask(&attributes, &noneBlocked);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK |
-                                              POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSID);
+
+    // Without pidfds the end is seen through SIGCHLD, whose handler must be in place before the
+    // shell can end.
+    const bool pidFds = s_pidFdsUsed && kernelHasPidFds();
+    if (!pidFds)
+        ChildSignalWatcher::instance();
 
     std::array<char, 3> shell = {'s', 'h', '\0'};
     std::array<char, 3> option = {'-', 'c', '\0'};
@@ -278,7 +344,7 @@ bool ScriptProcess::start(const QString &commandLine, QString *whyNot)
     m_outputNotifier = new QSocketNotifier(m_outputFd, QSocketNotifier::Read, this);
     connect(m_outputNotifier, &QSocketNotifier::activated, this, &ScriptProcess::readOutput);
 
-    m_pidFd = openPidFd(pid);
+    m_pidFd = pidFds ? openPidFd(pid) : -1;
     if (m_pidFd >= 0) {
         m_endNotifier = new QSocketNotifier(m_pidFd, QSocketNotifier::Read, this);
         connect(m_endNotifier, &QSocketNotifier::activated, this,
@@ -315,24 +381,55 @@ void ScriptProcess::readAvailableOutput(qsizetype budget)
     }
 }
 
-bool ScriptProcess::collectExitStatus()
+ScriptProcess::ExitState ScriptProcess::collectExitStatus()
 {
+    if (m_reaped)
+        return ExitState::Lost;
     siginfo_t info = {};
     // WNOWAIT: the shell stays a zombie until it is reaped, so its number, the group's, cannot
     // be handed to another process while the group may still be signalled.
-    if (::waitid(P_PID, id_t(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid == 0)
-        return false;
+    if (::waitid(P_PID, id_t(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0) {
+        if (errno != ECHILD)
+            return ExitState::Running;
+        // Reaped by someone else: the number may already be another process's.
+        m_reaped = true;
+        m_exitStatusLost = true;
+        return ExitState::Lost;
+    }
+    if (info.si_pid == 0)
+        return ExitState::Running;
     if (info.si_code == CLD_EXITED)
         m_waitStatus = (info.si_status & 0xFF) << 8;
     else
         m_waitStatus = (info.si_status & 0x7F) | (info.si_code == CLD_DUMPED ? 0x80 : 0);
-    return true;
+    return ExitState::Ended;
+}
+
+bool ScriptProcess::signalGroup(int signalNumber)
+{
+    if (m_pid <= 0 || m_reaped)
+        return false;
+    siginfo_t info = {};
+    if (::waitid(P_PID, id_t(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0) {
+        if (errno == ECHILD) {
+            m_reaped = true;
+            m_exitStatusLost = m_waitStatus < 0;
+        }
+        QZLog("Process group %d is no longer known to be the script's: not signalled.", int(m_pid));
+        return false;
+    }
+    return ::kill(-m_pid, signalNumber) == 0;
 }
 
 void ScriptProcess::childMayHaveEnded()
 {
-    if (m_state != State::Running || !collectExitStatus())
+    if (m_state != State::Running)
         return;
+    const ExitState state = collectExitStatus();
+    if (state == ExitState::Running)
+        return;
+    if (state == ExitState::Lost)
+        processLog("The shell %d has ended, but its status was collected elsewhere.", int(m_pid));
     finish();
 }
 
@@ -349,7 +446,7 @@ void ScriptProcess::finish()
         // A process the script left running still holds the pipe.
         const int fd = std::exchange(m_outputFd, -1);
         closeOutputPipe();
-        (new LingeringOutputReader(fd))->setParent(QCoreApplication::instance());
+        new LingeringOutputReader(fd, QCoreApplication::instance());
     }
     if (!m_stopRequested || m_killDone)
         reap();
@@ -362,7 +459,7 @@ void ScriptProcess::stop()
         return;
     m_stopRequested = true;
     QZLog("Stopping process group %d.", int(m_pid));
-    ::kill(-m_pid, SIGTERM);
+    signalGroup(SIGTERM);
     QTimer::singleShot(terminationGraceMs, this, &ScriptProcess::killLeftoversAndReap);
 }
 
@@ -371,10 +468,8 @@ void ScriptProcess::killLeftoversAndReap()
     if (m_killDone)
         return;
     m_killDone = true;
-    if (!m_reaped && processGroupHasLiveMembers(m_pid)) {
+    if (!m_reaped && processGroupHasLiveMembers(m_pid) && signalGroup(SIGKILL))
         QZLog("Process group %d outlived its grace period: killed.", int(m_pid));
-        ::kill(-m_pid, SIGKILL);
-    }
     // A shell that ignored SIGTERM ends now; its notifier reports it and reaps it.
     if (m_state == State::Ended) {
         reap();
@@ -399,13 +494,13 @@ void ScriptProcess::stopAndWait()
     if (m_state == State::Running && !m_stopRequested) {
         m_stopRequested = true;
         QZLog("Stopping process group %d.", int(m_pid));
-        ::kill(-m_pid, SIGTERM);
+        signalGroup(SIGTERM);
     }
     if (!m_reaped) {
         QDeadlineTimer deadline(terminationGraceMs);
         // The shell first, through its pidfd where there is one; then what it started.
         while (m_state == State::Running && !deadline.hasExpired()) {
-            if (collectExitStatus()) {
+            if (collectExitStatus() != ExitState::Running) {
                 finish();
                 break;
             }
@@ -415,17 +510,17 @@ void ScriptProcess::stopAndWait()
             else
                 ::usleep(20 * 1000);
         }
-        while (processGroupHasLiveMembers(m_pid) && !deadline.hasExpired())
+        while (!m_reaped && processGroupHasLiveMembers(m_pid) && !deadline.hasExpired())
             ::usleep(20 * 1000);
         m_killDone = true;
-        if (processGroupHasLiveMembers(m_pid) || m_state == State::Running) {
+        if ((processGroupHasLiveMembers(m_pid) || m_state == State::Running) &&
+            signalGroup(SIGKILL))
             QZLog("Process group %d outlived its grace period: killed.", int(m_pid));
-            ::kill(-m_pid, SIGKILL);
-        }
         if (m_state == State::Running) {
-            // SIGKILL cannot be ignored: the shell ends at once.
+            // SIGKILL cannot be ignored: the shell ends at once, unless someone else reaps it.
             siginfo_t info = {};
-            ::waitid(P_PID, id_t(m_pid), &info, WEXITED | WNOWAIT);
+            if (!m_reaped)
+                ::waitid(P_PID, id_t(m_pid), &info, WEXITED | WNOWAIT);
             collectExitStatus();
             finish();
         }

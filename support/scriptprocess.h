@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// One command line run by /bin/sh in a process group of its own, its standard output and error
-// read through a pipe while it runs. Nothing here blocks the event loop: socket notifiers watch
+// One command line run by /bin/sh in a session of its own, its standard output and error read
+// through a pipe while it runs. Nothing here blocks the event loop: socket notifiers watch
 // the pipe and the child's end (a pidfd; a SIGCHLD notifier where the kernel has none), and the
 // output is kept in a BoundedCapture, so a script that hangs or prints without end costs neither
 // responsiveness nor memory. The child is started with posix_spawn, never by forking Trundle.
 //
-// The shell's standard input is /dev/null: a script started from a hot key has no terminal to
-// read from. Its process group is its own, so that stopping it reaches everything it started.
+// The shell's standard input is /dev/null, and it has no controlling terminal: a script that
+// asks on /dev/tty fails at once with its own message instead of being stopped by SIGTTIN when
+// Trundle was started from a terminal. Its session is its own, and so its process group, so that
+// stopping it reaches everything it started. It starts with every signal at its default, none
+// blocked, and only descriptors 0, 1 and 2 open, whatever Trundle inherited.
 
 #include "boundedcapture.h"
 
@@ -43,6 +46,23 @@ public:
     int waitStatus() const { return m_waitStatus; }
     // Whether stop() or stopAndWait() was asked while it ran.
     bool wasStopped() const { return m_stopRequested; }
+    // The shell has ended but its status was collected by someone else (the kernel, when SIGCHLD
+    // is ignored): waitStatus() stays -1.
+    bool exitStatusLost() const { return m_exitStatusLost; }
+
+    // How long, and how much, output a background process of an ended script may still write
+    // before its pipe is closed (it then gets SIGPIPE at its next write).
+    static constexpr int lingeringOutputMs = 5000;
+    static constexpr qsizetype lingeringOutputBytes = qsizetype{1024} * 1024;
+
+    // Makes the program fit for starting scripts; for the start of main, before anything else
+    // runs: SIGCHLD back at its default (a parent that ignored it would have the kernel reap the
+    // shells, and their status would be lost) and not blocked, and the descriptors the program
+    // inherited closed on exec.
+    static void prepareProgram();
+    // Whether the end of a shell is watched through a pidfd (the default where the kernel has
+    // them) or through SIGCHLD; tests use the second where pidfds exist.
+    static void setPidFdsUsed(bool used);
 
     // Ends the whole process group: SIGTERM now, SIGKILL after the grace period to whatever of
     // the group is still there. finished() follows when the shell has ended.
@@ -69,11 +89,21 @@ private:
         Ended
     };
 
+    enum class ExitState
+    {
+        Running,
+        Ended,
+        Lost
+    };
+
     void readOutput();
     // Reads what the pipe holds, up to budget bytes; closes it at the end of output.
     void readAvailableOutput(qsizetype budget);
     void childMayHaveEnded();
-    bool collectExitStatus();
+    ExitState collectExitStatus();
+    // Signals the script's process group, but only while the shell is known to be unreaped:
+    // its zombie keeps the group's number from being handed out again.
+    bool signalGroup(int signalNumber);
     void finish();
     void killLeftoversAndReap();
     void reap();
@@ -85,6 +115,7 @@ private:
     int m_outputFd = -1;
     int m_waitStatus = -1;
     bool m_stopRequested = false;
+    bool m_exitStatusLost = false;
     bool m_killDone = false;
     bool m_deleteWhenDone = false;
     bool m_reaped = true;

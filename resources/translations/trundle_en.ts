@@ -307,6 +307,11 @@
         <extracomment>notification text; %1 is the number</extracomment>
         <translation>It ended with exit status %1.</translation>
     </message>
+    <message id="RunFailedStatusLost">
+        <source>It ended, but its exit status was collected elsewhere and is unknown.</source>
+        <extracomment>notification text for a run whose shell was reaped by another part of the system</extracomment>
+        <translation>It ended, but its exit status was collected elsewhere and is unknown.</translation>
+    </message>
     <message id="RunFailedSignal">
         <source>It was ended by signal %1 (%2).</source>
         <extracomment>notification text; %1 is the signal's number, %2 its description</extracomment>
@@ -391,6 +396,11 @@
         <source>not started</source>
         <extracomment>status column of a run that no shell could be started for</extracomment>
         <translation>not started</translation>
+    </message>
+    <message id="RecentRunsStatusLost">
+        <source>ended, status unknown</source>
+        <extracomment>status column of a run whose exit status was lost</extracomment>
+        <translation>ended, status unknown</translation>
     </message>
     <message id="RecentRunsNoOutput">
         <source>(The script printed nothing.)</source>

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The bounded capture of a script's output, and the script's process: output and status read
-// without blocking, a stop that reaches everything the script started, and a script's background
-// processes that outlive it unharmed.
+// without blocking, a stop that reaches everything the script started, a script's background
+// processes that outlive it unharmed, the clean state a script starts in, and ends seen without
+// a pidfd or when someone else collects the status.
 
 #include "boundedcapture.h"
 #include "scriptprocess.h"
@@ -16,7 +17,46 @@
 #include <QTimer>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// A parent's state that a script must not inherit, for the length of a scope: SIGTSTP and
+// SIGUSR2 ignored, SIGUSR1 blocked, and a descriptor open without close-on-exec.
+struct HostileParentState
+{
+    HostileParentState()
+    {
+        struct sigaction ignore = {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        ::sigaction(SIGTSTP, &ignore, &oldTstp);
+        ::sigaction(SIGUSR2, &ignore, &oldUsr2);
+        sigset_t blocked;
+        sigemptyset(&blocked);
+        sigaddset(&blocked, SIGUSR1);
+        ::sigprocmask(SIG_BLOCK, &blocked, &oldMask);
+        inherited = ::open("/dev/null", O_RDONLY); // without O_CLOEXEC, as a parent leaves it
+    }
+    ~HostileParentState()
+    {
+        ::close(inherited);
+        ::sigprocmask(SIG_SETMASK, &oldMask, nullptr);
+        ::sigaction(SIGTSTP, &oldTstp, nullptr);
+        ::sigaction(SIGUSR2, &oldUsr2, nullptr);
+    }
+    HostileParentState(const HostileParentState &) = delete;
+    HostileParentState &operator=(const HostileParentState &) = delete;
+
+    struct sigaction oldTstp = {};
+    struct sigaction oldUsr2 = {};
+    sigset_t oldMask = {};
+    int inherited = -1;
+};
+
+} // namespace
 
 class TestScriptProcess : public QObject
 {
@@ -194,6 +234,93 @@ private slots:
         QCOMPARE(process.output().omittedBytes(),
                  qint64(3000000 - 2 * BoundedCapture::defaultLimit));
         QCOMPARE(process.output().head().size(), BoundedCapture::defaultLimit);
+    }
+
+    void scriptStartsInACleanState_data()
+    {
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<QString>("expected");
+        // /proc/<pid>/stat: field 6 is the session, 7 the controlling terminal.
+        QTest::newRow("a session of its own, no terminal")
+            << "set -- $(cat /proc/$$/stat); [ \"$6 $7\" = \"$$ 0\" ] && echo alone"
+            << "alone\n";
+        // posix_spawn leaves the C library's own two signals (32 and 33) ignored; no program
+        // can use them.
+        QTest::newRow("no signal ignored") << "while read -r key value; do [ $key = SigIgn: ] && "
+                                              "echo $((0x$value & ~0x180000000)); "
+                                              "done </proc/$$/status"
+                                           << "0\n";
+        QTest::newRow("no signal blocked") << "exec grep SigBlk /proc/self/status"
+                                           << "SigBlk:\t0000000000000000\n";
+        // 3 is ls's own handle on the folder it lists.
+        QTest::newRow("only descriptors 0, 1 and 2") << "exec ls /proc/self/fd"
+                                                     << "0\n1\n2\n3\n";
+    }
+
+    void scriptStartsInACleanState()
+    {
+        QFETCH(QString, commandLine);
+        QFETCH(QString, expected);
+        const HostileParentState parent;
+        ScriptProcess process;
+        QSignalSpy finished(&process, &ScriptProcess::finished);
+        QVERIFY(process.start(commandLine));
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(process.output().text().value_or(QStringLiteral("<not text>")), expected);
+    }
+
+    void endIsSeenWithAndWithoutPidFds_data()
+    {
+        QTest::addColumn<bool>("pidFds");
+        QTest::addColumn<QString>("commandLine");
+        QTest::addColumn<int>("status"); // negative: the signal
+        for (const bool pidFds : {true, false}) {
+            const char *watch = pidFds ? "pidfd" : "SIGCHLD";
+            QTest::addRow("%s: ends at once", watch) << pidFds << "exit 4" << 4;
+            QTest::addRow("%s: ends later", watch) << pidFds << "sleep 0.2; exit 5" << 5;
+            QTest::addRow("%s: killed", watch) << pidFds << "kill -9 $$" << -SIGKILL;
+        }
+    }
+
+    void endIsSeenWithAndWithoutPidFds()
+    {
+        QFETCH(bool, pidFds);
+        QFETCH(QString, commandLine);
+        QFETCH(int, status);
+        ScriptProcess::setPidFdsUsed(pidFds);
+        ScriptProcess process;
+        QSignalSpy finished(&process, &ScriptProcess::finished);
+        const bool started = process.start(commandLine);
+        const bool ended = started && finished.wait(30000);
+        ScriptProcess::setPidFdsUsed(true);
+        QVERIFY(ended);
+        if (status < 0)
+            QCOMPARE(WTERMSIG(process.waitStatus()), -status);
+        else
+            QCOMPARE(WEXITSTATUS(process.waitStatus()), status);
+        QVERIFY(!process.exitStatusLost());
+    }
+
+    void aStatusCollectedElsewhereEndsTheRun()
+    {
+        // With SIGCHLD ignored the kernel reaps the shell itself: its pidfd turns readable while
+        // waitid finds no child. The run ends once, with its status unknown.
+        struct sigaction ignore = {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        struct sigaction old = {};
+        ::sigaction(SIGCHLD, &ignore, &old);
+        ScriptProcess process;
+        QSignalSpy finished(&process, &ScriptProcess::finished);
+        const bool started = process.start(QStringLiteral("exit 3"));
+        const bool ended = started && finished.wait(30000);
+        ::sigaction(SIGCHLD, &old, nullptr);
+        QVERIFY(ended);
+        QVERIFY(process.exitStatusLost());
+        QCOMPARE(process.waitStatus(), -1);
+        QVERIFY(!process.isRunning());
+        QTest::qWait(100);
+        QCOMPARE(finished.size(), 1);
     }
 };
 
