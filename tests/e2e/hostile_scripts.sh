@@ -29,6 +29,10 @@ end_leftovers() {
 hostile_cleanup() {
     local status=$?
     end_leftovers
+    # A FIFO that someone still waits to read from is opened for writing too, so that it
+    # stops waiting and can end.
+    local fifo
+    for fifo in "$scripts"/*; do if [ -p "$fifo" ]; then : <>"$fifo"; fi; done
     (exit "$status")
     e2e_cleanup
 }
@@ -75,7 +79,7 @@ hostile_start() { # hostile_start [WRAPPER...]
     TRUNDLE_PID=$(cat "$pidfile")
     # A wrapper that ends with exec is Trundle itself.
     [ "$TRUNDLE_PID" = "$WRAPPER_PID" ] || E2E_PIDS="$E2E_PIDS $TRUNDLE_PID"
-    wait_for 20 "Trundle's tray icon" tray_icon_window
+    wait_for 20 "Trundle's tray icon" tray_icon_window >/dev/null
 }
 hostile_stop() {
     kill -TERM "$TRUNDLE_PID"
@@ -113,6 +117,7 @@ os.execv(sys.argv[1], sys.argv[1:])'
 
 hostile_tty_reader() {
     make_script tty.sh '#!/bin/sh
+set -e
 read answer </dev/tty
 echo "answered $answer"'
     bind_keys 5 tty.sh 6 note.sh
@@ -120,7 +125,7 @@ echo "answered $answer"'
     xdotool key F5 F6
     wait_for 20 "the run after the terminal reader" journal_is 1
     check "the terminal reader failed with its own message" log_has 'cannot open /dev/tty'
-    check "the terminal reader's failure is told" log_has 'tty.sh'
+    check "the terminal reader's failure is told" log_has 'Telling the user: Trundle: tty.sh failed'
     hostile_stop
 }
 
@@ -133,9 +138,7 @@ hostile_fifo() {
     wait_for 20 "the FIFO's run to end" runs_done_are 1
     xdotool key F6
     wait_for 20 "a hot key after the FIFO" journal_is 1
-    open_tray_menu
-    check "the tray menu opens after the FIFO" popup_menu_shown
-    xdotool key Escape
+    check "the FIFO's failure is told" log_has 'Telling the user: Trundle: fifo.sh failed'
     second_start() { timeout 30 "$TRUNDLE" >>"$TRUNDLE_LOG" 2>&1; }
     check "a second start answers" second_start
     check "Trundle still runs" kill -0 "$TRUNDLE_PID"
