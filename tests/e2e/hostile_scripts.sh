@@ -33,6 +33,16 @@ hostile_cleanup() {
     # stops waiting and can end.
     local fifo
     for fifo in "$scripts"/*; do if [ -p "$fifo" ]; then : <>"$fifo"; fi; done
+    # Trundle may be below a wrapper, where the clean-up's wait does not reach it: it gets
+    # SIGTERM here, and SIGKILL if that has not ended it after a generous while.
+    if [ -n "${TRUNDLE_PID:-}" ] && kill -TERM "$TRUNDLE_PID" 2>/dev/null; then
+        local tries=200
+        while kill -0 "$TRUNDLE_PID" 2>/dev/null && [ "$tries" -gt 0 ]; do
+            tries=$((tries - 1))
+            sleep 0.05
+        done
+        kill -KILL "$TRUNDLE_PID" 2>/dev/null || true
+    fi
     (exit "$status")
     e2e_cleanup
 }
@@ -88,17 +98,19 @@ hostile_start() { # hostile_start [WRAPPER...]
 hostile_stop() {
     kill -TERM "$TRUNDLE_PID"
     local status=0
-    wait "$WRAPPER_PID" || status=$?
     wait_for 20 "Trundle to exit" trundle_gone
+    wait "$WRAPPER_PID" || status=$?
     forget_pid "$WRAPPER_PID"
     [ "$TRUNDLE_PID" = "$WRAPPER_PID" ] || forget_pid "$TRUNDLE_PID"
+    TRUNDLE_PID=""
     check_sanitizer_reports || fail "Trundle's run was not clean"
     check "Trundle exited with status 0 on SIGTERM" test "$status" -eq 0
 }
 # Runs a command with a terminal of its own as its controlling terminal.
 under_terminal() { script -qfec "$1" /dev/null; }
 
-trundle_gone() { ! kill -0 "$TRUNDLE_PID" 2>/dev/null; }
+# Ended: gone, or a zombie that its parent (the test itself, without a wrapper) has yet to reap.
+trundle_gone() { ! grep -qs '^State:[[:space:]]*[^Z]' "/proc/$TRUNDLE_PID/status"; }
 # Trundle's CPU time (user and system) in clock ticks.
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$TRUNDLE_PID/stat"; }
 descriptor_count() { find "/proc/$TRUNDLE_PID/fd" -mindepth 1 -maxdepth 1 | wc -l; }
