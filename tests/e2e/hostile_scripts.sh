@@ -135,7 +135,6 @@ hostile_sigchld_ignored() {
     xdotool key F5
     wait_for 20 "the second run" journal_is 2
     wait_for 20 "both runs to end" runs_done_are 2
-    check "two runs ended under an ignored SIGCHLD" runs_done_are 2
     hostile_stop
 }
 
