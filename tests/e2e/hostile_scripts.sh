@@ -1,0 +1,223 @@
+#!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Scripts and sessions as people have them. Each case is a function hostile_<name>, listed in
+# HOSTILE_CASES, that starts Trundle itself (through a wrapper where the way it is started
+# matters), drives it with hot keys and stops it again:
+#   sigchld_ignored    started by a parent that ignores SIGCHLD: runs end and the next one runs;
+#   tty_reader         started from a terminal: a script reading /dev/tty fails at once;
+#   fifo               an executable FIFO bound to a key leaves Trundle answering;
+#   output_holder      `yes &` left holding the output pipe costs no CPU after its budget;
+#   lingering_holders  50 runs leaving `sleep 100000 &` keep the descriptor count flat;
+#   descriptors        a script sees only descriptors 0, 1 and 2, even those Trundle inherited.
+# The processes scripts leave behind are noted in $leftovers and ended by their ids at the end.
+# Figures (CPU, descriptor counts) are printed; the waits are generous limits against hangs.
+. "$(dirname "$0")/lib.sh"
+e2e_setup
+
+scripts="$HOME/Library/Scripts"
+journal="$E2E_HOME/journal"
+leftovers="$E2E_HOME/leftovers"
+mkdir -p "$scripts"
+: >"$leftovers"
+
+# Ends what the scripts left running, by the ids they noted, then the usual clean-up.
+end_leftovers() {
+    local pid
+    while read -r pid; do kill -KILL "$pid" 2>/dev/null || true; done <"$leftovers"
+    : >"$leftovers"
+}
+hostile_cleanup() {
+    local status=$?
+    end_leftovers
+    (exit "$status")
+    e2e_cleanup
+}
+trap hostile_cleanup EXIT
+
+# Writes an executable script into the script folder.
+make_script() { # make_script NAME BODY
+    printf '%s\n' "$2" >"$scripts/$1"
+    chmod +x "$scripts/$1"
+}
+# A script that notes one line in the journal.
+make_script note.sh "#!/bin/sh
+echo note >>\"$journal\""
+
+# Binds F<id> to a script of the folder for each pair, with the debug log on.
+bind_keys() { # bind_keys ID NAME [ID NAME...]
+    local bindings=""
+    while [ $# -ge 2 ]; do
+        bindings="$bindings<key>$1</key><string>$scripts/$2</string>"
+        shift 2
+    done
+    write_hotkey_settings "$bindings"
+}
+
+journal_lines() { if [ -f "$journal" ]; then wc -l <"$journal"; else echo 0; fi; }
+journal_is() { test "$(journal_lines)" -eq "$1"; }
+runs_done() { log_count 'Running command...DONE'; }
+runs_done_are() { test "$(runs_done)" -eq "$1"; }
+
+# Starts Trundle through the given wrapper command (none: directly) and waits for its tray
+# icon. The wrapper ends with running its arguments; Trundle notes its own id before it starts,
+# so TRUNDLE_PID is Trundle's, whatever the wrapper forks.
+hostile_start() { # hostile_start [WRAPPER...]
+    local pidfile="$E2E_HOME/trundle.pid"
+    rm -f "$pidfile"
+    : >"$journal"
+    : >"$TRUNDLE_LOG"
+    printf '#!/bin/sh\necho $$ >"%s"\nexec "%s"\n' "$pidfile" "$TRUNDLE" >"$E2E_HOME/exec-trundle"
+    chmod +x "$E2E_HOME/exec-trundle"
+    "$@" "$E2E_HOME/exec-trundle" >>"$TRUNDLE_LOG" 2>&1 &
+    WRAPPER_PID=$!
+    E2E_PIDS="$E2E_PIDS $WRAPPER_PID"
+    wait_for 20 "Trundle to start" test -s "$pidfile"
+    TRUNDLE_PID=$(cat "$pidfile")
+    # A wrapper that ends with exec is Trundle itself.
+    [ "$TRUNDLE_PID" = "$WRAPPER_PID" ] || E2E_PIDS="$E2E_PIDS $TRUNDLE_PID"
+    wait_for 20 "Trundle's tray icon" tray_icon_window
+}
+hostile_stop() {
+    kill -TERM "$TRUNDLE_PID"
+    local status=0
+    wait "$WRAPPER_PID" || status=$?
+    wait_for 20 "Trundle to exit" trundle_gone
+    forget_pid "$WRAPPER_PID"
+    [ "$TRUNDLE_PID" = "$WRAPPER_PID" ] || forget_pid "$TRUNDLE_PID"
+    check_sanitizer_reports || fail "Trundle's run was not clean"
+    check "Trundle exited with status 0 on SIGTERM" test "$status" -eq 0
+}
+# Runs a command with a terminal of its own as its controlling terminal.
+under_terminal() { script -qfec "$1" /dev/null; }
+
+trundle_gone() { ! kill -0 "$TRUNDLE_PID" 2>/dev/null; }
+# Trundle's CPU time (user and system) in clock ticks.
+cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$TRUNDLE_PID/stat"; }
+descriptor_count() { find "/proc/$TRUNDLE_PID/fd" -mindepth 1 -maxdepth 1 | wc -l; }
+
+# --- The cases ---
+
+hostile_sigchld_ignored() {
+    bind_keys 5 note.sh
+    hostile_start python3 -c 'import os, signal, sys
+signal.signal(signal.SIGCHLD, signal.SIG_IGN)
+os.execv(sys.argv[1], sys.argv[1:])'
+    xdotool key F5
+    wait_for 20 "the first run" journal_is 1
+    xdotool key F5
+    wait_for 20 "the second run" journal_is 2
+    wait_for 20 "both runs to end" runs_done_are 2
+    check "two runs ended under an ignored SIGCHLD" runs_done_are 2
+    hostile_stop
+}
+
+hostile_tty_reader() {
+    make_script tty.sh '#!/bin/sh
+read answer </dev/tty
+echo "answered $answer"'
+    bind_keys 5 tty.sh 6 note.sh
+    hostile_start under_terminal
+    xdotool key F5 F6
+    wait_for 20 "the run after the terminal reader" journal_is 1
+    check "the terminal reader failed with its own message" log_has 'cannot open /dev/tty'
+    check "the terminal reader's failure is told" log_has 'tty.sh'
+    hostile_stop
+}
+
+hostile_fifo() {
+    mkfifo "$scripts/fifo.sh"
+    chmod +x "$scripts/fifo.sh"
+    bind_keys 5 fifo.sh 6 note.sh
+    hostile_start
+    xdotool key F5
+    wait_for 20 "the FIFO's run to end" runs_done_are 1
+    xdotool key F6
+    wait_for 20 "a hot key after the FIFO" journal_is 1
+    open_tray_menu
+    check "the tray menu opens after the FIFO" popup_menu_shown
+    xdotool key Escape
+    second_start() { timeout 30 "$TRUNDLE" >>"$TRUNDLE_LOG" 2>&1; }
+    check "a second start answers" second_start
+    check "Trundle still runs" kill -0 "$TRUNDLE_PID"
+    hostile_stop
+    rm -f "$scripts/fifo.sh"
+}
+
+hostile_output_holder() {
+    make_script holder.sh "#!/bin/sh
+yes &
+echo \$! >>\"$leftovers\"
+echo left yes running"
+    bind_keys 5 holder.sh 6 note.sh
+    hostile_start
+    xdotool key F5 F6
+    wait_for 20 "the run after the one that left yes running" journal_is 1
+    local holder
+    holder=$(tail -n 1 "$leftovers")
+    wait_for 30 "yes to lose its pipe" eval "! kill -0 $holder"
+    local ticks_before ticks_after hz percent
+    hz=$(getconf CLK_TCK)
+    ticks_before=$(cpu_ticks)
+    sleep 3
+    ticks_after=$(cpu_ticks)
+    percent=$(python3 -c "print(f'{($ticks_after - $ticks_before) * 100 / ($hz * 3):.2f}')")
+    e2e_log "CPU after yes was let go: $percent % of a core over 3 s"
+    check "Trundle uses below 2 % of a core after the budget" \
+        python3 -c "import sys; sys.exit(0 if $percent < 2 else 1)"
+    hostile_stop
+}
+
+hostile_lingering_holders() {
+    make_script lingers.sh "#!/bin/sh
+sleep 100000 &
+echo \$! >>\"$leftovers\"
+echo note >>\"$journal\""
+    bind_keys 5 lingers.sh 6 note.sh
+    hostile_start
+    xdotool key F6
+    wait_for 20 "a first run" journal_is 1
+    local before after own_session
+    before=$(descriptor_count)
+    # shellcheck disable=SC2046
+    xdotool key --delay 20 $(for _ in $(seq 50); do printf 'F5 '; done)
+    wait_for 120 "50 runs" journal_is 51
+    e2e_log "descriptors: $before before, $(descriptor_count) just after 50 runs"
+    flat() { test "$(descriptor_count)" -le $((before + 2)); }
+    wait_for 60 "the descriptor count to come back" flat
+    after=$(descriptor_count)
+    e2e_log "descriptors: $after once the holders were let go"
+    check "50 holders leave the descriptor count flat ($before, $after)" flat
+    # Each holder is in its script's session, which is also its process group, not in Trundle's.
+    own_session=$(ps -o sid= -p "$TRUNDLE_PID" | tr -d ' ')
+    ps -o sid=,pgid= -p "$(paste -sd, "$leftovers")" >"$E2E_HOME/sessions"
+    check "all 50 holders still run" test "$(wc -l <"$E2E_HOME/sessions")" -eq 50
+    check "each holder runs in its script's session, not Trundle's" test "$(awk -v own="$own_session" \
+        '$1 != own && $1 == $2' "$E2E_HOME/sessions" | wc -l)" -eq 50
+    end_leftovers
+    hostile_stop
+}
+
+hostile_descriptors() {
+    make_script descriptors.sh '#!/usr/bin/python3
+import os
+# The listing holds a descriptor of its own while it reads; it is closed by the time of the check.
+open_fds = [int(n) for n in os.listdir("/proc/self/fd") if os.path.exists("/proc/self/fd/" + n)]
+print("descriptors:", " ".join(str(n) for n in sorted(open_fds)) + ".")'
+    bind_keys 5 descriptors.sh
+    printf '#!/bin/sh\nexec 9>>"%s"\nexec "$@"\n' "$E2E_HOME/inherited" >"$E2E_HOME/with-fd-9"
+    chmod +x "$E2E_HOME/with-fd-9"
+    hostile_start "$E2E_HOME/with-fd-9"
+    check "Trundle inherited descriptor 9" test -e "/proc/$TRUNDLE_PID/fd/9"
+    xdotool key F5
+    wait_for 20 "the listing" log_has 'descriptors:'
+    check "the script sees only descriptors 0, 1 and 2" log_has 'descriptors: 0 1 2.'
+    hostile_stop
+}
+
+HOSTILE_CASES="sigchld_ignored tty_reader fifo output_holder lingering_holders descriptors"
+
+for name in $HOSTILE_CASES; do
+    e2e_log "--- $name ---"
+    "hostile_$name"
+done
+e2e_log "passed"
