@@ -104,9 +104,9 @@ void TestInputDeviceDecoder::decoding_data()
         << Records{key(KEY_F13, 0), syn(), key(KEY_A, 0), syn(), key(KEY_ENTER, 0), syn()}
         << QStringList{};
     Records everyButton;
-    for (const quint16 code : {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE, BTN_SIDE, BTN_BACK, BTN_EXTRA,
-                               BTN_FORWARD, BTN_TASK, quint16(BTN_TASK + 1)})
-        everyButton += pressThenRelease(code) + Records{syn()};
+    for (const int code : {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE, BTN_SIDE, BTN_BACK, BTN_EXTRA,
+                           BTN_FORWARD, BTN_TASK, BTN_TASK + 1})
+        everyButton += pressThenRelease(quint16(code)) + Records{syn()};
     QTest::newRow("mouse buttons in the program's numbering")
         << everyButton << QStringList{button(0), button(1), button(2), button(3), button(3),
                                       button(4), button(4), button(5), button(6)};
