@@ -18,9 +18,6 @@
 #include <QSystemTrayIcon>
 #include <QTest>
 
-#include <cstdio>
-#include <sys/stat.h>
-
 class TestStatusMenu : public QObject
 {
     Q_OBJECT
@@ -301,47 +298,6 @@ private slots:
         QCOMPARE(result.road, LaunchRoad::Menu);
         QVERIFY(result.succeeded());
         QVERIFY(!QFile::exists(m_home.filePath(QStringLiteral("PWNED"))));
-    }
-
-    void namesOutsideUtf8RunTheirOwnFile_data()
-    {
-        QTest::addColumn<QByteArray>("chosen");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("invalid byte") << QByteArray("a\xff.sh") << "a\\xFF.sh";
-        QTest::newRow("replacement character")
-            << QByteArray("a\xef\xbf\xbd.sh") << QString::fromUtf8("a\xef\xbf\xbd.sh");
-        QTest::newRow("latin-1 name") << QByteArray("\xe4rger.sh") << "\\xE4rger.sh";
-    }
-
-    // Names that decode to the same text each keep an item of their own that runs that file.
-    void namesOutsideUtf8RunTheirOwnFile()
-    {
-        QFETCH(QByteArray, chosen);
-        QFETCH(QString, title);
-        const QByteArray folder = QFile::encodeName(m_scripts) + '/';
-        for (const QByteArray &name :
-             {QByteArray("a\xff.sh"), QByteArray("a\xef\xbf\xbd.sh"), QByteArray("\xe4rger.sh")}) {
-            const QByteArray script = "#!/bin/sh\necho 'I am " + name.toHex() + "'\n";
-            const QByteArray path = folder + name;
-            FILE *out = std::fopen(path.constData(), "w");
-            QVERIFY(out);
-            std::fwrite(script.constData(), 1, size_t(script.size()), out);
-            std::fclose(out);
-            QCOMPARE(::chmod(path.constData(), 0700), 0);
-        }
-        QMenu *menu = userFolderMenu();
-        QCOMPARE(menu->actions().size(), 3);
-        QAction *script = item(menu, title);
-        QVERIFY2(script, qPrintable(titles(menu).join(u'|')));
-
-        QSignalSpy finished(ScriptRunner::shared(), &ScriptRunner::runFinished);
-        script->trigger();
-        QVERIFY(finished.wait(30000));
-        const auto result = finished.at(0).at(0).value<ScriptRunResult>();
-        QVERIFY(result.succeeded());
-        QVERIFY(result.lines);
-        QCOMPARE(result.lines->value(0),
-                 QStringLiteral("I am ") + QString::fromLatin1(chosen.toHex()));
     }
 
     void appleScriptsGoThroughOsascript()
