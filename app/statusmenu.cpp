@@ -176,7 +176,7 @@ void QZAppDelegate::updateMenu(QMenu *menu, const QString &folderPath, const Fol
             showFolderItem(nextItem(), entry, listing.chain);
             break;
         case ScriptFolderEntry::Kind::Script:
-            QZLog("Found scriptfile at: %@", entry.fullPath);
+            QZLog("Found scriptfile at: %@", displayedFileName(entry.fullPath));
             showScriptItem(nextItem(), entry);
             break;
         }
@@ -233,7 +233,7 @@ void QZAppDelegate::scriptMenuItemHit(QAction *item)
 {
     QZLog("Start!");
     const QString path = fileNameText(item->data().toByteArray());
-    QZLog("Launching script: %@", path);
+    QZLog("Launching script: %@", displayedFileName(path));
     // No panel and nothing brought to the front: a script chosen from the menu just runs, after
     // whatever runs already.
     ScriptLaunch launch;

@@ -11,6 +11,7 @@
 #include "shortcuttable.h"
 
 #include <QFile>
+#include <QTimer>
 #include <QTreeView>
 
 #include <optional>
@@ -20,6 +21,9 @@
 namespace {
 
 using FileIdentity = QPair<quint64, quint64>;
+
+// How long after the last change of a shown folder a bound path that is gone is looked for.
+constexpr int bindingFollowDelayMs = 1000;
 
 // The identity of the file at path now (not following a last link), or nothing.
 std::optional<FileIdentity> identityOnDisk(const QString &path)
@@ -64,6 +68,20 @@ FileSystemItem *FileBrowserDataSource::shownItemWithIdentity(FileSystemItem *ite
             return found;
     }
     return nullptr;
+}
+
+void FileBrowserDataSource::scheduleBindingFollowing()
+{
+    if (m_boundFiles.isEmpty())
+        return;
+    if (!m_bindingFollowTimer) {
+        m_bindingFollowTimer = new QTimer(this);
+        m_bindingFollowTimer->setSingleShot(true);
+        m_bindingFollowTimer->setInterval(bindingFollowDelayMs);
+        connect(m_bindingFollowTimer, &QTimer::timeout, this,
+                &FileBrowserDataSource::followMovedBindings);
+    }
+    m_bindingFollowTimer->start();
 }
 
 void FileBrowserDataSource::followMovedBindings()

@@ -41,6 +41,7 @@ class QAbstractScrollArea;
 class QDialog;
 class QFileIconProvider;
 class QFileSystemWatcher;
+class QTimer;
 class QModelIndex;
 class QProgressBar;
 class QTreeView;
@@ -178,6 +179,9 @@ private:
     // bound anew to the shown file that is the same one, and the table is saved.
     void rememberBoundFiles();
     void followMovedBindings();
+    // The following waits a moment after the last change: an editor that renames the script
+    // to a backup name and writes it anew must not take the key with the backup.
+    void scheduleBindingFollowing();
     FileSystemItem *shownItemWithIdentity(FileSystemItem *item,
                                           const QPair<quint64, quint64> &identity) const;
     // Outlets are not owned; one whose object is destroyed is set to null rather than left
@@ -204,6 +208,7 @@ private:
     std::unique_ptr<QFileIconProvider> m_iconProvider;
     QList<QObject *> m_watchedOutlets;
     QFileSystemWatcher *m_folderWatcher = nullptr;
+    QTimer *m_bindingFollowTimer = nullptr;
     bool m_watchUpdatePending = false;
     QSet<QString> m_unwatchableFolders;
     // Bound path -> device and inode of its file, as last seen in the browser.

@@ -154,5 +154,5 @@ void FileBrowserDataSource::folderDidChange(const QString &path)
     QZLog("Reading %@ again", path);
     rememberBoundFiles();
     m_model->updateChildrenOfItem(item);
-    followMovedBindings();
+    scheduleBindingFollowing();
 }
