@@ -371,21 +371,23 @@ bool SettingsFile::setObject(const PlistValue &value, const QString &key)
     }
     // Written under a temporary name, flushed to the disk, then renamed over the file: a crash
     // leaves the old file or the new one. The temporary file goes with this scope unless the
-    // rename took it.
-    QTemporaryFile file(temporaryFileTemplate());
+    // rename took it. A settings file that is a symbolic link stays one: its target is written.
+    const QString target = info.isSymLink() ? info.symLinkTarget() : m_path;
+    QTemporaryFile file(target == m_path ? temporaryFileTemplate()
+                                         : target + saveMarker + QStringLiteral("XXXXXX"));
     if (!file.open()) {
         processLog("Cannot write the settings file %@: %@", m_path, file.errorString());
         return false;
     }
     struct stat existing;
-    if (::stat(QFile::encodeName(m_path).constData(), &existing) == 0)
+    if (::stat(QFile::encodeName(target).constData(), &existing) == 0)
         ::fchmod(file.handle(), existing.st_mode & 07777);
     if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0) {
         processLog("Cannot write the settings file %@: %@", m_path, file.errorString());
         return false;
     }
     if (::rename(QFile::encodeName(file.fileName()).constData(),
-                 QFile::encodeName(m_path).constData()) != 0) {
+                 QFile::encodeName(target).constData()) != 0) {
         processLog("Cannot write the settings file %@: %@", m_path,
                    QString::fromLocal8Bit(std::strerror(errno)));
         return false;

@@ -323,6 +323,22 @@ private slots:
         QFile::remove(leftover);
     }
 
+    void settingsFileThatIsALinkStaysALink()
+    {
+        QZPreferencesDictionary *store = freshStore();
+        store->load();
+        store->save();
+        const QString target = settingsFolder().filePath(QStringLiteral("elsewhere.plist"));
+        QVERIFY(QFile::rename(m_path, target));
+        QVERIFY(QFile::link(target, m_path));
+        store->setObject(true, kDebugLoggingSettingKey);
+        store->save();
+        QVERIFY(QFileInfo(m_path).isSymLink());
+        QVERIFY(fileBytes(target).contains("<true/>"));
+        QFile::remove(m_path);
+        QVERIFY(QFile::rename(target, m_path));
+    }
+
     void roundTripKeepsValues()
     {
         const PlistValue value = PlistValue::newDictionary(
