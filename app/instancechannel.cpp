@@ -29,7 +29,7 @@ constexpr int answerTimeoutMs = 20000;
 
 QString instanceChannelPath()
 {
-    return getNewTempFolderPath() + QStringLiteral("trundle.socket");
+    return instanceFolderPath() + QStringLiteral("trundle.socket");
 }
 
 InstanceChannelServer::InstanceChannelServer(QObject *parent) : QObject(parent)

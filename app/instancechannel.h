@@ -2,7 +2,8 @@
 #pragma once
 
 // How a second start of Trundle reaches the copy that runs: a local socket beside the
-// single-instance lock, in the user's private temporary folder, open to the user only. The
+// single-instance lock, in the folder every start of the user finds (instanceFolderPath()),
+// open to the user only. The
 // second start asks the running copy to show its browser window and leaves.
 //
 // The running copy reads the socket as untrusted input: it knows one fixed request, reads at
@@ -15,7 +16,7 @@
 
 class QLocalSocket;
 
-// <private temporary folder>/trundle.socket
+// <instance folder>/trundle.socket
 QString instanceChannelPath();
 
 class InstanceChannelServer : public QObject

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scriptfolderlisting.h"
 
-#include <QFile>
+#include "filenamebytes.h"
 
 #include <memory>
 
@@ -26,7 +26,7 @@ ScriptFolderListing listScriptFolder(const QString &folderPath, const FolderChai
 {
     ScriptFolderListing listing;
     listing.chain = above;
-    const QByteArray encodedFolder = QFile::encodeName(folderPath);
+    const QByteArray encodedFolder = fileNameBytes(folderPath);
     struct stat folderInfo;
     if (::stat(encodedFolder.constData(), &folderInfo) == 0)
         listing.chain.append({folderInfo.st_dev, folderInfo.st_ino});
@@ -39,7 +39,7 @@ ScriptFolderListing listScriptFolder(const QString &folderPath, const FolderChai
         if (isDotOrDotDot(rawEntry->d_name))
             continue;
         ScriptFolderEntry entry;
-        entry.name = QFile::decodeName(rawEntry->d_name);
+        entry.name = fileNameText(rawEntry->d_name);
         entry.fullPath = folderPath + u'/' + entry.name;
         if (entry.name.startsWith(u'.')) {
             entry.kind = ScriptFolderEntry::Kind::DotFile;

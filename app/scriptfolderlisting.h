@@ -33,6 +33,8 @@ struct ScriptFolderEntry
         Script         // a script item
     };
 
+    // Texts that keep every byte of the name (fileNameText): names that are not UTF-8 stay
+    // apart and lead back to their own files.
     QString name;
     QString fullPath;
     Kind kind = Kind::Script;

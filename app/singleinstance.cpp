@@ -5,9 +5,9 @@
 
 bool SingleInstanceGuard::acquire()
 {
-    // The lock lives in the user's private temporary folder; a lock left by a copy that
-    // crashed is noticed by its dead process ID and taken over.
-    const QString path = getNewTempFolderPath() + QStringLiteral("trundle.lock");
+    // The lock lives in a folder that every start of the user finds, whatever its environment
+    // says; a lock left by a copy that crashed is noticed by its dead process ID and taken over.
+    const QString path = instanceFolderPath() + QStringLiteral("trundle.lock");
     m_lock = std::make_unique<QLockFile>(path);
     m_lock->setStaleLockTime(0);
     if (m_lock->tryLock(0))

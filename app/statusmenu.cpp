@@ -3,6 +3,7 @@
 
 #include "qzappdelegate.h"
 
+#include "filenamebytes.h"
 #include "log.h"
 #include "notifier.h"
 #include "preferencesdictionary.h"
@@ -175,7 +176,7 @@ void QZAppDelegate::updateMenu(QMenu *menu, const QString &folderPath, const Fol
             showFolderItem(nextItem(), entry, listing.chain);
             break;
         case ScriptFolderEntry::Kind::Script:
-            QZLog("Found scriptfile at: %@", entry.fullPath);
+            QZLog("Found scriptfile at: %@", displayedFileName(entry.fullPath));
             showScriptItem(nextItem(), entry);
             break;
         }
@@ -207,14 +208,16 @@ void QZAppDelegate::showScriptItem(QAction *item, const ScriptFolderEntry &entry
         item->setMenu(nullptr);
         submenu->deleteLater();
     }
-    item->setText(escapedMenuTitle(entry.name));
-    item->setToolTip(entry.fullPath);
+    // A name that is not UTF-8 shows its odd bytes escaped; the item runs the file by its bytes.
+    item->setText(escapedMenuTitle(displayedFileName(entry.name)));
+    item->setToolTip(displayedFileName(entry.fullPath));
+    item->setData(fileNameBytes(entry.fullPath));
 }
 
 void QZAppDelegate::showFolderItem(QAction *item, const ScriptFolderEntry &entry,
                                    const FolderChain &above)
 {
-    item->setText(escapedMenuTitle(entry.name));
+    item->setText(escapedMenuTitle(displayedFileName(entry.name)));
     item->setToolTip(QString());
     auto *submenu = qobject_cast<ScriptFolderMenu *>(item->menu());
     if (submenu && submenu->folderPath() == entry.fullPath && submenu->above() == above)
@@ -229,8 +232,8 @@ void QZAppDelegate::showFolderItem(QAction *item, const ScriptFolderEntry &entry
 void QZAppDelegate::scriptMenuItemHit(QAction *item)
 {
     QZLog("Start!");
-    const QString path = item->toolTip();
-    QZLog("Launching script: %@", path);
+    const QString path = fileNameText(item->data().toByteArray());
+    QZLog("Launching script: %@", displayedFileName(path));
     // No panel and nothing brought to the front: a script chosen from the menu just runs, after
     // whatever runs already.
     ScriptLaunch launch;

@@ -18,6 +18,7 @@
 #include "plistvalue.h"
 #include "scriptrunner.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -40,6 +41,7 @@ class QAbstractScrollArea;
 class QDialog;
 class QFileIconProvider;
 class QFileSystemWatcher;
+class QTimer;
 class QModelIndex;
 class QProgressBar;
 class QTreeView;
@@ -172,6 +174,16 @@ private:
     void scheduleFolderUpdate(const QString &path);
     QStringList shownFolders() const;
     FileSystemItem *shownItemForPath(const QString &path) const;
+    // Bindings follow their scripts: before a folder is read again, the files of bound paths
+    // the browser shows are remembered (device and inode); after, a bound path that is gone is
+    // bound anew to the shown file that is the same one, and the table is saved.
+    void rememberBoundFiles();
+    void followMovedBindings();
+    // The following waits a moment after the last change: an editor that renames the script
+    // to a backup name and writes it anew must not take the key with the backup.
+    void scheduleBindingFollowing();
+    FileSystemItem *shownItemWithIdentity(FileSystemItem *item,
+                                          const QPair<quint64, quint64> &identity) const;
     // Outlets are not owned; one whose object is destroyed is set to null rather than left
     // dangling (a window can close before its data source goes).
     void watchOutlets();
@@ -196,7 +208,10 @@ private:
     std::unique_ptr<QFileIconProvider> m_iconProvider;
     QList<QObject *> m_watchedOutlets;
     QFileSystemWatcher *m_folderWatcher = nullptr;
+    QTimer *m_bindingFollowTimer = nullptr;
     bool m_watchUpdatePending = false;
     QSet<QString> m_unwatchableFolders;
+    // Bound path -> device and inode of its file, as last seen in the browser.
+    QHash<QString, QPair<quint64, quint64>> m_boundFiles;
     QSet<QString> m_changedFolders;
 };

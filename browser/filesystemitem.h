@@ -12,6 +12,7 @@
 // name has no text that leads back to the file.
 
 #include <QIcon>
+#include <QPair>
 #include <QString>
 
 #include <memory>
@@ -81,6 +82,13 @@ public:
     bool childrenWereRead() const { return m_childrenState == ChildrenState::Read; }
     // The child with that entry name among the children read so far, or null.
     FileSystemItem *readChildNamed(QStringView name) const;
+
+    // The device and inode of the entry itself (a link's, not its target's), both 0 when it
+    // could not be read: what a rename or a move on one file system keeps.
+    QPair<quint64, quint64> fileIdentity() const
+    {
+        return {quint64(m_identity.device), quint64(m_identity.inode)};
+    }
 
     // The position of this item in its parent's children (for a root item: what its owner set).
     qint64 indexInParent() const { return m_indexInParent; }

@@ -152,5 +152,7 @@ void FileBrowserDataSource::folderDidChange(const QString &path)
     if (!item)
         return;
     QZLog("Reading %@ again", path);
+    rememberBoundFiles();
     m_model->updateChildrenOfItem(item);
+    scheduleBindingFollowing();
 }

@@ -12,9 +12,23 @@
 #include "shortcutpopupcell.h"
 #include "shortcuttable.h"
 
+#include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QTreeView>
+
+#include <sys/stat.h>
+
+// In the open pop-up, a key bound to a script that is gone says so, rather than the key
+// failing unnoticed when pressed.
+static QString missingScriptNote(int shortcutID, const QString &title)
+{
+    const QString path = scriptPathForShortcutID(shortcutID);
+    struct stat info;
+    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &info) == 0)
+        return {};
+    return localizedString(QStringLiteral("HotKeyScriptMissing")).arg(title, path);
+}
 
 qint64 FileBrowserDataSource::shortcutForFullPath(const QString &path)
 {
@@ -120,6 +134,7 @@ void FileBrowserDataSource::willDisplayCell(QAbstractItemDelegate *cell, const Q
             QZLog("LEAF-NODE (kein Folder)! -> Checken, ob die cell schon ein aktuelles Menu "
                   "hat...");
             popUp->setUsesItemFromMenu(true);
+            popUp->setItemNote(missingScriptNote);
             QZLog("menu p: %p", static_cast<const void *>(popUp->hasMenu() ? popUp : nullptr));
             const QString countText = localizedString(QStringLiteral("HotKeyCount"));
             const int count = hotKeyCount();

@@ -49,6 +49,19 @@ QString ShortcutPopUpCell::titleOfSelectedItem() const
     return m_selectedIndex >= 0 ? m_items.at(m_selectedIndex) : QString();
 }
 
+QStringList ShortcutPopUpCell::shownItemTitles() const
+{
+    QStringList titles = m_items;
+    if (m_itemNote) {
+        for (int i = 0; i < int(titles.size()); ++i) {
+            const QString shown = m_itemNote(i, m_items.at(i));
+            if (!shown.isEmpty())
+                titles[i] = shown;
+        }
+    }
+    return titles;
+}
+
 static QStyle *styleOf(const QStyleOptionViewItem &option)
 {
     return option.widget ? option.widget->style() : QApplication::style();
@@ -103,7 +116,7 @@ QWidget *ShortcutPopUpCell::createEditor(QWidget *parent, const QStyleOptionView
     index.data(Qt::DisplayRole);
     auto *comboBox = new QComboBox(parent);
     comboBox->setFrame(false);
-    comboBox->addItems(m_items);
+    comboBox->addItems(shownItemTitles());
     auto *self = const_cast<ShortcutPopUpCell *>(this);
     // Picking an item commits it and closes the pop-up, the way a pop-up menu acts at once.
     // Nothing else commits: a pop-up closed by a click elsewhere, by Escape or by losing the focus
@@ -125,7 +138,7 @@ void ShortcutPopUpCell::setEditorData(QWidget *editor, const QModelIndex &index)
         return;
     // Selection by title, like the cell itself: the first item with the row's title.
     const QString title = index.data(Qt::DisplayRole).toString();
-    comboBox->setCurrentIndex(comboBox->findText(title, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    comboBox->setCurrentIndex(int(m_items.indexOf(title)));
 }
 
 void ShortcutPopUpCell::setModelData(QWidget *editor, QAbstractItemModel *model,

@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <QStyledItemDelegate>
 
+#include <functional>
+
 class QComboBox;
 
 class ShortcutPopUpCell : public QStyledItemDelegate
@@ -39,6 +41,13 @@ public:
     void setUsesItemFromMenu(bool uses) { m_usesItemFromMenu = uses; }
     bool usesItemFromMenu() const { return m_usesItemFromMenu; }
 
+    // The title an item shows in the open pop-up, for items that need more than their title
+    // (a key whose script is gone); empty for the plain title. Asked each time a pop-up opens.
+    using ItemNote = std::function<QString(int index, const QString &title)>;
+    void setItemNote(ItemNote note) { m_itemNote = std::move(note); }
+    // The titles as the open pop-up shows them.
+    QStringList shownItemTitles() const;
+
     // Whether a click opens the editor's list at once (tests switch it off).
     void setOpensPopUpOnEdit(bool opens) { m_opensPopUpOnEdit = opens; }
 
@@ -63,4 +72,5 @@ private:
     int m_selectedIndex = -1;
     bool m_usesItemFromMenu = false;
     bool m_opensPopUpOnEdit = true;
+    ItemNote m_itemNote;
 };

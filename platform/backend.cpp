@@ -160,8 +160,17 @@ InputBackend *sharedInputBackend()
                                                          s.connectionRefusal);
     }
 #endif
-    if (choice.kind == InputBackendKind::InputDevices)
-        s.input = std::make_unique<InputDeviceBackend>();
+    if (choice.kind == InputBackendKind::InputDevices) {
+        auto devices = std::make_unique<InputDeviceBackend>();
+        // A key held over a switch of sessions or the lock screen (pressed on a text console
+        // to come back) must not run its script when it comes up here.
+        if (QCoreApplication::instance() != nullptr) {
+            InputDeviceBackend *reader = devices.get();
+            QObject::connect(SessionLock::shared(), &SessionLock::stateChanged, reader,
+                             [reader] { reader->forgetHeldKeys(); });
+        }
+        s.input = std::move(devices);
+    }
     // The portal needs the event loop for its D-Bus calls.
     if (choice.kind == InputBackendKind::Portal && QCoreApplication::instance() != nullptr)
         s.input = std::make_unique<PortalInputBackend>();

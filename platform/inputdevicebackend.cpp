@@ -262,6 +262,12 @@ QString InputDeviceBackend::obstacleReason() const
     return QStringLiteral("%1 cannot be watched").arg(d->options.folder);
 }
 
+void InputDeviceBackend::forgetHeldKeys()
+{
+    for (auto &entry : d->devices)
+        entry.second.decoder.forgetHeldKeys();
+}
+
 QStringList InputDeviceBackend::openDevicePaths() const
 {
     QStringList paths;

@@ -9,7 +9,8 @@
 // up, ones that vanish are closed, each on its own.
 //
 // Whether a release runs a bound script while the session is locked or another session is in
-// front is the dispatch's question to SessionLock, as with every other backend.
+// front is the dispatch's question to SessionLock, as with every other backend. A release runs
+// only when its press was read on the same device since the session last changed.
 
 #include "inputbackend.h"
 
@@ -43,6 +44,10 @@ public:
 
     // The paths of the devices being read, sorted.
     QStringList openDevicePaths() const;
+    // Forgets the keys and buttons held on every device, so that their releases run nothing:
+    // called when the session is switched or locked, as a key pressed on a text console to
+    // switch back (Ctrl+Alt+F7) comes up in the session.
+    void forgetHeldKeys();
 
 private:
     class Private;

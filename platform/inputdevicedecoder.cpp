@@ -95,8 +95,7 @@ std::vector<InputEvent> InputDeviceDecoder::feed(const InputDeviceRecord &record
     if (record.type == EV_SYN) {
         if (record.code == SYN_DROPPED) {
             m_dropping = true;
-            m_frame.clear();
-            m_modifiers.reset();
+            forgetHeldKeys();
         } else if (record.code == SYN_REPORT) {
             const bool wasDropping = m_dropping;
             m_dropping = false;
@@ -112,10 +111,18 @@ std::vector<InputEvent> InputDeviceDecoder::feed(const InputDeviceRecord &record
     return {};
 }
 
+void InputDeviceDecoder::forgetHeldKeys()
+{
+    m_frame.clear();
+    m_modifiers.reset();
+    m_held.assign(m_held.size(), false);
+}
+
 void InputDeviceDecoder::handleKey(quint16 code, qint32 value)
 {
-    // 1 press, 2 autorepeat, 0 release. A repeat changes nothing that is held.
-    if (value == 2)
+    // 1 press, 2 autorepeat, 0 release. A repeat changes nothing that is held: the repeat of a
+    // key held before its press could be seen does not make it count either.
+    if (value == 2 || code >= KEY_CNT)
         return;
     const bool pressed = value != 0;
     const auto xKeyCode = quint16(code + xKeyCodeOffset);
@@ -126,21 +133,26 @@ void InputDeviceDecoder::handleKey(quint16 code, qint32 value)
             m_modifiers.keyReleased(xKeyCode);
         return;
     }
-    if (pressed)
+    const int number = functionKeyNumberForInputDeviceCode(code);
+    const qint64 button = number == 0 ? buttonNumberForInputDeviceCode(code) : -1;
+    if (number == 0 && button < 0)
         return;
-    if (const int number = functionKeyNumberForInputDeviceCode(code)) {
+    if (m_held.empty())
+        m_held.resize(KEY_CNT, false);
+    const bool wasHeld = m_held[code];
+    m_held[code] = pressed;
+    if (pressed || !wasHeld)
+        return;
+    if (number != 0) {
         const quint32 base = keysym::F1 + quint32(number - 1);
         m_frame.push_back(keyReleaseEvent(xKeyCode, base, 0, m_modifiers.flags()));
         return;
     }
-    const qint64 button = buttonNumberForInputDeviceCode(code);
-    if (button >= 0) {
-        InputEvent event;
-        event.type = eventTypeForButtonNumber(button);
-        event.buttonNumber = button;
-        event.modifierFlags = m_modifiers.flags();
-        m_frame.push_back(event);
-    }
+    InputEvent event;
+    event.type = eventTypeForButtonNumber(button);
+    event.buttonNumber = button;
+    event.modifierFlags = m_modifiers.flags();
+    m_frame.push_back(event);
 }
 
 } // namespace platform

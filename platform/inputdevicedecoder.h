@@ -36,21 +36,30 @@ bool inputDeviceIsWorthReading(const unsigned char *keyBits, std::size_t byteCou
 
 // The records of one device, in order. A device reports its changes in frames that each end
 // with SYN_REPORT; the releases of a frame come out when it ends. SYN_DROPPED means the kernel
-// lost records: the frame is dropped, and so is what was known of held modifiers, since their
-// releases may be among the lost ones.
+// lost records: the frame is dropped, and so is what was known of held keys, since their
+// presses and releases may be among the lost ones.
+//
+// A release counts only when this decoder saw its key's press: a key held while reading began,
+// or pressed on a text console to switch back to the desktop (Ctrl+Alt+F7) before
+// forgetHeldKeys() was called for the switch, runs nothing when it comes up.
 class InputDeviceDecoder
 {
 public:
     // The releases that this record completes (empty unless it is a SYN_REPORT).
     std::vector<InputEvent> feed(const InputDeviceRecord &record);
     quint64 modifierFlags() const { return m_modifiers.flags(); }
+    // Forgets every key and button held so far, modifiers too: their releases will run nothing.
+    void forgetHeldKeys();
 
 private:
     void handleKey(quint16 code, qint32 value);
 
     std::vector<InputEvent> m_frame;
     ModifierTracker m_modifiers; // by X key code: input-device code + 8
-    bool m_dropping = false;     // after SYN_DROPPED, until the next SYN_REPORT
+    // The function keys and mouse buttons whose press was seen and not yet their release, by
+    // input-device code (all below KEY_CNT).
+    std::vector<bool> m_held;
+    bool m_dropping = false; // after SYN_DROPPED, until the next SYN_REPORT
 };
 
 } // namespace platform

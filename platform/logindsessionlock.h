@@ -39,9 +39,8 @@ public:
     // The session followed, empty while none is.
     QString sessionPath() const { return m_sessionPath; }
 
-signals:
-    // A session was found or lost, or its LockedHint or Active changed.
-    void stateChanged();
+    // stateChanged() is sent when a session is found or lost, or its LockedHint or Active
+    // changes.
 
 private slots:
     void propertiesChanged(const QString &interfaceName, const QVariantMap &changed,

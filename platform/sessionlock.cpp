@@ -38,8 +38,10 @@ std::optional<QString> NullSessionLock::reasonToWithholdHotKeys()
 CombinedSessionLock::CombinedSessionLock(const std::vector<SessionLock *> &sources, QObject *parent)
     : SessionLock(parent), m_sources(sources)
 {
-    for (SessionLock *source : m_sources)
+    for (SessionLock *source : m_sources) {
         source->setParent(this);
+        connect(source, &SessionLock::stateChanged, this, &SessionLock::stateChanged);
+    }
 }
 
 std::optional<QString> CombinedSessionLock::reasonToWithholdHotKeys()

@@ -39,6 +39,11 @@ public:
     // slower; what it does not know (no logind, no X server) does not withhold anything.
     virtual std::optional<QString> reasonToWithholdHotKeys() = 0;
 
+signals:
+    // What the source follows changed: a session found or lost, locked or unlocked, put in
+    // front or behind another. Sources that are asked each time (the X grab) never send it.
+    void stateChanged();
+
 protected:
     explicit SessionLock(QObject *parent = nullptr);
 };
@@ -53,7 +58,8 @@ public:
 };
 
 // Asks its sources in order and answers with the first reason; the cheap ones go first, so a
-// locked session known from logind needs no round trip to the X server. Takes ownership.
+// locked session known from logind needs no round trip to the X server. Takes ownership, and
+// passes on the stateChanged() of each source.
 class CombinedSessionLock : public SessionLock
 {
     Q_OBJECT

@@ -8,14 +8,27 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <plist/plist.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
+
+// The temporary files of a save: the file's name, this marker, then the six characters that
+// QTemporaryFile puts in place of "XXXXXX". Nothing a user names by hand (Trundle.plist.backup,
+// .before, .old001) has the marker, so the clean-up after an interrupted save can tell them
+// apart; QSaveFile's own names (".XXXXXX" alone) cannot be told from such files.
+constexpr QLatin1StringView saveMarker(".saving-");
 
 struct PlistDeleter
 {
@@ -266,14 +279,29 @@ void SettingsFile::keepCopyAsCorrupt(const QString &reason)
                     : QStringLiteral("no copy could be kept."));
 }
 
+QString SettingsFile::temporaryFileTemplate() const
+{
+    return m_path + saveMarker + QStringLiteral("XXXXXX");
+}
+
+bool SettingsFile::isLeftoverTemporaryFileName(const QString &name) const
+{
+    // QTemporaryFile fills the six places with letters (and digits in older versions).
+    static const QString pattern = QStringLiteral("[A-Za-z0-9]{6}");
+    const QString prefix = QFileInfo(m_path).fileName() + saveMarker;
+    return name.startsWith(prefix) &&
+           QRegularExpression(QRegularExpression::anchoredPattern(pattern))
+               .match(QStringView(name).mid(prefix.size()))
+               .hasMatch();
+}
+
 void SettingsFile::removeLeftoverTemporaryFiles()
 {
     const QFileInfo info(m_path);
     QDir folder = info.dir();
-    // QSaveFile's temporary files carry six random characters after the file's own name.
-    const QString pattern = info.fileName() + QStringLiteral(".??????");
-    for (const QString &name : folder.entryList({pattern}, QDir::Files | QDir::Hidden)) {
-        if (folder.remove(name))
+    const QString filter = info.fileName() + saveMarker + u'*';
+    for (const QString &name : folder.entryList({filter}, QDir::Files | QDir::Hidden)) {
+        if (isLeftoverTemporaryFileName(name) && folder.remove(name))
             processLog("Removed %@, left over from a save that was interrupted.",
                        folder.filePath(name));
     }
@@ -341,10 +369,29 @@ bool SettingsFile::setObject(const PlistValue &value, const QString &key)
         processLog("Cannot create the settings folder %@.", info.absolutePath());
         return false;
     }
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    // Written under a temporary name, flushed to the disk, then renamed over the file: a crash
+    // leaves the old file or the new one. The temporary file goes with this scope unless the
+    // rename took it. A settings file that is a symbolic link stays one: its target is written.
+    const QString target = info.isSymLink() ? info.symLinkTarget() : m_path;
+    QTemporaryFile file(target == m_path ? temporaryFileTemplate()
+                                         : target + saveMarker + QStringLiteral("XXXXXX"));
+    if (!file.open()) {
         processLog("Cannot write the settings file %@: %@", m_path, file.errorString());
         return false;
     }
+    struct stat existing;
+    if (::stat(QFile::encodeName(target).constData(), &existing) == 0)
+        ::fchmod(file.handle(), existing.st_mode & 07777);
+    if (file.write(bytes) != bytes.size() || !file.flush() || ::fsync(file.handle()) != 0) {
+        processLog("Cannot write the settings file %@: %@", m_path, file.errorString());
+        return false;
+    }
+    if (::rename(QFile::encodeName(file.fileName()).constData(),
+                 QFile::encodeName(target).constData()) != 0) {
+        processLog("Cannot write the settings file %@: %@", m_path,
+                   QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    file.setAutoRemove(false);
     return true;
 }

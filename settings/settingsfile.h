@@ -59,9 +59,13 @@ public:
     void keepCopyAsCorrupt(const QString &reason);
 
     // Removes what an interrupted save left beside the file: the temporary files of an atomic
-    // write ("Trundle.plist.XXXXXX") that never got renamed. Only one Trundle runs per user, so
-    // at start-up no save is under way.
+    // write ("Trundle.plist.saving-XXXXXX") that never got renamed, and nothing else. Only one
+    // Trundle runs per user, so at start-up no save is under way.
     void removeLeftoverTemporaryFiles();
+    // The QTemporaryFile template of a save's temporary file, and whether a name beside the
+    // file is one made from it.
+    QString temporaryFileTemplate() const;
+    bool isLeftoverTemporaryFileName(const QString &name) const;
 
 private:
     // The file's dictionary (empty when there is no file), or nothing when the file holds

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scriptprocess.h"
 
+#include "filenamebytes.h"
 #include "log.h"
 
 #include <QCoreApplication>
@@ -285,7 +286,8 @@ bool ScriptProcess::start(const QString &commandLine, QString *whyNot)
         *whyNot = QStringLiteral("the command line holds a NUL character");
         return false;
     }
-    QByteArray line = QFile::encodeName(commandLine);
+    // Paths in the line may hold bytes that are not UTF-8; the shell gets them as they are.
+    QByteArray line = fileNameBytes(commandLine);
 
     std::array<int, 2> pipeFds = {-1, -1};
     if (::pipe2(pipeFds.data(), O_CLOEXEC) != 0) {

@@ -63,6 +63,64 @@ QString getNewTempFolderPath()
     return folder;
 }
 
+// Owned by user, a folder and not a link, and closed to everyone else.
+static bool isFolderOfUserOnly(const QByteArray &path, uid_t user)
+{
+    struct stat info;
+    return ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == user &&
+           (info.st_mode & 0777) == 0700;
+}
+
+QString instanceFolderFor(uid_t user, const QString &runtimeRoot, const QString &home)
+{
+    const QByteArray runtime = QFile::encodeName(runtimeRoot) + '/' + QByteArray::number(user);
+    if (isFolderOfUserOnly(runtime, user))
+        return withTrailingSlash(QFile::decodeName(runtime));
+
+    // Nobody else can create or replace a folder in a home that only its user can write, so
+    // unlike a fixed name under /tmp this one cannot be taken first.
+    if (home.isEmpty() || !home.startsWith(u'/'))
+        return {};
+    const QByteArray homeBytes = QFile::encodeName(home);
+    struct stat homeInfo;
+    if (::stat(homeBytes.constData(), &homeInfo) != 0 || !S_ISDIR(homeInfo.st_mode) ||
+        homeInfo.st_uid != user || (homeInfo.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+        return {};
+    const QByteArray cache = homeBytes + "/.cache";
+    const QByteArray folder = cache + "/trundle";
+    ::mkdir(cache.constData(), 0700);
+    ::mkdir(folder.constData(), 0700);
+    // A folder of the user's own from before, opened up since, is closed again.
+    struct stat info;
+    if (::lstat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == user)
+        ::chmod(folder.constData(), 0700);
+    if (!isFolderOfUserOnly(folder, user) || !isPrivateFolder(QFile::decodeName(cache)))
+        return {};
+    return withTrailingSlash(QFile::decodeName(folder));
+}
+
+QString instanceFolderPath()
+{
+    static const QString folder = [] {
+        // The home of the environment, as the settings file's path is made from it; the
+        // password database's when HOME is not set.
+        QString home = qEnvironmentVariable("HOME");
+        if (home.isEmpty()) {
+            if (const passwd *entry = ::getpwuid(::geteuid()))
+                home = QFile::decodeName(entry->pw_dir);
+        }
+        QString found = instanceFolderFor(::geteuid(), QStringLiteral("/run/user"), home);
+        if (found.isEmpty()) {
+            found = getNewTempFolderPath();
+            processLog("Neither /run/user/%d nor a private folder in the home folder %@ can hold "
+                       "the lock that keeps Trundle to one copy; using %@.",
+                       qint64(::geteuid()), home, found);
+        }
+        return found;
+    }();
+    return folder;
+}
+
 QString getOurProcessName()
 {
     return QString::fromLocal8Bit(program_invocation_short_name);

@@ -8,11 +8,23 @@
 
 #include <optional>
 
+#include <sys/types.h>
+
 // The per-user private temporary folder, ending in "/": $XDG_RUNTIME_DIR when it is set and safe
 // (a folder owned by this user that nobody else can write), else /tmp/trundle-<uid> created with
 // mode 0700 and checked for owner and mode. When neither can be had safely, a fresh folder made
 // with mkdtemp. "/tmp/" only when even that fails.
 QString getNewTempFolderPath();
+
+// The folder of the single-instance lock and of the socket a second start talks to, ending in
+// "/". Every start of the user must find the same one, whatever its environment says:
+// /run/user/<uid> when that is a private folder of the user (owner, mode 0700, not a link),
+// whether or not XDG_RUNTIME_DIR names it; else <home>/.cache/trundle, created with mode 0700,
+// under a home that only the user can write. The temporary folder only when neither can be had.
+QString instanceFolderPath();
+// The choice above for a given user and home folder; runtimeRoot stands for "/run/user".
+// Creates the folder under home when needed. Exposed for the tests.
+QString instanceFolderFor(uid_t user, const QString &runtimeRoot, const QString &home);
 
 // <temp folder>/<process name>_<prefix>.tmp; the same prefix always yields the same path within
 // one process. Naming a path does not create the file.

@@ -63,6 +63,11 @@
         <extracomment>the title of ID n is the text under this prefix followed by n</extracomment>
         <translation>HotKey</translation>
     </message>
+    <message id="HotKeyScriptMissing">
+        <source>%1 (script missing: %2)</source>
+        <extracomment>hot-key pop-up item of a key whose script is gone: key title, script path</extracomment>
+        <translation>%1 (script missing: %2)</translation>
+    </message>
     <message id="HotKeyNone">
         <source>None</source>
         <extracomment>pop-up title of folder rows</extracomment>

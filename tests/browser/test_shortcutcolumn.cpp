@@ -80,6 +80,8 @@ private slots:
     void editorOffersEveryIdAndSelectsByTitle_data();
     void editorOffersEveryIdAndSelectsByTitle();
     void editorPickGoesToTheTable();
+    void editorSaysWhichKeysLostTheirScript_data();
+    void editorSaysWhichKeysLostTheirScript();
     void popUpClosedWithoutAPickChangesNothing_data();
     void popUpClosedWithoutAPickChangesNothing();
     void viewPaintsBothColumns();
@@ -334,6 +336,49 @@ void TestShortcutColumn::editorOffersEveryIdAndSelectsByTitle()
     QCOMPARE(items, idTitles(hotKeyCount()));
     popUp->setEditorData(combo, index);
     QCOMPARE(combo->currentIndex(), selected);
+}
+
+void TestShortcutColumn::editorSaysWhichKeysLostTheirScript_data()
+{
+    QTest::addColumn<QString>("boundName"); // what ID 6 is bound to; empty: nothing
+    QTest::addColumn<bool>("missing");
+    QTest::newRow("bound script exists") << "b.sh" << false;
+    QTest::newRow("bound script is gone") << "gone.sh" << true;
+    QTest::newRow("bound folder exists") << "Folder" << false;
+    QTest::newRow("nothing bound") << "" << false;
+}
+
+void TestShortcutColumn::editorSaysWhichKeysLostTheirScript()
+{
+    QFETCH(QString, boundName);
+    QFETCH(bool, missing);
+    if (!boundName.isEmpty())
+        table().insert("6", pathOf(boundName));
+    FileBrowserDataSource ds;
+    QTreeView view;
+    ds._fileBrowserOutlineView = &view;
+    ds.initOutline();
+    ShortcutPopUpCell *popUp = popUpOf(ds);
+    popUp->setOpensPopUpOnEdit(false);
+    FileSystemItem *row = childNamed(ds, "a.sh");
+    ds.willDisplayCell(popUp, "shortcuts", row);
+    const QModelIndex index = ds.browserModel()->indexForItem(row).siblingAtColumn(1);
+    QStyleOptionViewItem option;
+    std::unique_ptr<QWidget> editor(popUp->createEditor(view.viewport(), option, index));
+    auto *combo = qobject_cast<QComboBox *>(editor.get());
+    QVERIFY(combo);
+    QStringList expected = idTitles(hotKeyCount());
+    if (missing)
+        expected[6] =
+            QStringLiteral("%1 (script missing: %2)").arg(titleForShortcutID(6), pathOf(boundName));
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items.append(combo->itemText(i));
+    QCOMPARE(items, expected);
+    // The row's own title still selects its item, and the cell keeps the plain titles.
+    popUp->setEditorData(combo, index);
+    QCOMPARE(combo->currentIndex(), int(defaultShortcutID()));
+    QCOMPARE(popUp->menuItems(), idTitles(hotKeyCount()));
 }
 
 void TestShortcutColumn::editorPickGoesToTheTable()

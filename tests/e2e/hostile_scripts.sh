@@ -8,7 +8,12 @@
 #   fifo               an executable FIFO bound to a key leaves Trundle answering;
 #   output_holder      `yes &` left holding the output pipe costs no CPU after its budget;
 #   lingering_holders  50 runs leaving `sleep 100000 &` keep the descriptor count flat;
-#   descriptors        a script sees only descriptors 0, 1 and 2, even those Trundle inherited.
+#   descriptors        a script sees only descriptors 0, 1 and 2, even those Trundle inherited;
+#   odd_names          two names that differ only in bytes outside UTF-8 run their own files
+#                      from the tray menu;
+#   settings_neighbours  Trundle.plist.backup and the like survive a start;
+#   one_copy           a start without XDG_RUNTIME_DIR beside a running copy gives one copy;
+#   renamed_binding    a bound script renamed in the script folder still runs from its key.
 # The processes scripts leave behind are noted in $leftovers and ended by their ids at the end.
 # Figures (CPU, descriptor counts) are printed; the waits are generous limits against hangs.
 . "$(dirname "$0")/lib.sh"
@@ -240,8 +245,104 @@ print("descriptors:", " ".join(str(n) for n in sorted(open_fds)) + ".")'
     hostile_stop
 }
 
-# HOSTILE_CASES in the environment runs only those.
-HOSTILE_CASES=${HOSTILE_CASES:-"sigchld_ignored tty_reader fifo output_holder lingering_holders descriptors"}
+# Two names that differ only in bytes outside UTF-8 decode to the same text; each menu item
+# runs its own file. They sit in a folder of their own, so their place in the menu is known.
+hostile_odd_names() {
+    local odd="$scripts/Odd" name names index_of_odd i
+    mkdir -p "$odd"
+    names=$(python3 - "$odd" "$journal" <<'PY'
+import os, sys
+odd, journal = sys.argv[1].encode(), sys.argv[2].encode()
+for name in (b"a\xff.sh", b"a\xef\xbf\xbd.sh"):
+    path = os.path.join(odd, name)
+    with open(path, "wb") as script:
+        script.write(b"#!/bin/sh\necho " + name.hex().encode() + b" >>'" + journal + b"'\n")
+    os.chmod(path, 0o755)
+# The menu's order is the file system's, as listdir gives it.
+print(" ".join(n.hex() for n in os.listdir(odd)))
+PY
+)
+    write_hotkey_settings ""
+    hostile_start
+    # Counted once Trundle has started: it makes its sample folder at the first start.
+    index_of_odd=$(python3 -c 'import os, sys
+print([n for n in os.listdir(sys.argv[1]) if not n.startswith(".")].index("Odd"))' "$scripts")
+    i=0
+    for name in $names; do
+        open_tray_menu
+        # Scripts > ~/Library/Scripts > Odd > the entry
+        xdotool key Down Right Right
+        sleep 0.3
+        for _ in $(seq "$index_of_odd"); do xdotool key Down; done
+        xdotool key Right
+        sleep 0.3
+        for _ in $(seq "$i"); do xdotool key Down; done
+        xdotool key Return
+        i=$((i + 1))
+        wait_for 20 "the run of entry $i of the odd names" journal_is "$i"
+        check "entry $i ran its own file" test "$(tail -n 1 "$journal")" = "$name"
+    done
+    hostile_stop
+    rm -rf "$odd"
+}
+
+# A start removes what its own interrupted saves left, and nothing the user keeps beside them.
+hostile_settings_neighbours() {
+    write_hotkey_settings ""
+    local folder kept
+    folder=$(dirname "$SETTINGS")
+    for kept in backup before old001 AbCdEf; do echo "user's $kept" >"$SETTINGS.$kept"; done
+    echo "<?xml half a save" >"$SETTINGS.saving-QwErTy"
+    hostile_start
+    for kept in backup before old001 AbCdEf; do
+        check "Trundle.plist.$kept survives a start" grep -qx "user's $kept" "$SETTINGS.$kept"
+    done
+    check "the leftover of an interrupted save is removed" test ! -e "$SETTINGS.saving-QwErTy"
+    hostile_stop
+    rm -f "$folder"/Trundle.plist.*
+}
+
+# A copy started without XDG_RUNTIME_DIR finds the running one and leaves; so does the reverse.
+hostile_one_copy() {
+    write_hotkey_settings ""
+    local second_status=0
+    hostile_start env -u XDG_RUNTIME_DIR
+    : >"$E2E_HOME/second.log"
+    timeout 30 "$TRUNDLE" >"$E2E_HOME/second.log" 2>&1 || second_status=$?
+    check "a start with XDG_RUNTIME_DIR beside one without leaves at once (status $second_status)" \
+        test "$second_status" -eq 0
+    check "the running copy was asked for its window" \
+        log_has "A second start asks for the browser window."
+    second_status=0
+    timeout 30 env -u XDG_RUNTIME_DIR "$TRUNDLE" >>"$E2E_HOME/second.log" 2>&1 || second_status=$?
+    check "a start without XDG_RUNTIME_DIR leaves too (status $second_status)" \
+        test "$second_status" -eq 0
+    check "the lock is not in the runtime folder of one start's environment" \
+        test ! -e "$XDG_RUNTIME_DIR/trundle.lock"
+    hostile_stop
+}
+
+# A bound script renamed in the script folder keeps its key.
+hostile_renamed_binding() {
+    make_script bound.sh "#!/bin/sh
+echo bound >>\"$journal\""
+    bind_keys 5 bound.sh
+    hostile_start
+    xdotool key F5
+    wait_for 20 "the bound script's run" journal_is 1
+    mv "$scripts/bound.sh" "$scripts/renamed.sh"
+    follows() { grep -qF "$scripts/renamed.sh" "$SETTINGS"; }
+    wait_for 20 "the binding to follow the rename into the settings file" follows
+    xdotool key F5
+    wait_for 20 "the renamed script's run from its key" journal_is 2
+    check "the hot key followed the rename in the log" log_has "follows its script"
+    hostile_stop
+    rm -f "$scripts/renamed.sh"
+}
+
+# HOSTILE_CASES in the environment runs only those cases.
+HOSTILE_CASES=${HOSTILE_CASES:-"sigchld_ignored tty_reader fifo output_holder lingering_holders descriptors
+odd_names settings_neighbours one_copy renamed_binding"}
 
 for name in $HOSTILE_CASES; do
     e2e_log "--- $name ---"

@@ -43,6 +43,12 @@ QByteArray frame(std::initializer_list<std::array<int, 3>> records)
     return bytes;
 }
 
+// A press and its release, each in a frame of its own.
+QByteArray tap(int code)
+{
+    return frame({{EV_KEY, code, 1}}) + frame({{EV_KEY, code, 0}});
+}
+
 // The writing end of a FIFO the backend already reads.
 class Writer
 {
@@ -92,6 +98,8 @@ private slots:
     void vanishingDeviceStopsOnlyItself_data();
     void vanishingDeviceStopsOnlyItself();
     void onlyEventNodesAreRead();
+    void releaseCountsOnlyAfterItsPressOnThatDevice_data();
+    void releaseCountsOnlyAfterItsPressOnThatDevice();
     void unreadableDevicesAreAnObstacle();
     void realDevicesThroughUinput();
 
@@ -133,13 +141,14 @@ void TestInputDeviceBackend::recordsReachTheMonitors_data()
             frame({{EV_KEY, KEY_F12, 0}}))
         << QList<int>{keyUpType} << QStringList{fKeyText(12)};
     QTest::newRow("left, right and side button")
-        << (frame({{EV_KEY, BTN_LEFT, 0}}) + frame({{EV_KEY, BTN_RIGHT, 0}}) +
-            frame({{EV_KEY, BTN_SIDE, 0}}))
+        << (tap(BTN_LEFT) + tap(BTN_RIGHT) + tap(BTN_SIDE))
         << QList<int>{leftMouseUpType, rightMouseUpType, otherMouseUpType}
         << QStringList{QString(), QString(), QString()};
     QTest::newRow("a letter, then F2")
-        << (frame({{EV_KEY, KEY_A, 0}}) + frame({{EV_KEY, KEY_F2, 0}})) << QList<int>{keyUpType}
-        << QStringList{fKeyText(2)};
+        << (tap(KEY_A) + tap(KEY_F2)) << QList<int>{keyUpType} << QStringList{fKeyText(2)};
+    QTest::newRow("releases whose press was not read")
+        << (frame({{EV_KEY, KEY_F7, 0}}) + frame({{EV_KEY, BTN_LEFT, 0}})) << QList<int>{}
+        << QStringList{};
 }
 
 void TestInputDeviceBackend::recordsReachTheMonitors()
@@ -158,7 +167,7 @@ void TestInputDeviceBackend::recordsReachTheMonitors()
     Writer writer(folder.filePath(QStringLiteral("event0")));
     QVERIFY(writer.isOpen());
     // A marker release last: once it is there, everything before it has been read.
-    QVERIFY(writer.write(bytes + frame({{EV_KEY, BTN_MIDDLE, 0}})));
+    QVERIFY(writer.write(bytes + tap(BTN_MIDDLE)));
     QTRY_COMPARE_WITH_TIMEOUT(m_seen.size(), types.size() + 1, generousTimeout);
     QCOMPARE(m_seen.last().buttonNumber, 2);
     for (qsizetype i = 0; i < types.size(); ++i) {
@@ -180,7 +189,7 @@ void TestInputDeviceBackend::deviceAppearingLaterIsRead()
     QTRY_COMPARE_WITH_TIMEOUT(backend.openDevicePaths(), QStringList{path}, generousTimeout);
     Writer writer(path);
     QVERIFY(writer.isOpen());
-    QVERIFY(writer.write(frame({{EV_KEY, KEY_F7, 0}})));
+    QVERIFY(writer.write(tap(KEY_F7)));
     QTRY_COMPARE_WITH_TIMEOUT(m_seen.size(), 1, generousTimeout);
     QCOMPARE(m_seen.front().charactersIgnoringModifiers, fKeyText(7));
 }
@@ -207,7 +216,7 @@ void TestInputDeviceBackend::vanishingDeviceStopsOnlyItself()
     Writer goneWriter(gone);
     Writer stayingWriter(staying);
     QVERIFY(goneWriter.isOpen() && stayingWriter.isOpen());
-    QVERIFY(goneWriter.write(frame({{EV_KEY, KEY_F1, 0}})));
+    QVERIFY(goneWriter.write(tap(KEY_F1)));
     QTRY_COMPARE_WITH_TIMEOUT(m_seen.size(), 1, generousTimeout);
 
     if (removeNode)
@@ -216,7 +225,7 @@ void TestInputDeviceBackend::vanishingDeviceStopsOnlyItself()
         goneWriter.close();
     QTRY_COMPARE_WITH_TIMEOUT(backend.openDevicePaths(), QStringList{staying}, generousTimeout);
 
-    QVERIFY(stayingWriter.write(frame({{EV_KEY, KEY_F2, 0}})));
+    QVERIFY(stayingWriter.write(tap(KEY_F2)));
     QTRY_COMPARE_WITH_TIMEOUT(m_seen.size(), 2, generousTimeout);
     QCOMPARE(m_seen.at(1).charactersIgnoringModifiers, fKeyText(2));
     QVERIFY(backend.deliversReleases());
@@ -231,6 +240,44 @@ void TestInputDeviceBackend::onlyEventNodesAreRead()
     QVERIFY(makeFifo(folder.filePath(QStringLiteral("event4"))));
     InputDeviceBackend backend({folder.path(), false});
     QCOMPARE(backend.openDevicePaths(), QStringList{folder.filePath(QStringLiteral("event4"))});
+}
+
+void TestInputDeviceBackend::releaseCountsOnlyAfterItsPressOnThatDevice_data()
+{
+    QTest::addColumn<int>("releasingDevice"); // the press goes to device 0
+    QTest::addColumn<bool>("forgetBetween");  // the session switched between press and release
+    QTest::addColumn<bool>("runs");
+    QTest::newRow("same device") << 0 << false << true;
+    QTest::newRow("another device") << 1 << false << false;
+    QTest::newRow("session switched while held") << 0 << true << false;
+}
+
+void TestInputDeviceBackend::releaseCountsOnlyAfterItsPressOnThatDevice()
+{
+    QFETCH(int, releasingDevice);
+    QFETCH(bool, forgetBetween);
+    QFETCH(bool, runs);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QStringList paths = {folder.filePath(QStringLiteral("event0")),
+                               folder.filePath(QStringLiteral("event1"))};
+    QVERIFY(makeFifo(paths[0]) && makeFifo(paths[1]));
+    InputDeviceBackend backend({folder.path(), false});
+    QCOMPARE(backend.openDevicePaths(), paths);
+    Writer first(paths[0]);
+    Writer second(paths[1]);
+    QVERIFY(first.isOpen() && second.isOpen());
+    const Writer &releasing = releasingDevice == 0 ? first : second;
+
+    // A tap of the middle button on each device marks what has been read.
+    QVERIFY(first.write(frame({{EV_KEY, KEY_F7, 1}}) + tap(BTN_MIDDLE)));
+    QTRY_COMPARE_WITH_TIMEOUT(m_seen.size(), 1, generousTimeout);
+    if (forgetBetween)
+        backend.forgetHeldKeys();
+    QVERIFY(releasing.write(frame({{EV_KEY, KEY_F7, 0}}) + tap(BTN_MIDDLE)));
+    QTRY_COMPARE_WITH_TIMEOUT(m_seen.size(), runs ? 3 : 2, generousTimeout);
+    QCOMPARE(m_seen.at(1).charactersIgnoringModifiers,
+             runs ? fKeyText(7) : QString()); // the marker when F7 ran nothing
 }
 
 void TestInputDeviceBackend::unreadableDevicesAreAnObstacle()

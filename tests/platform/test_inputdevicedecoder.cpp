@@ -26,6 +26,17 @@ InputDeviceRecord dropped()
 {
     return {EV_SYN, SYN_DROPPED, 0};
 }
+// Not a record: stands for the session's switch, when the backend tells the decoder to forget.
+constexpr quint16 forgetType = 0xffff;
+InputDeviceRecord forget()
+{
+    return {forgetType, 0, 0};
+}
+// A press in a frame of its own, then the release (its frame still open).
+Records pressThenRelease(quint16 code)
+{
+    return {key(code, 1), syn(), key(code, 0)};
+}
 
 // type, button number, character ignoring modifiers, modifier flags: what the dispatch reads.
 QString describe(const InputEvent &event)
@@ -81,7 +92,8 @@ void TestInputDeviceDecoder::decoding_data()
     QTest::newRow("F1 press and release")
         << Records{key(KEY_F1, 1), syn(), key(KEY_F1, 0), syn()} << QStringList{fKey(1)};
     QTest::newRow("F10, F11 and F12 (F11 is not next to F10)")
-        << Records{key(KEY_F10, 0), syn(), key(KEY_F11, 0), syn(), key(KEY_F12, 0), syn()}
+        << pressThenRelease(KEY_F10) + pressThenRelease(KEY_F11) + pressThenRelease(KEY_F12) +
+               Records{syn()}
         << QStringList{fKey(10), fKey(11), fKey(12)};
     QTest::newRow("press alone gives nothing") << Records{key(KEY_F5, 1), syn()} << QStringList{};
     QTest::newRow("autorepeat gives nothing, the release once")
@@ -91,56 +103,87 @@ void TestInputDeviceDecoder::decoding_data()
     QTest::newRow("F13 and letters are ignored")
         << Records{key(KEY_F13, 0), syn(), key(KEY_A, 0), syn(), key(KEY_ENTER, 0), syn()}
         << QStringList{};
+    Records everyButton;
+    for (const int code : {BTN_LEFT, BTN_RIGHT, BTN_MIDDLE, BTN_SIDE, BTN_BACK, BTN_EXTRA,
+                           BTN_FORWARD, BTN_TASK, BTN_TASK + 1})
+        everyButton += pressThenRelease(quint16(code)) + Records{syn()};
     QTest::newRow("mouse buttons in the program's numbering")
-        << Records{key(BTN_LEFT, 0),     syn(), key(BTN_RIGHT, 0), syn(),
-                   key(BTN_MIDDLE, 0),   syn(), key(BTN_SIDE, 0),  syn(),
-                   key(BTN_BACK, 0),     syn(), key(BTN_EXTRA, 0), syn(),
-                   key(BTN_FORWARD, 0),  syn(), key(BTN_TASK, 0),  syn(),
-                   key(BTN_TASK + 1, 0), syn()}
-        << QStringList{button(0), button(1), button(2), button(3), button(3),
-                       button(4), button(4), button(5), button(6)};
+        << everyButton << QStringList{button(0), button(1), button(2), button(3), button(3),
+                                      button(4), button(4), button(5), button(6)};
     QTest::newRow("button presses give nothing")
         << Records{key(BTN_LEFT, 1), syn(), key(BTN_RIGHT, 1), syn()} << QStringList{};
     QTest::newRow("joystick and touch buttons are ignored")
         << Records{key(BTN_JOYSTICK, 0), syn(), key(BTN_TOUCH, 0), syn()} << QStringList{};
     QTest::newRow("Shift held over F5")
-        << Records{key(KEY_LEFTSHIFT, 1), syn(), key(KEY_F5, 0), syn(),
-                   key(KEY_LEFTSHIFT, 0), syn(), key(KEY_F5, 0), syn()}
+        << Records{key(KEY_LEFTSHIFT, 1), key(KEY_F5, 1), syn(), key(KEY_F5, 0), syn(),
+                   key(KEY_LEFTSHIFT, 0), key(KEY_F5, 1), syn(), key(KEY_F5, 0), syn()}
         << QStringList{fKey(5, shiftModifierFlag), fKey(5)};
     QTest::newRow("Control, Alt and Super over a button")
-        << Records{key(KEY_RIGHTCTRL, 1), key(KEY_LEFTALT, 1),
-                   key(KEY_LEFTMETA, 1),  syn(),
-                   key(BTN_MIDDLE, 0),    syn()}
+        << Records{key(KEY_RIGHTCTRL, 1),
+                   key(KEY_LEFTALT, 1),
+                   key(KEY_LEFTMETA, 1),
+                   key(BTN_MIDDLE, 1),
+                   syn(),
+                   key(BTN_MIDDLE, 0),
+                   syn()}
         << QStringList{
                button(2, controlModifierFlag | alternateModifierFlag | commandModifierFlag)};
     QTest::newRow("one of two Shift keys released keeps Shift")
-        << Records{key(KEY_LEFTSHIFT, 1),
-                   key(KEY_RIGHTSHIFT, 1),
-                   syn(),
-                   key(KEY_LEFTSHIFT, 0),
-                   syn(),
-                   key(KEY_F2, 0),
-                   syn()}
+        << Records{key(KEY_LEFTSHIFT, 1), key(KEY_RIGHTSHIFT, 1),
+                   key(KEY_F2, 1),        syn(),
+                   key(KEY_LEFTSHIFT, 0), syn(),
+                   key(KEY_F2, 0),        syn()}
         << QStringList{fKey(2, shiftModifierFlag)};
-    QTest::newRow("modifier autorepeat changes nothing") << Records{key(KEY_LEFTCTRL, 1),
-                                                                    key(KEY_LEFTCTRL, 2),
-                                                                    key(KEY_LEFTCTRL, 2),
-                                                                    key(KEY_LEFTCTRL, 0),
-                                                                    syn(),
-                                                                    key(KEY_F4, 0),
-                                                                    syn()}
-                                                         << QStringList{fKey(4)};
+    QTest::newRow("modifier autorepeat changes nothing")
+        << Records{key(KEY_LEFTCTRL, 1), key(KEY_LEFTCTRL, 2),
+                   key(KEY_LEFTCTRL, 2), key(KEY_LEFTCTRL, 0),
+                   key(KEY_F4, 1),       syn(),
+                   key(KEY_F4, 0),       syn()}
+        << QStringList{fKey(4)};
     QTest::newRow("SYN_DROPPED drops the frame up to the next report")
-        << Records{key(KEY_F6, 0), dropped(), key(KEY_F7, 0), syn(), key(KEY_F8, 0), syn()}
+        << pressThenRelease(KEY_F6) + Records{dropped()} + pressThenRelease(KEY_F7) +
+               Records{syn()} + pressThenRelease(KEY_F8) + Records{syn()}
         << QStringList{fKey(8)};
     QTest::newRow("SYN_DROPPED forgets held modifiers")
-        << Records{key(KEY_LEFTSHIFT, 1), syn(), dropped(), syn(), key(KEY_F9, 0), syn()}
+        << Records{key(KEY_LEFTSHIFT, 1), syn(), dropped(), syn()} + pressThenRelease(KEY_F9) +
+               Records{syn()}
         << QStringList{fKey(9)};
+    QTest::newRow("SYN_DROPPED forgets held keys")
+        << Records{key(KEY_F9, 1), syn(), dropped(), syn(), key(KEY_F9, 0), syn()} << QStringList{};
+    // Releases whose press was not seen run nothing.
+    QTest::newRow("release alone gives nothing")
+        << Records{key(KEY_F7, 0), syn(), key(BTN_RIGHT, 0), syn()} << QStringList{};
+    QTest::newRow("held while reading began: repeats and release give nothing")
+        << Records{key(KEY_F5, 2), syn(), key(KEY_F5, 2), syn(), key(KEY_F5, 0), syn()}
+        << QStringList{};
+    QTest::newRow("Ctrl+Alt+F7 on a text console, released in the session")
+        << Records{key(KEY_LEFTCTRL, 1),
+                   key(KEY_LEFTALT, 1),
+                   key(KEY_F7, 1),
+                   syn(),
+                   forget(),
+                   key(KEY_F7, 0),
+                   syn(),
+                   key(KEY_LEFTALT, 0),
+                   key(KEY_LEFTCTRL, 0),
+                   syn()} +
+               pressThenRelease(KEY_F7) + Records{syn()}
+        << QStringList{fKey(7)};
+    QTest::newRow("button held over the switch")
+        << Records{key(BTN_LEFT, 1), syn(), forget(), key(BTN_LEFT, 0), syn()} << QStringList{};
+    QTest::newRow("forgetting drops the open frame and the modifiers")
+        << Records{key(KEY_LEFTSHIFT, 1), key(KEY_F3, 1), syn(),          key(KEY_F3, 0), forget(),
+                   key(KEY_F3, 1),        syn(),          key(KEY_F3, 0), syn()}
+        << QStringList{fKey(3)};
+    QTest::newRow("a second release after one press gives one")
+        << pressThenRelease(KEY_F1) + Records{syn(), key(KEY_F1, 0), syn()} << QStringList{fKey(1)};
     QTest::newRow("several releases in one frame, in order")
-        << Records{key(KEY_F1, 0), key(BTN_RIGHT, 0), key(KEY_F2, 0), syn()}
+        << Records{key(KEY_F1, 1), key(BTN_RIGHT, 1), key(KEY_F2, 1), syn(),
+                   key(KEY_F1, 0), key(BTN_RIGHT, 0), key(KEY_F2, 0), syn()}
         << QStringList{fKey(1), button(1), fKey(2)};
     QTest::newRow("other event types are ignored")
-        << Records{{EV_REL, REL_X, 5}, {EV_MSC, MSC_SCAN, 0x3b}, key(KEY_F1, 0), syn()}
+        << Records{{EV_REL, REL_X, 5}, {EV_MSC, MSC_SCAN, 0x3b}} + pressThenRelease(KEY_F1) +
+               Records{syn()}
         << QStringList{fKey(1)};
 }
 
@@ -151,6 +194,10 @@ void TestInputDeviceDecoder::decoding()
     InputDeviceDecoder decoder;
     QStringList seen;
     for (const InputDeviceRecord &record : records) {
+        if (record.type == forgetType) {
+            decoder.forgetHeldKeys();
+            continue;
+        }
         for (const InputEvent &event : decoder.feed(record))
             seen.append(describe(event));
     }
@@ -160,6 +207,9 @@ void TestInputDeviceDecoder::decoding()
 void TestInputDeviceDecoder::releasesWaitForTheEndOfTheirFrame()
 {
     InputDeviceDecoder decoder;
+    decoder.feed(key(KEY_F1, 1));
+    decoder.feed(key(BTN_LEFT, 1));
+    QVERIFY(decoder.feed(syn()).empty());
     QVERIFY(decoder.feed(key(KEY_F1, 0)).empty());
     QVERIFY(decoder.feed(key(BTN_LEFT, 0)).empty());
     QCOMPARE(decoder.feed(syn()).size(), std::size_t(2));
@@ -173,6 +223,8 @@ void TestInputDeviceDecoder::functionKeyReleaseMatchesTheX11One()
         const quint16 code =
             number <= 10 ? quint16(KEY_F1 + number - 1) : quint16(number == 11 ? KEY_F11 : KEY_F12);
         InputDeviceDecoder decoder;
+        decoder.feed(key(code, 1));
+        decoder.feed(syn());
         decoder.feed(key(code, 0));
         const std::vector<InputEvent> events = decoder.feed(syn());
         QCOMPARE(events.size(), std::size_t(1));

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -279,23 +280,63 @@ private slots:
         QCOMPARE(settingsFolder().entryList(QDir::Files), QStringList{"Trundle.plist"});
     }
 
+    void leftoversOfAnInterruptedSaveAreRemoved_data()
+    {
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<bool>("removed");
+        // An empty suffix stands for a name that a save's own QTemporaryFile makes.
+        QTest::newRow("a save's temporary file") << QString() << true;
+        QTest::newRow("digits in the six places") << QStringLiteral(".saving-a1B2c3") << true;
+        QTest::newRow("user's backup") << QStringLiteral(".backup") << false;
+        QTest::newRow("user's before") << QStringLiteral(".before") << false;
+        QTest::newRow("user's old001") << QStringLiteral(".old001") << false;
+        QTest::newRow("six characters without the marker") << QStringLiteral(".aB3xYz") << false;
+        QTest::newRow("five after the marker") << QStringLiteral(".saving-abcde") << false;
+        QTest::newRow("seven after the marker") << QStringLiteral(".saving-abcdefg") << false;
+        QTest::newRow("punctuation after the marker") << QStringLiteral(".saving-ab.cde") << false;
+        QTest::newRow("kept copy of an unreadable file")
+            << QStringLiteral(".corrupt-20260101-120000") << false;
+    }
+
     void leftoversOfAnInterruptedSaveAreRemoved()
     {
+        QFETCH(QString, suffix);
+        QFETCH(bool, removed);
         QZPreferencesDictionary *store = freshStore();
         store->load();
         store->save();
-        const QString leftover = m_path + QStringLiteral(".aB3xYz");
+        QString leftover = m_path + suffix;
+        if (suffix.isEmpty()) {
+            QTemporaryFile interrupted(SettingsFile(m_path).temporaryFileTemplate());
+            QVERIFY(interrupted.open());
+            interrupted.setAutoRemove(false);
+            leftover = interrupted.fileName();
+        }
         QFile file(leftover);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("<?xml half a save");
         file.close();
-        const QString corrupt = m_path + QStringLiteral(".corrupt-20260101-120000");
-        QVERIFY(QFile::copy(m_path, corrupt));
 
         freshStore()->load();
-        QVERIFY(!QFile::exists(leftover));
-        QVERIFY(QFile::exists(corrupt)); // kept copies of unreadable files are never removed
+        QCOMPARE(!QFile::exists(leftover), removed);
         QVERIFY(QFile::exists(m_path));
+        QFile::remove(leftover);
+    }
+
+    void settingsFileThatIsALinkStaysALink()
+    {
+        QZPreferencesDictionary *store = freshStore();
+        store->load();
+        store->save();
+        const QString target = settingsFolder().filePath(QStringLiteral("elsewhere.plist"));
+        QVERIFY(QFile::rename(m_path, target));
+        QVERIFY(QFile::link(target, m_path));
+        store->setObject(true, kDebugLoggingSettingKey);
+        store->save();
+        QVERIFY(QFileInfo(m_path).isSymLink());
+        QVERIFY(fileBytes(target).contains("<true/>"));
+        QFile::remove(m_path);
+        QVERIFY(QFile::rename(target, m_path));
     }
 
     void roundTripKeepsValues()

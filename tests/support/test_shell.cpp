@@ -76,6 +76,59 @@ private slots:
         QVERIFY(!isPrivateFolder(dir.filePath(QStringLiteral("missing"))));
     }
 
+    void instanceFolderIsFoundWhateverTheEnvironment_data()
+    {
+        QTest::addColumn<QString>("runtime"); // what /run/user/<uid> is
+        QTest::addColumn<int>("homeMode");
+        QTest::addColumn<QString>("expected"); // "runtime", "home" or "" (neither)
+        QTest::newRow("user's runtime folder") << "0700" << 0700 << "runtime";
+        QTest::newRow("runtime folder others can enter") << "0755" << 0700 << "home";
+        QTest::newRow("no runtime folder") << "missing" << 0700 << "home";
+        QTest::newRow("runtime folder is a link") << "link" << 0700 << "home";
+        QTest::newRow("runtime folder is a file") << "file" << 0755 << "home";
+        QTest::newRow("home others may write") << "missing" << 0777 << "";
+        QTest::newRow("home group may write") << "missing" << 0770 << "";
+    }
+
+    void instanceFolderIsFoundWhateverTheEnvironment()
+    {
+        QFETCH(QString, runtime);
+        QFETCH(int, homeMode);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        const QString root = dir.filePath(QStringLiteral("run-user"));
+        const QString home = dir.filePath(QStringLiteral("home"));
+        QVERIFY(QDir().mkpath(root));
+        QVERIFY(QDir().mkpath(home));
+        ::chmod(QFile::encodeName(home).constData(), mode_t(homeMode));
+        const QString own = root + u'/' + QString::number(::geteuid());
+        if (runtime == QLatin1String("link")) {
+            const QString target = dir.filePath(QStringLiteral("elsewhere"));
+            QVERIFY(QDir().mkpath(target));
+            ::chmod(QFile::encodeName(target).constData(), 0700);
+            QVERIFY(QFile::link(target, own));
+        } else if (runtime == QLatin1String("file")) {
+            QFile file(own);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        } else if (runtime != QLatin1String("missing")) {
+            QVERIFY(QDir().mkpath(own));
+            ::chmod(QFile::encodeName(own).constData(), mode_t(runtime.toInt(nullptr, 8)));
+        }
+
+        const QString found = instanceFolderFor(::geteuid(), root, home);
+        const QString wanted = expected == QLatin1String("runtime") ? own + u'/'
+                               : expected == QLatin1String("home")
+                                   ? home + QStringLiteral("/.cache/trundle/")
+                                   : QString();
+        QCOMPARE(found, wanted);
+        if (!found.isEmpty()) {
+            QVERIFY(isPrivateFolder(found));
+            // Asked again, the same folder: nothing the first call made changes the choice.
+            QCOMPARE(instanceFolderFor(::geteuid(), root, home), found);
+        }
+        ::chmod(QFile::encodeName(home).constData(), 0700);
+    }
+
     void outputLines_data()
     {
         QTest::addColumn<QString>("text");
