@@ -9,6 +9,8 @@
 #include <QDBusVariant>
 #include <QDateTime>
 
+#include <utility>
+
 namespace {
 
 using namespace platform::portal;
@@ -33,7 +35,7 @@ QVariantMap optionsOf(const QVariant &argument)
 } // namespace
 
 PortalStandIn::PortalStandIn(const QDBusConnection &connection, Options options, QObject *parent)
-    : QDBusVirtualObject(parent), m_connection(connection), m_options(options)
+    : QDBusVirtualObject(parent), m_connection(connection), m_options(std::move(options))
 {
     registerShortcutTypes();
 }
@@ -269,9 +271,9 @@ bool PortalStandIn::createSession(const QDBusMessage &message)
             state.ids.append(shortcut.id);
         }
         results.insert(QStringLiteral("shortcuts"), describe(state.ids, state.component));
-    } else if (m_options.desktop == Desktop::Kde64) {
-        state.ids = m_kept.value(state.component).keys();
-    } else if (m_options.desktop == Desktop::Gnome48 && !appId.isEmpty()) {
+    } else if (m_options.desktop == Desktop::Kde64 ||
+               (m_options.desktop == Desktop::Gnome48 && !appId.isEmpty())) {
+        // The keys the desktop keeps for the application come with every session.
         state.ids = m_kept.value(state.component).keys();
     }
     if (m_options.desktop == Desktop::Gnome48)
