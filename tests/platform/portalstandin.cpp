@@ -158,6 +158,12 @@ bool PortalStandIn::registerApplication(const QDBusMessage &message)
             QStringLiteral("Connection already associated with an application ID")));
         return true;
     }
+    if (!m_options.desktopFileInstalled) {
+        m_connection.send(
+            message.createErrorReply(QStringLiteral("org.freedesktop.portal.Error.Failed"),
+                                     QStringLiteral("App info not found for '%1'").arg(id)));
+        return true;
+    }
     if (id.isEmpty()) {
         m_connection.send(
             message.createErrorReply(QStringLiteral("org.freedesktop.portal.Error.InvalidArgument"),

@@ -23,7 +23,8 @@
 //             compositor's configuration
 // Frontends from 1.21 on refuse a session to an application without an id (appIdRequired);
 // those before 1.19 have no Registry. With a Registry, Register must be a connection's first
-// call, as the frontend fixes the id then.
+// call, as the frontend fixes the id then, and it takes only an id whose desktop file is
+// installed.
 //
 // Every call is recorded as a line of tab-separated fields:
 //   Register       app id
@@ -55,9 +56,10 @@ public:
 
     struct Options
     {
-        uint version = 1;           // of GlobalShortcuts; 0 leaves the interface out
-        bool registry = true;       // whether Registry.Register is there
-        bool appIdRequired = false; // CreateSession fails without an application id
+        uint version = 1;                 // of GlobalShortcuts; 0 leaves the interface out
+        bool registry = true;             // whether Registry.Register is there
+        bool appIdRequired = false;       // CreateSession fails without an application id
+        bool desktopFileInstalled = true; // Register takes only an id with a desktop file
         Desktop desktop = Desktop::Kde64;
         uint sessionResponse = 0; // CreateSession's response code
         bool cancelDialog = false;

@@ -231,6 +231,13 @@ void TestPortalInputBackend::desktops_data()
     QTest::newRow("frontend 1.21: no session without an application id")
         << options << QString() << 0 << "NotAllowed: An app id is required"
         << "NotAllowed: An app id is required" << refused;
+    options = desktop(Desktop::Gnome48);
+    options.desktopFileInstalled = false;
+    QTest::newRow("frontend 1.20: Register refused, so GNOME has no id")
+        << options << appId << 1
+        << "(response 2); the desktop did not take the application id "
+           "org.example.trundle.Trundle (App info not found"
+        << "(response 2); the desktop did not take" << refused;
     options = desktop(Desktop::Kde64);
     options.registry = false;
     QTest::newRow("frontend 1.16: no Registry, not in the way") << options << appId << 1 << "F5"
