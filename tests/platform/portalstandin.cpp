@@ -253,9 +253,6 @@ bool PortalStandIn::createSession(const QDBusMessage &message)
     Session state;
     state.appId = appId;
     switch (m_options.desktop) {
-    case Desktop::Kde527:
-        state.component = appId + sessionToken;
-        break;
     case Desktop::Kde64:
         state.component = appId.isEmpty() ? QStringLiteral("token_") + sessionToken : appId;
         break;
@@ -265,20 +262,8 @@ bool PortalStandIn::createSession(const QDBusMessage &message)
         break;
     }
     QVariantMap results;
-    if (m_options.desktop == Desktop::Kde527) {
-        // Keys registered from the option: a kept key stays, a new one takes its preferred
-        // trigger.
-        QMap<QString, QString> &kept = m_kept[state.component];
-        for (const Shortcut &shortcut : offered) {
-            if (!kept.contains(shortcut.id))
-                kept.insert(
-                    shortcut.id,
-                    shortcut.properties.value(QStringLiteral("preferred_trigger")).toString());
-            state.ids.append(shortcut.id);
-        }
-        results.insert(QStringLiteral("shortcuts"), describe(state.ids, state.component));
-    } else if (m_options.desktop == Desktop::Kde64 ||
-               (m_options.desktop == Desktop::Gnome48 && !appId.isEmpty())) {
+    if (m_options.desktop == Desktop::Kde64 ||
+        (m_options.desktop == Desktop::Gnome48 && !appId.isEmpty())) {
         // The keys the desktop keeps for the application come with every session.
         state.ids = m_kept.value(state.component).keys();
     }
@@ -331,11 +316,6 @@ bool PortalStandIn::bindShortcuts(const QDBusMessage &message)
     };
     QStringList answered;
     switch (m_options.desktop) {
-    case Desktop::Kde527:
-        // Binds nothing (it opens the system settings); answers with the session's keys.
-        respond(message, token, 0,
-                {{QStringLiteral("shortcuts"), describe(state.ids, state.component)}});
-        return true;
     case Desktop::Kde64:
         if (!fresh.isEmpty() && m_options.cancelDialog) {
             for (const QString &id : asked) {

@@ -7,11 +7,9 @@
 // version property), org.freedesktop.host.portal.Registry, and Close on the sessions it made.
 // Like the real frontend, it replies to a method first and sends the Request's Response after.
 //
-// It acts as one of the desktops whose portals cannot run in the tests (Desktop), and keeps the
-// keys it gave as those desktops do, for as long as it runs:
-//   Kde527    keys come only from CreateSession's "shortcuts" option, and only when it is of
-//             type a(sa{sv}); a key is kept per application id + session token; BindShortcuts
-//             binds nothing and answers with the session's keys
+// It acts as one of the desktops whose portals cannot run in the tests (Desktop; KDE 5.27's
+// real one runs in an end-to-end test), and keeps the keys it gave as those desktops do, for as
+// long as it runs:
 //   Kde64     keys kept per application id (token_<token> without one); BindShortcuts asks
 //             the user (the dialog) only for ids not kept yet; one the user leaves out
 //             (refusedIds) is missing from the answer; a cancelled dialog answers 1, or 0 with
@@ -48,7 +46,6 @@ class PortalStandIn : public QDBusVirtualObject
 public:
     enum class Desktop
     {
-        Kde527,
         Kde64,
         Gnome48,
         Hyprland,

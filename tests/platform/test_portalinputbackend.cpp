@@ -194,11 +194,7 @@ void TestPortalInputBackend::desktops_data()
 
     const int none = int(HotKeyObstacle::None);
     const int refused = int(HotKeyObstacle::PortalRefused);
-    PortalStandIn::Options options = desktop(Desktop::Kde527);
-    QTest::newRow("KDE 5.27: the keys of the session option, no binding")
-        << options << appId << 0 << "F5"
-        << "F6" << none;
-    options = desktop(Desktop::Kde64);
+    PortalStandIn::Options options = desktop(Desktop::Kde64);
     options.refusedIds = QStringList{QStringLiteral("hotkey-6")};
     QTest::newRow("KDE 6.4: a partial refusal answers 0 with fewer keys")
         << options << appId << 1 << "F5"
@@ -310,7 +306,6 @@ void TestPortalInputBackend::changesAndRestartsKeepOneSetOfKeys_data()
 {
     QTest::addColumn<PortalStandIn::Options>("options");
     QTest::addColumn<QList<int>>("binds"); // BindShortcuts calls after start, change, restart
-    QTest::newRow("KDE 5.27") << desktop(Desktop::Kde527) << QList<int>{0, 0, 0};
     QTest::newRow("KDE 6.4") << desktop(Desktop::Kde64) << QList<int>{1, 2, 2};
     // A second binding on one session would answer 2 there: a change takes a new session.
     QTest::newRow("GNOME 48") << desktop(Desktop::Gnome48) << QList<int>{1, 2, 2};
