@@ -11,6 +11,7 @@
 #include "sessiontype.h"
 
 #include <QGuiApplication>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace platform;
@@ -353,7 +354,11 @@ void TestInputBackend::eachBoundKeySaysHowItStands()
     FakeInputBackend backend(obstacle, QStringLiteral("the reason"));
     backend.setSource(source);
     backend.setSettled(settled);
+    // A change of the keys is a change of their statuses; the same keys again are none.
+    QSignalSpy changes(&backend, &InputBackend::statusChanged);
     backend.setFunctionKeyBindings({{5, QStringLiteral("Run a.sh")}});
+    backend.setFunctionKeyBindings({{5, QStringLiteral("Run a.sh")}});
+    QCOMPARE(changes.size(), 1);
     if (!reported.isEmpty())
         backend.setKeyStatuses({{5, reported.first()}});
     InputBackend::setSharedForTesting(&backend);
