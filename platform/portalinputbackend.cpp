@@ -468,6 +468,7 @@ void PortalInputBackend::judgeKeys(const QString &declined)
     m_statuses.clear();
     QStringList reasons;
     int armed = 0;
+    int withoutTrigger = 0;
     for (auto it = m_asked.cbegin(); it != m_asked.cend(); ++it) {
         const QString id = shortcutIdForFunctionKey(it.key());
         const QString trigger = m_triggers.value(id);
@@ -478,13 +479,14 @@ void PortalInputBackend::judgeKeys(const QString &declined)
         } else if (!declined.isEmpty()) {
             status.reason = whyNotArmed(declined);
         } else if (m_triggers.contains(id)) {
-            // Taken without a key: a desktop that binds keys only from its own configuration.
+            // Taken without a key: a desktop that binds keys only from its own configuration
+            // (Hyprland). Whether the user wrote the line there, the portal never says.
+            ++withoutTrigger;
             status.reason = whyNotArmed(
                 m_appId.isEmpty()
-                    ? QStringLiteral("the desktop gave it no key")
-                    : QStringLiteral("the desktop gave it no key; where keys come from the "
-                                     "compositor's configuration, add `bind = , F%1, global, "
-                                     "%2:%3` to it")
+                    ? QStringLiteral("the desktop names no key for it")
+                    : QStringLiteral("the desktop names no key for it, unless the compositor's "
+                                     "configuration has `bind = , F%1, global, %2:%3`")
                           .arg(it.key())
                           .arg(m_appId, id));
         } else {
@@ -498,7 +500,9 @@ void PortalInputBackend::judgeKeys(const QString &declined)
         }
         m_statuses.insert(it.key(), status);
     }
-    m_bindingRefused = armed == 0 && !m_asked.isEmpty();
+    // Keys the desktop took without a trigger may work all the same: no notice at every start
+    // for them, their lines say what to do.
+    m_bindingRefused = armed == 0 && withoutTrigger < m_asked.size();
     if (!m_bindingRefused) {
         work();
         settle();

@@ -217,10 +217,12 @@ void TestPortalInputBackend::desktops_data()
     QTest::newRow("GNOME 48: without an application id")
         << options << QString() << 1 << "(response 2); Trundle has no application id"
         << "(response 2); Trundle has no application id" << refused;
+    // The keys may work from the compositor's configuration: no notice, each key's line says
+    // what to add.
     QTest::newRow("Hyprland: every key answered without a trigger")
         << desktop(Desktop::Hyprland) << appId << 1
-        << "add `bind = , F5, global, org.example.trundle.Trundle:hotkey-5` to it"
-        << "add `bind = , F6, global, org.example.trundle.Trundle:hotkey-6` to it" << refused;
+        << "has `bind = , F5, global, org.example.trundle.Trundle:hotkey-5`"
+        << "has `bind = , F6, global, org.example.trundle.Trundle:hotkey-6`" << none;
     options = desktop(Desktop::Kde64);
     options.appIdRequired = true;
     options.registry = false;
@@ -364,7 +366,8 @@ void TestPortalInputBackend::followsTheTriggersTheDesktopReports()
     portal.changeTrigger(QStringLiteral("hotkey-5"), QString());
     QTRY_VERIFY_WITH_TIMEOUT(backend.keyStatuses().value(5).state == HotKeyStatus::State::NotArmed,
                              generous);
-    QVERIFY(!backend.deliversReleases());
+    QVERIFY2(standing(backend.keyStatuses(), 5).contains(QStringLiteral("names no key")),
+             qPrintable(standing(backend.keyStatuses(), 5)));
 }
 
 void TestPortalInputBackend::asksAPortalThatStartsAnewForTheKeys()
