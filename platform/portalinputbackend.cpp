@@ -484,9 +484,11 @@ void PortalInputBackend::judgeKeys(const QString &declined)
             ++withoutTrigger;
             status.reason = whyNotArmed(
                 m_appId.isEmpty()
-                    ? QStringLiteral("the desktop names no key for it")
-                    : QStringLiteral("the desktop names no key for it, unless the compositor's "
-                                     "configuration has `bind = , F%1, global, %2:%3`")
+                    ? QStringLiteral("the desktop names no key for it: pick one in its shortcut "
+                                     "settings")
+                    : QStringLiteral("the desktop names no key for it: pick one in its shortcut "
+                                     "settings, or where keys come from the compositor's "
+                                     "configuration (Hyprland) add `bind = , F%1, global, %2:%3`")
                           .arg(it.key())
                           .arg(m_appId, id));
         } else {

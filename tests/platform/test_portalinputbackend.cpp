@@ -221,8 +221,8 @@ void TestPortalInputBackend::desktops_data()
     // what to add.
     QTest::newRow("Hyprland: every key answered without a trigger")
         << desktop(Desktop::Hyprland) << appId << 1
-        << "has `bind = , F5, global, org.example.trundle.Trundle:hotkey-5`"
-        << "has `bind = , F6, global, org.example.trundle.Trundle:hotkey-6`" << none;
+        << "add `bind = , F5, global, org.example.trundle.Trundle:hotkey-5`"
+        << "add `bind = , F6, global, org.example.trundle.Trundle:hotkey-6`" << none;
     options = desktop(Desktop::Kde64);
     options.appIdRequired = true;
     options.registry = false;
