@@ -134,8 +134,8 @@ void PortalInputBackend::setFunctionKeyBindings(const FunctionKeyBindings &bindi
         if (it.key() >= 1 && it.key() <= 12)
             keys.insert(it.key(), it.value());
     }
-    InputBackend::setFunctionKeyBindings(keys);
     m_wanted = keys;
+    InputBackend::setFunctionKeyBindings(keys);
     // After a refusal every change asks again, even for the same keys: picking a key anew is
     // how the user says to try once more.
     if (m_bindingRefused && !m_busy) {
@@ -151,7 +151,8 @@ HotKeyStatuses PortalInputBackend::keyStatuses() const
     for (auto it = m_wanted.cbegin(); it != m_wanted.cend(); ++it) {
         if (m_asked.contains(it.key()) && m_statuses.contains(it.key())) {
             statuses.insert(it.key(), m_statuses.value(it.key()));
-        } else if (m_settled && !m_portalThere) {
+        } else if (m_settled && !m_busy && !m_closing) {
+            // Not being asked for: no portal, or it stopped or closed the session.
             statuses.insert(it.key(),
                             {HotKeyStatus::State::NotArmed, HotKeySource::None, {}, m_reason});
         } else {
