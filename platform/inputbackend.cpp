@@ -13,7 +13,28 @@ InputBackend::~InputBackend() = default;
 
 void InputBackend::setFunctionKeyBindings(const FunctionKeyBindings &bindings)
 {
-    Q_UNUSED(bindings)
+    if (m_bindings == bindings)
+        return;
+    m_bindings = bindings;
+    // The keys' statuses name other keys now.
+    emit statusChanged();
+}
+
+HotKeyStatuses InputBackend::keyStatuses() const
+{
+    HotKeyStatus status;
+    if (!settled()) {
+        status.state = HotKeyStatus::State::Asking;
+    } else if (deliversReleases()) {
+        status.state = HotKeyStatus::State::Armed;
+        status.source = source();
+    } else {
+        status.reason = obstacleReason();
+    }
+    HotKeyStatuses statuses;
+    for (auto it = m_bindings.cbegin(); it != m_bindings.cend(); ++it)
+        statuses.insert(it.key(), status);
+    return statuses;
 }
 
 InputBackend *InputBackend::shared()
