@@ -71,11 +71,20 @@ static bool isFolderOfUserOnly(const QByteArray &path, uid_t user)
            (info.st_mode & 0777) == 0700;
 }
 
-QString instanceFolderFor(uid_t user, const QString &runtimeRoot, const QString &home)
+QString instanceFolderFor(uid_t user, const QString &runtimeRoot, const QString &home,
+                          const QString &sessionRuntime)
 {
     const QByteArray runtime = QFile::encodeName(runtimeRoot) + '/' + QByteArray::number(user);
-    if (isFolderOfUserOnly(runtime, user))
+    if (isFolderOfUserOnly(runtime, user)) {
+        // Where logind keeps a runtime folder, a login's XDG_RUNTIME_DIR names it, and a start
+        // without the variable finds it all the same. Another runtime folder of the user's own
+        // is a separate session on purpose (a nested desktop, the tests' throw-away homes).
+        if (!sessionRuntime.isEmpty() && isPrivateFolder(sessionRuntime))
+            return withTrailingSlash(sessionRuntime);
         return withTrailingSlash(QFile::decodeName(runtime));
+    }
+    // Without logind, XDG_RUNTIME_DIR is whatever one start's environment made up, so it is
+    // not asked: every start of the user finds the folder in the home below.
 
     // Nobody else can create or replace a folder in a home that only its user can write, so
     // unlike a fixed name under /tmp this one cannot be taken first.
@@ -109,7 +118,8 @@ QString instanceFolderPath()
             if (const passwd *entry = ::getpwuid(::geteuid()))
                 home = QFile::decodeName(entry->pw_dir);
         }
-        QString found = instanceFolderFor(::geteuid(), QStringLiteral("/run/user"), home);
+        QString found = instanceFolderFor(::geteuid(), QStringLiteral("/run/user"), home,
+                                          qEnvironmentVariable("XDG_RUNTIME_DIR"));
         if (found.isEmpty()) {
             found = getNewTempFolderPath();
             processLog("Neither /run/user/%d nor a private folder in the home folder %@ can hold "

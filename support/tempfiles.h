@@ -17,14 +17,18 @@
 QString getNewTempFolderPath();
 
 // The folder of the single-instance lock and of the socket a second start talks to, ending in
-// "/". Every start of the user must find the same one, whatever its environment says:
-// /run/user/<uid> when that is a private folder of the user (owner, mode 0700, not a link),
-// whether or not XDG_RUNTIME_DIR names it; else <home>/.cache/trundle, created with mode 0700,
-// under a home that only the user can write. The temporary folder only when neither can be had.
+// "/". Every start of the user must find the same one, whatever its environment says. Where
+// /run/user/<uid> is a private folder of the user (owner, mode 0700, not a link), logind's: that
+// folder, or XDG_RUNTIME_DIR when it names another private folder of the user's (a session kept
+// apart on purpose). Else <home>/.cache/trundle, created with mode 0700, under a home that only
+// the user can write, whatever XDG_RUNTIME_DIR says. The temporary folder only when neither can
+// be had.
 QString instanceFolderPath();
-// The choice above for a given user and home folder; runtimeRoot stands for "/run/user".
-// Creates the folder under home when needed. Exposed for the tests.
-QString instanceFolderFor(uid_t user, const QString &runtimeRoot, const QString &home);
+// The choice above for a given user, home folder and XDG_RUNTIME_DIR (empty when unset);
+// runtimeRoot stands for "/run/user". Creates the folder under home when needed. Exposed for the
+// tests.
+QString instanceFolderFor(uid_t user, const QString &runtimeRoot, const QString &home,
+                          const QString &sessionRuntime = {});
 
 // <temp folder>/<process name>_<prefix>.tmp; the same prefix always yields the same path within
 // one process. Naming a path does not create the file.

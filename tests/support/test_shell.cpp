@@ -80,20 +80,24 @@ private slots:
     {
         QTest::addColumn<QString>("runtime"); // what /run/user/<uid> is
         QTest::addColumn<int>("homeMode");
-        QTest::addColumn<QString>("expected"); // "runtime", "home" or "" (neither)
-        QTest::newRow("user's runtime folder") << "0700" << 0700 << "runtime";
-        QTest::newRow("runtime folder others can enter") << "0755" << 0700 << "home";
-        QTest::newRow("no runtime folder") << "missing" << 0700 << "home";
-        QTest::newRow("runtime folder is a link") << "link" << 0700 << "home";
-        QTest::newRow("runtime folder is a file") << "file" << 0755 << "home";
-        QTest::newRow("home others may write") << "missing" << 0777 << "";
-        QTest::newRow("home group may write") << "missing" << 0770 << "";
+        QTest::addColumn<bool>("sessionElsewhere"); // XDG_RUNTIME_DIR names a folder of its own
+        QTest::addColumn<QString>("expected");      // "runtime", "home", "session" or "" (neither)
+        QTest::newRow("user's runtime folder") << "0700" << 0700 << false << "runtime";
+        QTest::newRow("another session's folder") << "0700" << 0700 << true << "session";
+        QTest::newRow("no logind, variable set") << "missing" << 0700 << true << "home";
+        QTest::newRow("runtime folder others can enter") << "0755" << 0700 << false << "home";
+        QTest::newRow("no runtime folder") << "missing" << 0700 << false << "home";
+        QTest::newRow("runtime folder is a link") << "link" << 0700 << false << "home";
+        QTest::newRow("runtime folder is a file") << "file" << 0755 << false << "home";
+        QTest::newRow("home others may write") << "missing" << 0777 << false << "";
+        QTest::newRow("home group may write") << "missing" << 0770 << false << "";
     }
 
     void instanceFolderIsFoundWhateverTheEnvironment()
     {
         QFETCH(QString, runtime);
         QFETCH(int, homeMode);
+        QFETCH(bool, sessionElsewhere);
         QFETCH(QString, expected);
         QTemporaryDir dir;
         const QString root = dir.filePath(QStringLiteral("run-user"));
@@ -115,8 +119,13 @@ private slots:
             ::chmod(QFile::encodeName(own).constData(), mode_t(runtime.toInt(nullptr, 8)));
         }
 
-        const QString found = instanceFolderFor(::geteuid(), root, home);
-        const QString wanted = expected == QLatin1String("runtime") ? own + u'/'
+        const QString session = dir.filePath(QStringLiteral("session"));
+        QVERIFY(QDir().mkpath(session));
+        ::chmod(QFile::encodeName(session).constData(), 0700);
+        const QString named = sessionElsewhere ? session : QString();
+        const QString found = instanceFolderFor(::geteuid(), root, home, named);
+        const QString wanted = expected == QLatin1String("runtime")   ? own + u'/'
+                               : expected == QLatin1String("session") ? session + u'/'
                                : expected == QLatin1String("home")
                                    ? home + QStringLiteral("/.cache/trundle/")
                                    : QString();
@@ -124,7 +133,7 @@ private slots:
         if (!found.isEmpty()) {
             QVERIFY(isPrivateFolder(found));
             // Asked again, the same folder: nothing the first call made changes the choice.
-            QCOMPARE(instanceFolderFor(::geteuid(), root, home), found);
+            QCOMPARE(instanceFolderFor(::geteuid(), root, home, named), found);
         }
         ::chmod(QFile::encodeName(home).constData(), 0700);
     }
