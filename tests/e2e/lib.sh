@@ -85,6 +85,9 @@ e2e_setup_home() {
     chmod 700 "$XDG_RUNTIME_DIR"
     SETTINGS="$XDG_CONFIG_HOME/Trundle/Trundle.plist"
     TRUNDLE_LOG="$E2E_HOME/trundle.log"
+    # No session bus but the test's own (start_private_bus): not the desktop's the tests were
+    # started from, nor one that a D-Bus library would start with the system's services.
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_HOME/no-session-bus"
     # The runs compare English titles, whatever language the machine is set to; LANGUAGE decides
     # the language of Trundle's texts before LC_ALL, LC_MESSAGES and LANG.
     export LANGUAGE=en
@@ -329,7 +332,8 @@ expect_counts() { # expect_counts "description" "id:count ..."
 # DBUS_SESSION_BUS_ADDRESS or DBUS_SYSTEM_BUS_ADDRESS and waits until the bus answers. The
 # configuration defaults to PRIVATE_BUS_CONFIG, which the test's CMake entry sets.
 start_private_bus() { # start_private_bus session|system [CONFIG]
-    local kind=$1 config=${2:-${PRIVATE_BUS_CONFIG:-}} socket="$E2E_HOME/$1_bus_socket"
+    local kind=$1 config=${2:-${PRIVATE_BUS_CONFIG:-}} socket
+    socket=$(mktemp -u "$E2E_HOME/$1_bus.XXXXXX")
     [ -n "$config" ] || fail "PRIVATE_BUS_CONFIG names no bus configuration"
     dbus-daemon --config-file="$config" --nofork --address="unix:path=$socket" \
         >"$E2E_HOME/$kind-bus.log" 2>&1 &
@@ -400,3 +404,38 @@ portal_calls_of() { # portal_calls_of METHOD: how many
     [ -f "$PORTAL_CALLS" ] || { echo 0; return; }
     grep -c "^$1	" "$PORTAL_CALLS" || true
 }
+
+# The global-shortcuts road of a KDE Plasma 5.27 desktop, the real programs on the test's
+# session bus: kglobalaccel (which takes keys from the X server), the KDE portal backend and the
+# portal frontend. Each is started here rather than activated by the bus, so the test knows and
+# ends its processes; their logs are kept in $E2E_HOME/<name>.log with the shortcut categories on.
+# kglobalaccel keeps its bindings in $XDG_CONFIG_HOME/kglobalshortcutsrc.
+start_kde_portal() {
+    local backend
+    backend=$(sed -n 's/^Exec=//p' /usr/share/dbus-1/services/org.freedesktop.impl.portal.desktop.kde.service 2>/dev/null)
+    [ -x "${backend:-}" ] || fail "xdg-desktop-portal-kde is not installed"
+    [ -x /usr/libexec/xdg-desktop-portal ] || fail "xdg-desktop-portal is not installed"
+    command -v kglobalaccel5 >/dev/null || fail "kglobalaccel5 is not installed"
+    export XDG_CURRENT_DESKTOP=KDE
+    # The KDE programs are X11 clients of the test's display, whatever Trundle is told.
+    XDG_SESSION_TYPE=x11 QT_QPA_PLATFORM=xcb QT_LOGGING_RULES='kf.globalaccel*=true' \
+        kglobalaccel5 >"$E2E_HOME/kglobalaccel.log" 2>&1 &
+    E2E_PIDS="$E2E_PIDS $!"
+    wait_for 30 "kglobalaccel on the bus" bus_name_owned org.kde.kglobalaccel
+    XDG_SESSION_TYPE=x11 QT_QPA_PLATFORM=xcb QT_LOGGING_RULES='xdp-kde-GlobalShortcuts=true;xdp-kde-session=true' \
+        "$backend" >"$E2E_HOME/portal-kde.log" 2>&1 &
+    E2E_PIDS="$E2E_PIDS $!"
+    wait_for 30 "the KDE portal backend on the bus" bus_name_owned org.freedesktop.impl.portal.desktop.kde
+    G_MESSAGES_DEBUG=all /usr/libexec/xdg-desktop-portal --replace --verbose \
+        >"$E2E_HOME/portal.log" 2>&1 &
+    E2E_PIDS="$E2E_PIDS $!"
+    wait_for 30 "the portal on the bus" bus_name_owned org.freedesktop.portal.Desktop
+    KGLOBALSHORTCUTS="$XDG_CONFIG_HOME/kglobalshortcutsrc"
+}
+
+# The components kglobalaccel keeps bindings for, one a line (a group's name without brackets).
+kglobalaccel_components() {
+    [ -f "$KGLOBALSHORTCUTS" ] && sed -n 's/^\[\([^]]*\)\]$/\1/p' "$KGLOBALSHORTCUTS"
+}
+# How many times kglobalaccel has taken a key from the X server for a portal session ("F5").
+kglobalaccel_grabs() { grep -c "Registering key \"$1\"" "$E2E_HOME/kglobalaccel.log" || true; }
