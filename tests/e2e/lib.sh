@@ -23,8 +23,19 @@ fail() {
     e2e_log "FAIL: $*"
     E2E_FAILED=1
     e2e_screenshot "failure" || true
+    keep_logs
     [ -n "${TRUNDLE_LOG:-}" ] && [ -f "$TRUNDLE_LOG" ] && tail -n 40 "$TRUNDLE_LOG" >&2
     exit 1
+}
+
+# Keeps the logs of the run's programs (Trundle's, the buses', the desktop programs') beside the
+# screenshots, as <run>-<name>.log: the run's folder is removed at exit.
+keep_logs() {
+    local log
+    for log in "${E2E_HOME:-/nonexistent}"/*.log; do
+        [ -f "$log" ] && cp "$log" "$E2E_ARTIFACTS/$E2E_NAME-$(basename "$log")"
+    done
+    return 0
 }
 
 check() { # check "description" command...
