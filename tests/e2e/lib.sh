@@ -261,6 +261,18 @@ print(1 + kept.index(name))
 PY
 }
 
+# Opens the preferences window from the tray menu (Scripts, Preferences…) and waits until it has
+# the focus; sets PREFS to its window.
+pref_window() { xdotool search --onlyvisible --name '^Trundle Preferences$' 2>/dev/null | head -n 1 | grep .; }
+window_active() { test "$(xdotool getactivewindow)" = "$1"; }
+open_preferences() {
+    open_tray_menu
+    xdotool key Down Down Return
+    wait_for 10 "the preferences window" pref_window
+    PREFS=$(pref_window)
+    wait_for 5 "the preferences window to take the focus" window_active "$PREFS"
+}
+
 # In the preferences window, which has the focus: past its two check boxes into the browser,
 # whose first row becomes current, open the top-level folder FOLDER with Right, go down to its
 # entry NAME and open that script's hot-key pop-up with the space bar.

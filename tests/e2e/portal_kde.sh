@@ -33,13 +33,7 @@ check "one component holds the keys" test "$(kglobalaccel_components | wc -l)" -
 component=$(kglobalaccel_components)
 
 # --- The script moved from F5 to F9 in the preferences window (four below F5 in its pop-up). ---
-open_tray_menu
-xdotool key Down Down Return # Scripts, Preferences…
-pref_window() { xdotool search --onlyvisible --name '^Trundle Preferences$' 2>/dev/null | head -n 1 | grep .; }
-wait_for 10 "the preferences window" pref_window
-prefs=$(pref_window)
-is_active() { test "$(xdotool getactivewindow)" = "$1"; }
-wait_for 5 "the preferences window to take the focus" is_active "$prefs"
+open_preferences
 open_hot_key_popup "$scripts" hotkey-5.sh
 xdotool key Down Down Down Down Return
 wait_for 60 "kglobalaccel to take F9" grabbed F9 1
