@@ -13,7 +13,24 @@ InputBackend::~InputBackend() = default;
 
 void InputBackend::setFunctionKeyBindings(const FunctionKeyBindings &bindings)
 {
-    Q_UNUSED(bindings)
+    m_bindings = bindings;
+}
+
+HotKeyStatuses InputBackend::keyStatuses() const
+{
+    HotKeyStatus status;
+    if (!settled()) {
+        status.state = HotKeyStatus::State::Asking;
+    } else if (deliversReleases()) {
+        status.state = HotKeyStatus::State::Armed;
+        status.source = source();
+    } else {
+        status.reason = obstacleReason();
+    }
+    HotKeyStatuses statuses;
+    for (auto it = m_bindings.cbegin(); it != m_bindings.cend(); ++it)
+        statuses.insert(it.key(), status);
+    return statuses;
 }
 
 InputBackend *InputBackend::shared()

@@ -45,8 +45,28 @@ enum class HotKeySource
 };
 
 // The function keys bound to scripts: number (1 to 12) -> the text a desktop shows the user
-// for it ("Run backup.sh"). Only backends that must ask the desktop for keys use them.
+// for it ("Run backup.sh"). Backends that must ask the desktop for keys ask for these; every
+// backend says how each of them stands (keyStatuses()).
 using FunctionKeyBindings = QMap<int, QString>;
+
+// How one bound function key stands: armed (its release runs the script) and through what, or
+// why not.
+struct HotKeyStatus
+{
+    enum class State
+    {
+        Armed,
+        Asking, // the desktop has not answered yet
+        NotArmed,
+    };
+    State state = State::NotArmed;
+    HotKeySource source = HotKeySource::None; // through what it is armed
+    QString trigger; // the key the desktop says triggers it, where the desktop picks ("F5")
+    QString reason;  // why it is not armed, in English
+    bool operator==(const HotKeyStatus &) const = default;
+};
+// By function-key number, for each key in the bindings.
+using HotKeyStatuses = QMap<int, HotKeyStatus>;
 
 class InputBackend : public QObject
 {
@@ -73,8 +93,14 @@ public:
     // D-Bus knows only once it has answered, and says statusChanged() then.
     virtual bool settled() const { return true; }
 
-    // The keys the user bound, at start and after every change of the table.
+    // The keys the user bound, at start and after every change of the table. Overrides call
+    // this first: it keeps them for functionKeyBindings().
     virtual void setFunctionKeyBindings(const FunctionKeyBindings &bindings);
+    FunctionKeyBindings functionKeyBindings() const { return m_bindings; }
+    // Each bound key's standing. By default every key stands as the backend does: armed through
+    // source() when it delivers releases, else not, for obstacleReason(). statusChanged() says
+    // when it may have changed.
+    virtual HotKeyStatuses keyStatuses() const;
 
 signals:
     // settled(), deliversReleases(), obstacle() or source() may have changed.
@@ -82,6 +108,9 @@ signals:
 
 protected:
     InputBackend() = default;
+
+private:
+    FunctionKeyBindings m_bindings;
 };
 
 // A backend that delivers nothing, for the reason it was given.

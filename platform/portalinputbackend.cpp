@@ -43,7 +43,7 @@ QString describeResponse(uint code)
     case 1:
         return QStringLiteral("the user cancelled (response 1)");
     case 2:
-        return QStringLiteral("the request was ended some other way (response 2)");
+        return QStringLiteral("the user declined, or the desktop ended the request (response 2)");
     default:
         return QStringLiteral("response %1").arg(code);
     }
@@ -57,32 +57,50 @@ QString pathOfVariant(const QVariant &value)
     return value.toString();
 }
 
-QString applicationId()
+// What a portal without org.freedesktop.host.portal.Registry answers to Register.
+bool meansNoRegistry(const QDBusError &error)
 {
-    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr &&
-        !QGuiApplication::desktopFileName().isEmpty())
-        return QGuiApplication::desktopFileName();
-    return QStringLiteral("trundle");
+    switch (error.type()) {
+    case QDBusError::UnknownMethod:
+    case QDBusError::UnknownInterface:
+    case QDBusError::UnknownObject:
+    case QDBusError::ServiceUnknown:
+        return true;
+    default:
+        return false;
+    }
 }
+
+const QString connectionName = QStringLiteral("trundle-shortcuts-portal");
 
 } // namespace
 
-PortalInputBackend::PortalInputBackend()
+PortalInputBackend::PortalInputBackend() : m_appId(QGuiApplication::desktopFileName())
 {
-    // Connecting to the bus waits for the bus's answer: not during start-up.
+    // Connecting to the bus waits for the bus's answer: not during start-up. A connection of
+    // its own, so that Register is the first thing the portal hears on it.
     QMetaObject::invokeMethod(
-        this, [this] { attach(QDBusConnection::sessionBus()); }, Qt::QueuedConnection);
+        this,
+        [this] {
+            attach(QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName));
+        },
+        Qt::QueuedConnection);
 }
 
-PortalInputBackend::PortalInputBackend(const QDBusConnection &connection)
+PortalInputBackend::PortalInputBackend(const QDBusConnection &connection, const QString &appId)
+    : m_appId(appId)
 {
     attach(connection);
 }
 
 PortalInputBackend::~PortalInputBackend()
 {
-    if (!m_sessionPath.isEmpty())
-        closeSession();
+    if (m_sessionPath.isEmpty())
+        return;
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        portal::service, m_sessionPath, portal::sessionInterface, QStringLiteral("Close"));
+    call.setAutoStartService(false);
+    m_bus.call(call, QDBus::NoBlock);
 }
 
 bool PortalInputBackend::deliversReleases() const
@@ -93,6 +111,11 @@ bool PortalInputBackend::deliversReleases() const
 QString PortalInputBackend::shortcutIdForFunctionKey(int number)
 {
     return shortcutIdPrefix + QString::number(number);
+}
+
+QString PortalInputBackend::sessionToken()
+{
+    return QStringLiteral("trundle");
 }
 
 int PortalInputBackend::functionKeyForShortcutId(const QString &id)
@@ -111,15 +134,31 @@ void PortalInputBackend::setFunctionKeyBindings(const FunctionKeyBindings &bindi
         if (it.key() >= 1 && it.key() <= 12)
             keys.insert(it.key(), it.value());
     }
+    InputBackend::setFunctionKeyBindings(keys);
     m_wanted = keys;
     // After a refusal every change asks again, even for the same keys: picking a key anew is
     // how the user says to try once more.
     if (m_bindingRefused && !m_busy) {
         m_bindingRefused = false;
-        if (!m_sessionPath.isEmpty())
-            closeSession();
+        m_asked.clear();
     }
     bindWhatIsWanted();
+}
+
+HotKeyStatuses PortalInputBackend::keyStatuses() const
+{
+    HotKeyStatuses statuses;
+    for (auto it = m_wanted.cbegin(); it != m_wanted.cend(); ++it) {
+        if (m_asked.contains(it.key()) && m_statuses.contains(it.key())) {
+            statuses.insert(it.key(), m_statuses.value(it.key()));
+        } else if (m_settled && !m_portalThere) {
+            statuses.insert(it.key(),
+                            {HotKeyStatus::State::NotArmed, HotKeySource::None, {}, m_reason});
+        } else {
+            statuses.insert(it.key(), {HotKeyStatus::State::Asking, HotKeySource::Portal, {}, {}});
+        }
+    }
+    return statuses;
 }
 
 void PortalInputBackend::attach(const QDBusConnection &connection)
@@ -139,7 +178,7 @@ void PortalInputBackend::attach(const QDBusConnection &connection)
                                                   QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(portalWatcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             &PortalInputBackend::portalOwnerChanged);
-    askForVersion();
+    registerApplication();
 }
 
 void PortalInputBackend::portalOwnerChanged(const QString &, const QString &oldOwner,
@@ -164,7 +203,7 @@ void PortalInputBackend::portalOwnerChanged(const QString &, const QString &oldO
     }
     QZLog("The desktop's portal %@: asking it for the keys",
           oldOwner.isEmpty() ? QStringLiteral("started") : QStringLiteral("started anew"));
-    askForVersion();
+    registerApplication();
 }
 
 void PortalInputBackend::forgetPortal()
@@ -174,9 +213,11 @@ void PortalInputBackend::forgetPortal()
     m_askingPortal = new QObject(this);
     dropSession();
     m_busy = false;
+    m_closing = false;
     m_portalThere = false;
     m_bindingRefused = false;
     m_asked.clear();
+    m_statuses.clear();
 }
 
 void PortalInputBackend::askForVersion()
@@ -204,29 +245,44 @@ void PortalInputBackend::askForVersion()
                 }
                 QZLog("The desktop's portal offers GlobalShortcuts version %d", version);
                 m_portalThere = true;
-                registerApplication();
+                followSignals();
+                bindWhatIsWanted();
             });
 }
 
 void PortalInputBackend::registerApplication()
 {
-    // Portals from 1.19 on learn a host application's id this way, before its first request;
-    // older ones answer UnknownInterface and find the id from the process themselves.
-    const QString id = applicationId();
+    m_registryProblem.clear();
+    if (m_appId.isEmpty()) {
+        m_registryProblem = QStringLiteral("Trundle has no application id (desktop file name) to "
+                                           "give the desktop");
+        processLog("%@.", m_registryProblem);
+        askForVersion();
+        return;
+    }
+    // The first call on this connection: portals that have the Registry (1.19 on) fix the
+    // application id of a connection at its first call. Older ones answer UnknownMethod and
+    // find the id from the process themselves.
     auto *watcher = new QDBusPendingCallWatcher(
-        m_bus.asyncCall(
-            portalCall(portal::registryInterface, QStringLiteral("Register"), {id, QVariantMap()})),
+        m_bus.asyncCall(portalCall(portal::registryInterface, QStringLiteral("Register"),
+                                   {m_appId, QVariantMap()})),
         m_askingPortal);
     connect(watcher, &QDBusPendingCallWatcher::finished, m_askingPortal,
-            [this, id](QDBusPendingCallWatcher *finished) {
+            [this](QDBusPendingCallWatcher *finished) {
                 finished->deleteLater();
-                if (finished->isError())
-                    QZLog("The portal did not register the application id %@: %@", id,
-                          finished->error().message());
-                else
-                    QZLog("Registered with the portal as %@", id);
-                followSignals();
-                createSession();
+                const QDBusError error = finished->error();
+                if (!finished->isError()) {
+                    QZLog("Registered with the portal as %@", m_appId);
+                } else if (meansNoRegistry(error)) {
+                    QZLog("The portal has no application registry (%@); it finds the id itself",
+                          error.message());
+                } else {
+                    m_registryProblem =
+                        QStringLiteral("the desktop did not take the application id %1 (%2)")
+                            .arg(m_appId, error.message());
+                    processLog("%@.", m_registryProblem);
+                }
+                askForVersion();
             });
 }
 
@@ -243,7 +299,20 @@ void PortalInputBackend::followSignals()
 void PortalInputBackend::createSession()
 {
     m_busy = true;
-    const QVariantMap options{{QStringLiteral("session_handle_token"), PortalRequest::newToken()}};
+    m_asked = m_wanted;
+    m_statuses.clear();
+    QList<Shortcut> shortcuts;
+    for (auto it = m_asked.cbegin(); it != m_asked.cend(); ++it) {
+        shortcuts.append(
+            {shortcutIdForFunctionKey(it.key()),
+             {{QStringLiteral("description"), it.value()},
+              {QStringLiteral("preferred_trigger"), QStringLiteral("F%1").arg(it.key())}}});
+    }
+    // The keys go with the session too: some desktops register keys only from this option. As
+    // a QList<Shortcut> it is marshalled as a(sa{sv}), even when empty.
+    const QVariantMap options{{QStringLiteral("session_handle_token"), sessionToken()},
+                              {QStringLiteral("shortcuts"), QVariant::fromValue(shortcuts)}};
+    QZLog("Asking the portal for a session with %d shortcuts", shortcuts.size());
     PortalRequest::send(
         m_bus, portalCall(portal::shortcutsInterface, QStringLiteral("CreateSession"), {options}),
         [this](uint code, const QVariantMap &results) {
@@ -254,102 +323,196 @@ void PortalInputBackend::createSession()
                        QStringLiteral("the desktop's shortcuts portal refused a session: %1")
                            .arg(code != 0 ? describeResponse(code)
                                           : QStringLiteral("it named no session")));
-                settle();
+                refuseEveryKey();
                 return;
             }
             QZLog("Shortcuts session %@", session);
             m_sessionPath = session;
-            m_sessionHasBound = false;
             m_bus.connect(portal::service, m_sessionPath, portal::sessionInterface,
                           QStringLiteral("Closed"), this, SLOT(sessionClosed(QDBusMessage)));
-            bindWhatIsWanted();
+            m_triggers.clear();
+            if (results.contains(QStringLiteral("shortcuts")))
+                readTriggers(results.value(QStringLiteral("shortcuts")));
+            if (m_wanted != m_asked) {
+                bindWhatIsWanted();
+                return;
+            }
+            listShortcuts();
         },
         [this](const QString &error) {
             m_busy = false;
             refuse(HotKeyObstacle::PortalRefused,
                    QStringLiteral("the desktop's shortcuts portal gave no session: %1").arg(error));
-            settle();
+            refuseEveryKey();
         },
         m_askingPortal);
 }
 
-void PortalInputBackend::bindWhatIsWanted()
-{
-    if (m_busy || !m_portalThere)
-        return;
-    if (m_sessionPath.isEmpty()) {
-        createSession();
-        return;
-    }
-    if (!m_sessionHasBound && m_wanted.isEmpty()) {
-        // Nothing to ask for yet; the first key bound is bound on this session.
-        work();
-        settle();
-        return;
-    }
-    if (m_sessionHasBound && m_wanted == m_asked)
-        return;
-    if (m_sessionHasBound) {
-        closeSession();
-        createSession();
-        return;
-    }
-    bind(m_wanted);
-}
-
-void PortalInputBackend::bind(const FunctionKeyBindings &bindings)
+void PortalInputBackend::listShortcuts()
 {
     m_busy = true;
-    m_sessionHasBound = true;
-    m_asked = bindings;
+    const QVariantList arguments{QVariant::fromValue(QDBusObjectPath(m_sessionPath)),
+                                 QVariantMap()};
+    // Whatever the list says, a binding is what decides; a list that fails costs nothing.
+    PortalRequest::send(
+        m_bus, portalCall(portal::shortcutsInterface, QStringLiteral("ListShortcuts"), arguments),
+        [this](uint code, const QVariantMap &results) {
+            m_busy = false;
+            if (code == 0 && results.contains(QStringLiteral("shortcuts")))
+                readTriggers(results.value(QStringLiteral("shortcuts")));
+            if (m_wanted != m_asked) {
+                bindWhatIsWanted();
+            } else if (holdsEveryKeyAsked()) {
+                // Nothing new: no binding, so no dialog at every start.
+                QZLog("The desktop holds every shortcut already");
+                judgeKeys();
+                settle();
+            } else {
+                bind();
+            }
+        },
+        [this](const QString &error) {
+            m_busy = false;
+            QZLog("The portal did not list the shortcuts: %@", error);
+            if (m_wanted != m_asked)
+                bindWhatIsWanted();
+            else
+                bind();
+        },
+        m_askingPortal);
+}
+
+bool PortalInputBackend::holdsEveryKeyAsked() const
+{
+    for (auto it = m_asked.cbegin(); it != m_asked.cend(); ++it) {
+        if (m_triggers.value(shortcutIdForFunctionKey(it.key())).isEmpty())
+            return false;
+    }
+    return true;
+}
+
+void PortalInputBackend::bindWhatIsWanted()
+{
+    if (m_busy || m_closing || !m_portalThere)
+        return;
+    if (!m_sessionPath.isEmpty() && m_wanted == m_asked)
+        return;
+    if (!m_sessionPath.isEmpty()) {
+        // A session is made with its keys; a changed table takes a new one. The old one is
+        // closed first, and the new one asked for once the portal has taken that in, so that
+        // the desktop drops the old keys before it registers the new ones under the same token.
+        closeSession();
+        return;
+    }
+    createSession();
+}
+
+void PortalInputBackend::bind()
+{
+    m_busy = true;
     QList<Shortcut> shortcuts;
-    for (auto it = bindings.cbegin(); it != bindings.cend(); ++it) {
+    for (auto it = m_asked.cbegin(); it != m_asked.cend(); ++it) {
         shortcuts.append(
             {shortcutIdForFunctionKey(it.key()),
              {{QStringLiteral("description"), it.value()},
               {QStringLiteral("preferred_trigger"), QStringLiteral("F%1").arg(it.key())}}});
     }
-    QZLog("Asking the portal for %d shortcuts", shortcuts.size());
+    QZLog("Asking the portal to bind %d shortcuts", shortcuts.size());
     const QVariantList arguments{QVariant::fromValue(QDBusObjectPath(m_sessionPath)),
                                  QVariant::fromValue(shortcuts), QString(), QVariantMap()};
-    const auto settleAndGoOn = [this] {
+    const auto goOn = [this] {
         m_busy = false;
-        settle();
         if (m_wanted != m_asked)
             bindWhatIsWanted();
     };
-    // Not asked again by itself (the user may have cancelled the dialog on purpose), unless
-    // the keys changed while the request was out.
-    const auto refuseBinding = [this](const QString &why) {
-        const bool toldAtStart = !m_settled; // the start-up notice says it then
-        refuse(HotKeyObstacle::PortalRefused,
-               QStringLiteral("the desktop's shortcuts portal did not bind the hot keys: %1")
-                   .arg(why));
-        if (!toldAtStart)
-            Notifier::shared()->notify(localizedString(QStringLiteral("HotKeysUnavailableTitle")),
-                                       hotKeysUnavailableText(this));
-        m_bindingRefused = m_wanted == m_asked;
-    };
     PortalRequest::send(
         m_bus, portalCall(portal::shortcutsInterface, QStringLiteral("BindShortcuts"), arguments),
-        [this, settleAndGoOn, refuseBinding](uint code, const QVariantMap &results) {
-            if (code != 0) {
-                refuseBinding(describeResponse(code));
+        [this, goOn](uint code, const QVariantMap &results) {
+            if (code == 0) {
+                if (results.contains(QStringLiteral("shortcuts")))
+                    readTriggers(results.value(QStringLiteral("shortcuts")));
+                judgeKeys();
             } else {
-                readTriggers(results.value(QStringLiteral("shortcuts")));
-                for (auto it = m_asked.cbegin(); it != m_asked.cend(); ++it) {
-                    if (!m_triggers.contains(shortcutIdForFunctionKey(it.key())))
-                        processLog("The desktop did not bind F%d (%@).", it.key(), it.value());
-                }
-                work();
+                // 1 and 2 alike: the user turned the dialog down, or the desktop the request.
+                judgeKeys(describeResponse(code));
             }
-            settleAndGoOn();
+            goOn();
         },
-        [settleAndGoOn, refuseBinding](const QString &error) {
-            refuseBinding(error);
-            settleAndGoOn();
+        [this, goOn](const QString &error) {
+            judgeKeys(error);
+            goOn();
         },
         m_askingPortal);
+}
+
+void PortalInputBackend::refuseEveryKey()
+{
+    m_statuses.clear();
+    for (auto it = m_asked.cbegin(); it != m_asked.cend(); ++it)
+        m_statuses.insert(
+            it.key(),
+            {HotKeyStatus::State::NotArmed, HotKeySource::None, {}, whyNotArmed(m_reason)});
+    settle();
+    emit statusChanged();
+}
+
+QString PortalInputBackend::whyNotArmed(const QString &why) const
+{
+    if (m_registryProblem.isEmpty())
+        return why;
+    return QStringLiteral("%1; %2").arg(why, m_registryProblem);
+}
+
+void PortalInputBackend::judgeKeys(const QString &declined)
+{
+    m_statuses.clear();
+    QStringList reasons;
+    int armed = 0;
+    for (auto it = m_asked.cbegin(); it != m_asked.cend(); ++it) {
+        const QString id = shortcutIdForFunctionKey(it.key());
+        const QString trigger = m_triggers.value(id);
+        HotKeyStatus status;
+        if (!trigger.isEmpty()) {
+            status = {HotKeyStatus::State::Armed, HotKeySource::Portal, trigger, {}};
+            ++armed;
+        } else if (!declined.isEmpty()) {
+            status.reason = whyNotArmed(declined);
+        } else if (m_triggers.contains(id)) {
+            // Taken without a key: a desktop that binds keys only from its own configuration.
+            status.reason = whyNotArmed(
+                m_appId.isEmpty()
+                    ? QStringLiteral("the desktop gave it no key")
+                    : QStringLiteral("the desktop gave it no key; where keys come from the "
+                                     "compositor's configuration, add `bind = , F%1, global, "
+                                     "%2:%3` to it")
+                          .arg(it.key())
+                          .arg(m_appId, id));
+        } else {
+            status.reason = whyNotArmed(QStringLiteral("the desktop did not bind it"));
+        }
+        if (status.state != HotKeyStatus::State::Armed) {
+            processLog("The desktop did not arm F%d (%@): %@.", it.key(), it.value(),
+                       status.reason);
+            if (!reasons.contains(status.reason))
+                reasons.append(status.reason);
+        }
+        m_statuses.insert(it.key(), status);
+    }
+    m_bindingRefused = armed == 0 && !m_asked.isEmpty();
+    if (!m_bindingRefused) {
+        work();
+        settle();
+        emit statusChanged();
+        return;
+    }
+    const bool toldAtStart = !m_settled; // the start-up notice says it then
+    refuse(HotKeyObstacle::PortalRefused,
+           QStringLiteral("the desktop's shortcuts portal did not bind the hot keys: %1")
+               .arg(reasons.join(QStringLiteral("; "))));
+    settle();
+    if (!toldAtStart)
+        Notifier::shared()->notify(localizedString(QStringLiteral("HotKeysUnavailableTitle")),
+                                   hotKeysUnavailableText(this));
 }
 
 void PortalInputBackend::closeSession()
@@ -357,9 +520,16 @@ void PortalInputBackend::closeSession()
     QDBusMessage call = QDBusMessage::createMethodCall(
         portal::service, m_sessionPath, portal::sessionInterface, QStringLiteral("Close"));
     call.setAutoStartService(false);
-    m_bus.call(call, QDBus::NoBlock);
-    QZLog("Closed shortcuts session %@", m_sessionPath);
+    QZLog("Closing shortcuts session %@", m_sessionPath);
     dropSession();
+    m_closing = true;
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), m_askingPortal);
+    connect(watcher, &QDBusPendingCallWatcher::finished, m_askingPortal,
+            [this](QDBusPendingCallWatcher *finished) {
+                finished->deleteLater();
+                m_closing = false;
+                bindWhatIsWanted();
+            });
 }
 
 void PortalInputBackend::dropSession()
@@ -368,7 +538,6 @@ void PortalInputBackend::dropSession()
         m_bus.disconnect(portal::service, m_sessionPath, portal::sessionInterface,
                          QStringLiteral("Closed"), this, SLOT(sessionClosed(QDBusMessage)));
     m_sessionPath.clear();
-    m_sessionHasBound = false;
     m_triggers.clear();
 }
 
@@ -407,7 +576,11 @@ void PortalInputBackend::shortcutsChanged(const QDBusMessage &signal)
     if (!isOurSession(signal))
         return;
     readTriggers(signal.arguments().value(1));
-    emit statusChanged();
+    // The user may have given a key to a shortcut in the desktop's settings, or taken it away.
+    if (!m_busy && !m_asked.isEmpty())
+        judgeKeys();
+    else
+        emit statusChanged();
 }
 
 void PortalInputBackend::sessionClosed(const QDBusMessage &signal)
@@ -416,6 +589,7 @@ void PortalInputBackend::sessionClosed(const QDBusMessage &signal)
         return;
     dropSession();
     m_asked.clear();
+    m_statuses.clear();
     refuse(HotKeyObstacle::PortalRefused,
            QStringLiteral("the desktop closed Trundle's shortcuts session; the keys are asked "
                           "for again at the next change of a binding"));

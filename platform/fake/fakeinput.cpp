@@ -18,6 +18,7 @@ FakeInputBackend::~FakeInputBackend()
 
 void FakeInputBackend::setFunctionKeyBindings(const FunctionKeyBindings &bindings)
 {
+    InputBackend::setFunctionKeyBindings(bindings);
     m_bindings.append(bindings);
 }
 
@@ -32,6 +33,17 @@ void FakeInputBackend::setObstacle(HotKeyObstacle obstacle, const QString &reaso
     m_obstacle = obstacle;
     m_reason = reason;
     emit statusChanged();
+}
+
+void FakeInputBackend::setKeyStatuses(const HotKeyStatuses &statuses)
+{
+    m_keyStatuses = statuses;
+    emit statusChanged();
+}
+
+HotKeyStatuses FakeInputBackend::keyStatuses() const
+{
+    return m_keyStatuses ? *m_keyStatuses : InputBackend::keyStatuses();
 }
 
 void injectEventForTesting(const InputEvent &event, bool toOwnApplication)

@@ -13,6 +13,8 @@
 
 #include <QList>
 
+#include <optional>
+
 namespace platform {
 
 class FakeInputBackend : public InputBackend
@@ -36,6 +38,9 @@ public:
     // Settled unless told otherwise; a change is announced with statusChanged().
     void setSettled(bool settled);
     void setObstacle(HotKeyObstacle obstacle, const QString &reason);
+    // What keyStatuses() says from now on, instead of the default.
+    void setKeyStatuses(const HotKeyStatuses &statuses);
+    HotKeyStatuses keyStatuses() const override;
 
     // Every list of bindings it was given, in order.
     QList<FunctionKeyBindings> bindingsReceived() const { return m_bindings; }
@@ -46,6 +51,7 @@ private:
     HotKeySource m_source = HotKeySource::X11;
     bool m_settled = true;
     QList<FunctionKeyBindings> m_bindings;
+    std::optional<HotKeyStatuses> m_keyStatuses;
 };
 
 // Delivers event to the local monitors when toOwnApplication, else to the global ones.

@@ -91,7 +91,7 @@ check "the binding was saved" eval 'settings_value PreferencesShortcutsAndScript
 
 # --- A portal that does not bind: said once, and Trundle keeps running. ---
 stop_portal_standin
-start_portal_standin --bind-response 1
+start_portal_standin --cancel-dialog
 : >"$TRUNDLE_LOG"
 start_trundle
 wait_for 30 "the notification that the keys were not bound" notified_of "the user cancelled (response 1)"

@@ -69,6 +69,8 @@ QString PortalStandIn::introspect(const QString &requested) const
             "<method name=\"BindShortcuts\"><arg type=\"o\" direction=\"in\"/>"
             "<arg type=\"a(sa{sv})\" direction=\"in\"/><arg type=\"s\" direction=\"in\"/>"
             "<arg type=\"a{sv}\" direction=\"in\"/><arg type=\"o\" direction=\"out\"/></method>"
+            "<method name=\"ListShortcuts\"><arg type=\"o\" direction=\"in\"/>"
+            "<arg type=\"a{sv}\" direction=\"in\"/><arg type=\"o\" direction=\"out\"/></method>"
             "<property name=\"version\" type=\"u\" access=\"read\"/></interface>");
     if (m_options.registry)
         xml += QStringLiteral("<interface name=\"org.freedesktop.host.portal.Registry\">"
@@ -90,12 +92,12 @@ void PortalStandIn::respond(const QDBusMessage &call, const QString &token, uint
 {
     const QString request =
         objectPath + QStringLiteral("/request/") + senderElement(call) + QLatin1Char('/') + token;
-    // The answer first, then the reply that names the request.
+    // The reply that names the request, then the answer, as the frontend sends them.
+    m_connection.send(call.createReply(QVariant::fromValue(QDBusObjectPath(request))));
     QDBusMessage response =
         QDBusMessage::createSignal(request, requestInterface, QStringLiteral("Response"));
     response << code << results;
     m_connection.send(response);
-    m_connection.send(call.createReply(QVariant::fromValue(QDBusObjectPath(request))));
 }
 
 bool PortalStandIn::handleMessage(const QDBusMessage &message, const QDBusConnection &)
@@ -105,28 +107,12 @@ bool PortalStandIn::handleMessage(const QDBusMessage &message, const QDBusConnec
     if (message.path() != objectPath) {
         // A session object.
         if (interface == sessionInterface && member == QLatin1String("Close") &&
-            m_sessions.remove(message.path())) {
+            m_sessions.remove(message.path()) > 0) {
             record({QStringLiteral("Close"), message.path()});
             m_connection.send(message.createReply());
             return true;
         }
         return false;
-    }
-    if (interface == QLatin1String("org.freedesktop.DBus.Properties"))
-        return properties(message);
-    if (interface == registryInterface && member == QLatin1String("Register") &&
-        m_options.registry) {
-        record({QStringLiteral("Register"), message.arguments().value(0).toString()});
-        m_connection.send(message.createReply());
-        return true;
-    }
-    if (interface == shortcutsInterface && m_options.version != 0) {
-        if (member == QLatin1String("CreateSession"))
-            return createSession(message);
-        if (member == QLatin1String("BindShortcuts"))
-            return bindShortcuts(message);
-        if (member == QLatin1String("ListShortcuts"))
-            return listShortcuts(message);
     }
     if (interface == controlInterface) {
         const QString id = message.arguments().value(0).toString();
@@ -141,7 +127,44 @@ bool PortalStandIn::handleMessage(const QDBusMessage &message, const QDBusConnec
         m_connection.send(message.createReply());
         return true;
     }
-    return false;
+    if (interface == registryInterface && member == QLatin1String("Register") && m_options.registry)
+        return registerApplication(message);
+    const bool handled = [&] {
+        if (interface == QLatin1String("org.freedesktop.DBus.Properties"))
+            return properties(message);
+        if (interface == shortcutsInterface && m_options.version != 0) {
+            if (member == QLatin1String("CreateSession"))
+                return createSession(message);
+            if (member == QLatin1String("BindShortcuts"))
+                return bindShortcuts(message);
+            if (member == QLatin1String("ListShortcuts"))
+                return listShortcuts(message);
+        }
+        return false;
+    }();
+    m_callers.insert(message.service());
+    return handled;
+}
+
+bool PortalStandIn::registerApplication(const QDBusMessage &message)
+{
+    const QString id = message.arguments().value(0).toString();
+    record({QStringLiteral("Register"), id});
+    if (m_callers.contains(message.service()) || m_appIds.contains(message.service())) {
+        m_connection.send(message.createErrorReply(
+            QStringLiteral("org.freedesktop.portal.Error.Failed"),
+            QStringLiteral("Connection already associated with an application ID")));
+        return true;
+    }
+    if (id.isEmpty()) {
+        m_connection.send(
+            message.createErrorReply(QStringLiteral("org.freedesktop.portal.Error.InvalidArgument"),
+                                     QStringLiteral("Invalid application ID")));
+        return true;
+    }
+    m_appIds.insert(message.service(), id);
+    m_connection.send(message.createReply());
+    return true;
 }
 
 bool PortalStandIn::properties(const QDBusMessage &message)
@@ -149,10 +172,9 @@ bool PortalStandIn::properties(const QDBusMessage &message)
     const QString interface = message.arguments().value(0).toString();
     const QString property = message.arguments().value(1).toString();
     if (message.member() == QLatin1String("Get") && property == QLatin1String("version") &&
-        ((interface == shortcutsInterface && m_options.version != 0) ||
-         (interface == registryInterface && m_options.registry))) {
-        const uint version = interface == shortcutsInterface ? m_options.version : 1;
-        m_connection.send(message.createReply(QVariant::fromValue(QDBusVariant(version))));
+        interface == shortcutsInterface && m_options.version != 0) {
+        m_connection.send(
+            message.createReply(QVariant::fromValue(QDBusVariant(m_options.version))));
         return true;
     }
     m_connection.send(
@@ -161,11 +183,25 @@ bool PortalStandIn::properties(const QDBusMessage &message)
     return true;
 }
 
+QVariant PortalStandIn::describe(const QStringList &ids, const QString &component) const
+{
+    QList<Shortcut> list;
+    for (const QString &id : ids) {
+        list.append(
+            {id,
+             {{QStringLiteral("trigger_description"), m_options.desktop == Desktop::Hyprland
+                                                          ? QString()
+                                                          : m_kept.value(component).value(id)}}});
+    }
+    return QVariant::fromValue(list);
+}
+
 bool PortalStandIn::createSession(const QDBusMessage &message)
 {
     const QVariantMap options = optionsOf(message.arguments().value(0));
     const QString token = options.value(QStringLiteral("handle_token")).toString();
     const QString sessionToken = options.value(QStringLiteral("session_handle_token")).toString();
+    const QString appId = m_appIds.value(message.service());
     if (token.isEmpty() || sessionToken.isEmpty()) {
         m_connection.send(message.createErrorReply(
             QStringLiteral("org.freedesktop.portal.Error.InvalidArgument"),
@@ -174,26 +210,88 @@ bool PortalStandIn::createSession(const QDBusMessage &message)
     }
     const QString session = objectPath + QStringLiteral("/session/") + senderElement(message) +
                             QLatin1Char('/') + sessionToken;
-    record({QStringLiteral("CreateSession"), session});
+    // The shortcuts option as it came: its D-Bus type, and the shortcuts when it is the right one.
+    const QVariant shortcutsOption = options.value(QStringLiteral("shortcuts"));
+    QString signature = QStringLiteral("-");
+    QList<Shortcut> offered;
+    if (shortcutsOption.canConvert<QDBusArgument>()) {
+        const auto argument = shortcutsOption.value<QDBusArgument>();
+        signature = argument.currentSignature();
+        if (signature == QLatin1String("a(sa{sv})"))
+            offered = qdbus_cast<QList<Shortcut>>(argument);
+    } else if (shortcutsOption.isValid()) {
+        signature = QString::fromLatin1(shortcutsOption.typeName());
+    }
+    QStringList fields{QStringLiteral("CreateSession"), session, signature};
+    for (const Shortcut &shortcut : offered)
+        fields << shortcut.id;
+    record(fields);
+    if (m_options.appIdRequired && appId.isEmpty()) {
+        m_connection.send(
+            message.createErrorReply(QStringLiteral("org.freedesktop.portal.Error.NotAllowed"),
+                                     QStringLiteral("An app id is required")));
+        return true;
+    }
+    if (m_sessions.contains(session)) {
+        m_connection.send(
+            message.createErrorReply(QStringLiteral("org.freedesktop.portal.Error.Failed"),
+                                     QStringLiteral("Session already exists")));
+        return true;
+    }
+    if (m_options.sessionResponse != 0) {
+        respond(message, token, m_options.sessionResponse, {});
+        return true;
+    }
+    Session state;
+    state.appId = appId;
+    switch (m_options.desktop) {
+    case Desktop::Kde527:
+        state.component = appId + sessionToken;
+        break;
+    case Desktop::Kde64:
+        state.component = appId.isEmpty() ? QStringLiteral("token_") + sessionToken : appId;
+        break;
+    case Desktop::Gnome48:
+    case Desktop::Hyprland:
+        state.component = appId;
+        break;
+    }
     QVariantMap results;
-    if (m_options.sessionResponse == 0) {
-        m_sessions.insert(session);
-        m_lastSession = session;
-        m_triggers.clear();
+    if (m_options.desktop == Desktop::Kde527) {
+        // Keys registered from the option: a kept key stays, a new one takes its preferred
+        // trigger.
+        QMap<QString, QString> &kept = m_kept[state.component];
+        for (const Shortcut &shortcut : offered) {
+            if (!kept.contains(shortcut.id))
+                kept.insert(
+                    shortcut.id,
+                    shortcut.properties.value(QStringLiteral("preferred_trigger")).toString());
+            state.ids.append(shortcut.id);
+        }
+        results.insert(QStringLiteral("shortcuts"), describe(state.ids, state.component));
+    } else if (m_options.desktop == Desktop::Kde64) {
+        state.ids = m_kept.value(state.component).keys();
+    } else if (m_options.desktop == Desktop::Gnome48 && !appId.isEmpty()) {
+        state.ids = m_kept.value(state.component).keys();
+    }
+    if (m_options.desktop == Desktop::Gnome48)
+        results.insert(QStringLiteral("session_handle"), session);
+    else
         results.insert(QStringLiteral("session_handle"),
                        QVariant::fromValue(QDBusObjectPath(session)));
-    }
-    respond(message, token, m_options.sessionResponse, results);
+    m_sessions.insert(session, state);
+    m_lastSession = session;
+    respond(message, token, 0, results);
     return true;
 }
 
 bool PortalStandIn::bindShortcuts(const QDBusMessage &message)
 {
     const QString session = message.arguments().value(0).value<QDBusObjectPath>().path();
-    const QVariant shortcutsArgument = message.arguments().value(1);
     const QList<Shortcut> shortcuts =
-        qdbus_cast<QList<Shortcut>>(shortcutsArgument.value<QDBusArgument>());
-    const QVariantMap options = optionsOf(message.arguments().value(3));
+        qdbus_cast<QList<Shortcut>>(message.arguments().value(1).value<QDBusArgument>());
+    const QString token =
+        optionsOf(message.arguments().value(3)).value(QStringLiteral("handle_token")).toString();
     QStringList fields{QStringLiteral("BindShortcuts"), session};
     for (const Shortcut &shortcut : shortcuts) {
         fields << shortcut.id
@@ -201,41 +299,85 @@ bool PortalStandIn::bindShortcuts(const QDBusMessage &message)
                << shortcut.properties.value(QStringLiteral("description")).toString();
     }
     record(fields);
-    if (!m_sessions.contains(session) || m_boundSessions.contains(session)) {
-        m_connection.send(
-            message.createErrorReply(QStringLiteral("org.freedesktop.portal.Error.Failed"),
-                                     QStringLiteral("This session cannot bind shortcuts (again)")));
+    if (!m_sessions.contains(session)) {
+        respond(message, token, 2, {});
         return true;
     }
-    m_boundSessions.insert(session);
-    QList<Shortcut> bound;
-    if (m_options.bindResponse == 0) {
-        for (const Shortcut &shortcut : shortcuts) {
-            const QString trigger =
-                shortcut.properties.value(QStringLiteral("preferred_trigger")).toString();
-            m_triggers.insert(shortcut.id, trigger);
-            bound.append({shortcut.id,
-                          {{QStringLiteral("description"),
-                            shortcut.properties.value(QStringLiteral("description"))},
-                           {QStringLiteral("trigger_description"), trigger}}});
-        }
+    Session &state = m_sessions[session];
+    ++state.binds;
+    QMap<QString, QString> &kept = m_kept[state.component];
+    QStringList asked;
+    QStringList fresh; // not kept yet: the dialog asks the user for these
+    for (const Shortcut &shortcut : shortcuts) {
+        asked.append(shortcut.id);
+        if (!kept.contains(shortcut.id))
+            fresh.append(shortcut.id);
     }
-    QVariantMap results;
-    if (m_options.bindResponse == 0)
-        results.insert(QStringLiteral("shortcuts"), QVariant::fromValue(bound));
-    respond(message, options.value(QStringLiteral("handle_token")).toString(),
-            m_options.bindResponse, results);
+    const auto keep = [&] {
+        for (const Shortcut &shortcut : shortcuts) {
+            if (fresh.contains(shortcut.id) && !m_options.refusedIds.contains(shortcut.id))
+                kept.insert(
+                    shortcut.id,
+                    shortcut.properties.value(QStringLiteral("preferred_trigger")).toString());
+        }
+    };
+    QStringList answered;
+    switch (m_options.desktop) {
+    case Desktop::Kde527:
+        // Binds nothing (it opens the system settings); answers with the session's keys.
+        respond(message, token, 0,
+                {{QStringLiteral("shortcuts"), describe(state.ids, state.component)}});
+        return true;
+    case Desktop::Kde64:
+        if (!fresh.isEmpty() && m_options.cancelDialog) {
+            for (const QString &id : asked) {
+                if (!fresh.contains(id))
+                    answered.append(id);
+            }
+            if (answered.isEmpty()) {
+                respond(message, token, 1, {});
+                return true;
+            }
+        } else {
+            keep();
+            for (const QString &id : asked) {
+                if (kept.contains(id))
+                    answered.append(id);
+            }
+        }
+        break;
+    case Desktop::Gnome48:
+        if (state.appId.isEmpty() || state.binds > 1 ||
+            (!fresh.isEmpty() && m_options.cancelDialog)) {
+            respond(message, token, 2, {});
+            return true;
+        }
+        keep();
+        answered = asked;
+        break;
+    case Desktop::Hyprland:
+        answered = asked;
+        break;
+    }
+    state.ids = answered;
+    respond(message, token, 0,
+            {{QStringLiteral("shortcuts"), describe(answered, state.component)}});
     return true;
 }
 
 bool PortalStandIn::listShortcuts(const QDBusMessage &message)
 {
-    const QVariantMap options = optionsOf(message.arguments().value(1));
-    QList<Shortcut> list;
-    for (auto it = m_triggers.cbegin(); it != m_triggers.cend(); ++it)
-        list.append({it.key(), {{QStringLiteral("trigger_description"), it.value()}}});
-    respond(message, options.value(QStringLiteral("handle_token")).toString(), 0,
-            {{QStringLiteral("shortcuts"), QVariant::fromValue(list)}});
+    const QString session = message.arguments().value(0).value<QDBusObjectPath>().path();
+    const QString token =
+        optionsOf(message.arguments().value(1)).value(QStringLiteral("handle_token")).toString();
+    record({QStringLiteral("ListShortcuts"), session});
+    if (!m_sessions.contains(session)) {
+        respond(message, token, 2, {});
+        return true;
+    }
+    const Session &state = m_sessions[session];
+    respond(message, token, 0,
+            {{QStringLiteral("shortcuts"), describe(state.ids, state.component)}});
     return true;
 }
 
@@ -259,12 +401,11 @@ void PortalStandIn::release(const QString &shortcutId)
 
 void PortalStandIn::changeTrigger(const QString &shortcutId, const QString &trigger)
 {
-    m_triggers.insert(shortcutId, trigger);
-    QList<Shortcut> list;
-    for (auto it = m_triggers.cbegin(); it != m_triggers.cend(); ++it)
-        list.append({it.key(), {{QStringLiteral("trigger_description"), it.value()}}});
+    const Session state = m_sessions.value(m_lastSession);
+    m_kept[state.component].insert(shortcutId, trigger);
     QDBusMessage signal = QDBusMessage::createSignal(objectPath, shortcutsInterface,
                                                      QStringLiteral("ShortcutsChanged"));
-    signal << QVariant::fromValue(QDBusObjectPath(m_lastSession)) << QVariant::fromValue(list);
+    signal << QVariant::fromValue(QDBusObjectPath(m_lastSession))
+           << describe(state.ids, state.component);
     m_connection.send(signal);
 }

@@ -5,13 +5,30 @@
 // org.freedesktop.portal.Desktop and serves, at /org/freedesktop/portal/desktop,
 // org.freedesktop.portal.GlobalShortcuts (CreateSession, BindShortcuts, ListShortcuts, the
 // version property), org.freedesktop.host.portal.Registry, and Close on the sessions it made.
-// Each answer goes out as the Request's Response signal before the method's reply, as a portal
-// that needs no dialog may send it: a client that subscribes only after the reply misses it.
-// A session refuses a second BindShortcuts, as the real portal does.
+// Like the real frontend, it replies to a method first and sends the Request's Response after.
+//
+// It acts as one of the desktops whose portals cannot run in the tests (Desktop), and keeps the
+// keys it gave as those desktops do, for as long as it runs:
+//   Kde527    keys come only from CreateSession's "shortcuts" option, and only when it is of
+//             type a(sa{sv}); a key is kept per application id + session token; BindShortcuts
+//             binds nothing and answers with the session's keys
+//   Kde64     keys kept per application id (token_<token> without one); BindShortcuts asks
+//             the user (the dialog) only for ids not kept yet; one the user leaves out
+//             (refusedIds) is missing from the answer; a cancelled dialog answers 1, or 0 with
+//             the kept keys when there are some
+//   Gnome48   the session handle comes back as a text; keys kept per application id, and none
+//             without one (BindShortcuts answers 2); a second BindShortcuts on one session and
+//             a cancelled dialog answer 2
+//   Hyprland  every id is answered with an empty trigger_description: keys come from the
+//             compositor's configuration
+// Frontends from 1.21 on refuse a session to an application without an id (appIdRequired);
+// those before 1.19 have no Registry. With a Registry, Register must be a connection's first
+// call, as the frontend fixes the id then.
 //
 // Every call is recorded as a line of tab-separated fields:
 //   Register       app id
-//   CreateSession  session path
+//   CreateSession  session path, type of the "shortcuts" option ("-" without one), its ids
+//   ListShortcuts  session path
 //   BindShortcuts  session path, then id, preferred trigger and description of each shortcut
 //   Close          session path
 // Tests make it press and release shortcuts (Activated, Deactivated) on the last session.
@@ -28,12 +45,23 @@ class PortalStandIn : public QDBusVirtualObject
 {
     Q_OBJECT
 public:
+    enum class Desktop
+    {
+        Kde527,
+        Kde64,
+        Gnome48,
+        Hyprland,
+    };
+
     struct Options
     {
-        uint version = 1;         // of GlobalShortcuts; 0 leaves the interface out
-        bool registry = true;     // whether Registry.Register is there
+        uint version = 1;           // of GlobalShortcuts; 0 leaves the interface out
+        bool registry = true;       // whether Registry.Register is there
+        bool appIdRequired = false; // CreateSession fails without an application id
+        Desktop desktop = Desktop::Kde64;
         uint sessionResponse = 0; // CreateSession's response code
-        uint bindResponse = 0;    // BindShortcuts' response code
+        bool cancelDialog = false;
+        QStringList refusedIds; // left out in the dialog
     };
 
     PortalStandIn(const QDBusConnection &connection, Options options, QObject *parent = nullptr);
@@ -49,6 +77,8 @@ public:
         m_observer = std::move(observer);
     }
     QString lastSession() const { return m_lastSession; }
+    // The keys it keeps: component -> shortcut id -> trigger.
+    QMap<QString, QMap<QString, QString>> kept() const { return m_kept; }
 
     // Signals on the last session.
     void press(const QString &shortcutId);
@@ -59,10 +89,20 @@ public:
     bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override;
 
 private:
+    struct Session
+    {
+        QString appId;
+        QString component;
+        QStringList ids; // the shortcuts of this session
+        int binds = 0;
+    };
+
     void record(const QStringList &fields);
     void respond(const QDBusMessage &call, const QString &token, uint code,
                  const QVariantMap &results);
     void emitShortcutSignal(const QString &name, const QString &shortcutId);
+    QVariant describe(const QStringList &ids, const QString &component) const;
+    bool registerApplication(const QDBusMessage &message);
     bool createSession(const QDBusMessage &message);
     bool bindShortcuts(const QDBusMessage &message);
     bool listShortcuts(const QDBusMessage &message);
@@ -72,9 +112,10 @@ private:
     Options m_options;
     QStringList m_calls;
     std::function<void(const QString &)> m_observer;
-    QSet<QString> m_sessions;
-    QSet<QString> m_boundSessions;
-    QMap<QString, QString> m_triggers; // id -> trigger of the last session's shortcuts
+    QMap<QString, QString> m_appIds; // sender -> registered id
+    QSet<QString> m_callers;         // senders that called before
+    QMap<QString, Session> m_sessions;
+    QMap<QString, QMap<QString, QString>> m_kept;
     QString m_lastSession;
     bool m_serving = false;
 };

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The shortcuts-portal backend against the portal stand-in on a private bus, for what the
 // end-to-end runs do not reach: changes that come while a request is out, keys that did not
-// change, releases of other sessions and shortcuts, each way the portal can refuse, and the
-// triggers the desktop reports, and a portal that stops and starts again.
+// change, releases of other sessions and shortcuts, how each desktop answers (one row each),
+// changes and restarts that must not ask the user again, the triggers the desktop reports, and
+// a portal that stops and starts again.
 
 #include "eventmonitor.h"
 #include "fakeinput.h"
@@ -24,9 +25,30 @@
 
 using namespace platform;
 
+Q_DECLARE_METATYPE(PortalStandIn::Options)
+
 namespace {
 constexpr int generous = 30000; // ms: a limit against hangs, not a measurement
+const QString appId = QStringLiteral("org.example.trundle.Trundle");
+
+using Desktop = PortalStandIn::Desktop;
+
+PortalStandIn::Options desktop(Desktop which)
+{
+    PortalStandIn::Options options;
+    options.desktop = which;
+    return options;
 }
+
+// "F5" for an armed key with that trigger, else the reason it is not armed.
+QString standing(const HotKeyStatuses &statuses, int number)
+{
+    const HotKeyStatus status = statuses.value(number);
+    if (status.state == HotKeyStatus::State::Armed)
+        return status.source == HotKeySource::Portal ? status.trigger : QStringLiteral("armed?");
+    return status.state == HotKeyStatus::State::Asking ? QStringLiteral("asking") : status.reason;
+}
+} // namespace
 
 class TestPortalInputBackend : public QObject
 {
@@ -37,8 +59,11 @@ private slots:
     void cleanup();
     void asksOnlyForChangedKeysAndTheLatestOfThem();
     void onlyReleasesOfItsOwnSessionAndKeysRun();
-    void refusals_data();
-    void refusals();
+    void desktops_data();
+    void desktops();
+    void aRefusalLaterIsSaidAtOnce();
+    void changesAndRestartsKeepOneSetOfKeys_data();
+    void changesAndRestartsKeepOneSetOfKeys();
     void followsTheTriggersTheDesktopReports();
     void asksAPortalThatStartsAnewForTheKeys();
 
@@ -75,7 +100,7 @@ void TestPortalInputBackend::asksOnlyForChangedKeysAndTheLatestOfThem()
 {
     PortalStandIn portal(m_bus.connect(QStringLiteral("portal")), {});
     QVERIFY(portal.serve());
-    PortalInputBackend backend(m_bus.connect(QStringLiteral("trundle")));
+    PortalInputBackend backend(m_bus.connect(QStringLiteral("trundle")), appId);
     // Mouse buttons (13 and up) and ID 0 cannot be asked for.
     backend.setFunctionKeyBindings({{5, QStringLiteral("Run a.sh")},
                                     {13, QStringLiteral("Run left.sh")},
@@ -101,14 +126,20 @@ void TestPortalInputBackend::asksOnlyForChangedKeysAndTheLatestOfThem()
     QCOMPARE(portal.calls().filter(QStringLiteral("Close\t")).size(), 1);
     QCOMPARE(backend.sessionPath(), portal.lastSession());
     QVERIFY(backend.deliversReleases());
-    // The portal learnt who asks before the first session.
-    QCOMPARE(portal.calls().first(), QStringLiteral("Register\ttrundle"));
+    // The portal learnt who asks before anything else, and every session carried its keys.
+    QCOMPARE(portal.calls().first(), QStringLiteral("Register\t") + appId);
+    QCOMPARE(callsOf(portal, QStringLiteral("CreateSession")).constLast(),
+             QStringLiteral("a(sa{sv})\thotkey-5\thotkey-9"));
 
-    // No keys left: the session that had bound some goes, and the new one binds nothing.
+    // No keys left: the session that had bound some goes, and the new one binds nothing (with
+    // an empty option of the same type).
     backend.setFunctionKeyBindings({});
     QTRY_COMPARE_WITH_TIMEOUT(callsOf(portal, QStringLiteral("CreateSession")).size(), 3, generous);
     QTRY_COMPARE_WITH_TIMEOUT(backend.sessionPath(), portal.lastSession(), generous);
+    QCOMPARE(callsOf(portal, QStringLiteral("CreateSession")).constLast(),
+             QStringLiteral("a(sa{sv})"));
     QCOMPARE(callsOf(portal, QStringLiteral("BindShortcuts")).size(), 2);
+    QVERIFY(backend.keyStatuses().isEmpty());
 }
 
 void TestPortalInputBackend::onlyReleasesOfItsOwnSessionAndKeysRun()
@@ -122,7 +153,7 @@ void TestPortalInputBackend::onlyReleasesOfItsOwnSessionAndKeysRun()
     EventMonitor *monitor = addGlobalMonitorForEventsMatchingMask(
         hotKeyEventMask, [&released](const InputEvent &event) { released.append(event); }, nullptr);
 
-    PortalInputBackend backend(m_bus.connect(QStringLiteral("trundle")));
+    PortalInputBackend backend(m_bus.connect(QStringLiteral("trundle")), appId);
     backend.setFunctionKeyBindings(
         {{5, QStringLiteral("Run a.sh")}, {12, QStringLiteral("Run b.sh")}});
     QTRY_VERIFY_WITH_TIMEOUT(backend.deliversReleases(), generous);
@@ -152,53 +183,108 @@ void TestPortalInputBackend::onlyReleasesOfItsOwnSessionAndKeysRun()
     delete monitor;
 }
 
-void TestPortalInputBackend::refusals_data()
+void TestPortalInputBackend::desktops_data()
 {
-    QTest::addColumn<uint>("version");
-    QTest::addColumn<bool>("registry");
-    QTest::addColumn<uint>("sessionResponse");
-    QTest::addColumn<uint>("bindResponse");
+    QTest::addColumn<PortalStandIn::Options>("options");
+    QTest::addColumn<QString>("id"); // the application id Trundle has
+    QTest::addColumn<int>("binds");  // BindShortcuts calls
+    QTest::addColumn<QString>("f5"); // standing() of F5 and of F6
+    QTest::addColumn<QString>("f6");
     QTest::addColumn<int>("obstacle");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("no GlobalShortcuts")
-        << 0u << true << 0u << 0u << int(HotKeyObstacle::WaylandSession)
-        << QStringLiteral("no global-shortcuts portal");
-    QTest::newRow("no session") << 1u << true << 2u << 0u << int(HotKeyObstacle::PortalRefused)
-                                << QStringLiteral("refused a session: the request was ended "
-                                                  "some other way (response 2)");
-    QTest::newRow("binding cancelled")
-        << 1u << true << 0u << 1u << int(HotKeyObstacle::PortalRefused)
-        << QStringLiteral("did not bind the hot keys: the user "
-                          "cancelled (response 1)");
-    QTest::newRow("no Registry: not in the way")
-        << 1u << false << 0u << 0u << int(HotKeyObstacle::None) << QString();
+
+    const int none = int(HotKeyObstacle::None);
+    const int refused = int(HotKeyObstacle::PortalRefused);
+    PortalStandIn::Options options = desktop(Desktop::Kde527);
+    QTest::newRow("KDE 5.27: the keys of the session option, no binding")
+        << options << appId << 0 << "F5"
+        << "F6" << none;
+    options = desktop(Desktop::Kde64);
+    options.refusedIds = QStringList{QStringLiteral("hotkey-6")};
+    QTest::newRow("KDE 6.4: a partial refusal answers 0 with fewer keys")
+        << options << appId << 1 << "F5"
+        << "the desktop did not bind it" << none;
+    options = desktop(Desktop::Kde64);
+    options.cancelDialog = true;
+    QTest::newRow("KDE 6.4: dialog cancelled")
+        << options << appId << 1 << "the user cancelled (response 1)"
+        << "the user cancelled (response 1)" << refused;
+    QTest::newRow("GNOME 48: string session handle, dialog accepted")
+        << desktop(Desktop::Gnome48) << appId << 1 << "F5"
+        << "F6" << none;
+    options = desktop(Desktop::Gnome48);
+    options.cancelDialog = true;
+    QTest::newRow("GNOME 48: dialog cancelled answers 2")
+        << options << appId << 1 << "the user declined"
+        << "the user declined" << refused;
+    options = desktop(Desktop::Gnome48);
+    options.registry = false;
+    QTest::newRow("GNOME 48: without an application id")
+        << options << QString() << 1 << "(response 2); Trundle has no application id"
+        << "(response 2); Trundle has no application id" << refused;
+    QTest::newRow("Hyprland: every key answered without a trigger")
+        << desktop(Desktop::Hyprland) << appId << 1
+        << "add `bind = , F5, global, org.example.trundle.Trundle:hotkey-5` to it"
+        << "add `bind = , F6, global, org.example.trundle.Trundle:hotkey-6` to it" << refused;
+    options = desktop(Desktop::Kde64);
+    options.appIdRequired = true;
+    options.registry = false;
+    QTest::newRow("frontend 1.21: no session without an application id")
+        << options << QString() << 0 << "NotAllowed: An app id is required"
+        << "NotAllowed: An app id is required" << refused;
+    options = desktop(Desktop::Kde64);
+    options.registry = false;
+    QTest::newRow("frontend 1.16: no Registry, not in the way") << options << appId << 1 << "F5"
+                                                                << "F6" << none;
+    options = desktop(Desktop::Kde64);
+    options.sessionResponse = 2;
+    QTest::newRow("session refused") << options << appId << 0 << "refused a session"
+                                     << "refused a session" << refused;
 }
 
-void TestPortalInputBackend::refusals()
+void TestPortalInputBackend::desktops()
 {
-    QFETCH(uint, version);
-    QFETCH(bool, registry);
-    QFETCH(uint, sessionResponse);
-    QFETCH(uint, bindResponse);
+    QFETCH(PortalStandIn::Options, options);
+    QFETCH(QString, id);
+    QFETCH(int, binds);
+    QFETCH(QString, f5);
+    QFETCH(QString, f6);
     QFETCH(int, obstacle);
-    QFETCH(QString, reason);
     FakeNotifier notifier;
     Notifier::setSharedForTesting(&notifier);
-    PortalStandIn portal(m_bus.connect(QStringLiteral("portal")),
-                         {version, registry, sessionResponse, bindResponse});
+    PortalStandIn portal(m_bus.connect(QStringLiteral("portal")), options);
     QVERIFY(portal.serve());
-    PortalInputBackend backend(m_bus.connect(QStringLiteral("trundle")));
+    PortalInputBackend backend(m_bus.connect(QStringLiteral("trundle")), id);
     QSignalSpy changes(&backend, &InputBackend::statusChanged);
-    backend.setFunctionKeyBindings({{5, QStringLiteral("Run a.sh")}});
+    backend.setFunctionKeyBindings(
+        {{5, QStringLiteral("Run a.sh")}, {6, QStringLiteral("Run b.sh")}});
     QTRY_VERIFY_WITH_TIMEOUT(backend.settled(), generous);
-    QVERIFY(changes.size() >= 1);
+    QVERIFY(!changes.isEmpty());
+    QCOMPARE(callsOf(portal, QStringLiteral("BindShortcuts")).size(), binds);
+    const HotKeyStatuses statuses = backend.keyStatuses();
+    QCOMPARE(statuses.keys(), (QList<int>{5, 6}));
+    QVERIFY2(standing(statuses, 5).contains(f5), qPrintable(standing(statuses, 5)));
+    QVERIFY2(standing(statuses, 6).contains(f6), qPrintable(standing(statuses, 6)));
     QCOMPARE(int(backend.obstacle()), obstacle);
     QCOMPARE(backend.deliversReleases(), obstacle == int(HotKeyObstacle::None));
-    QVERIFY2(backend.obstacleReason().contains(reason), qPrintable(backend.obstacleReason()));
+    // The reason of a key that does not work is the backend's when none does.
+    if (obstacle != int(HotKeyObstacle::None))
+        QVERIFY2(backend.obstacleReason().contains(f5), qPrintable(backend.obstacleReason()));
     // What goes wrong at start is start-up's to say (once, for every backend).
     QVERIFY(notifier.messages().isEmpty());
-    if (bindResponse == 0)
-        return;
+}
+
+void TestPortalInputBackend::aRefusalLaterIsSaidAtOnce()
+{
+    FakeNotifier notifier;
+    Notifier::setSharedForTesting(&notifier);
+    PortalStandIn::Options options;
+    options.cancelDialog = true;
+    PortalStandIn portal(m_bus.connect(QStringLiteral("portal")), options);
+    QVERIFY(portal.serve());
+    PortalInputBackend backend(m_bus.connect(QStringLiteral("trundle")), appId);
+    backend.setFunctionKeyBindings({{5, QStringLiteral("Run a.sh")}});
+    QTRY_VERIFY_WITH_TIMEOUT(backend.settled(), generous);
+    QVERIFY(!backend.deliversReleases());
     // A binding refused later is said at once: the user may just have cancelled the dialog.
     backend.setFunctionKeyBindings({{6, QStringLiteral("Run b.sh")}});
     QTRY_COMPARE_WITH_TIMEOUT(notifier.messages().size(), 1, generous);
@@ -213,19 +299,70 @@ void TestPortalInputBackend::refusals()
     QTRY_COMPARE_WITH_TIMEOUT(notifier.messages().size(), 2, generous);
 }
 
+void TestPortalInputBackend::changesAndRestartsKeepOneSetOfKeys_data()
+{
+    QTest::addColumn<PortalStandIn::Options>("options");
+    QTest::addColumn<QList<int>>("binds"); // BindShortcuts calls after start, change, restart
+    QTest::newRow("KDE 5.27") << desktop(Desktop::Kde527) << QList<int>{0, 0, 0};
+    QTest::newRow("KDE 6.4") << desktop(Desktop::Kde64) << QList<int>{1, 2, 2};
+    // A second binding on one session would answer 2 there: a change takes a new session.
+    QTest::newRow("GNOME 48") << desktop(Desktop::Gnome48) << QList<int>{1, 2, 2};
+}
+
+void TestPortalInputBackend::changesAndRestartsKeepOneSetOfKeys()
+{
+    QFETCH(PortalStandIn::Options, options);
+    QFETCH(QList<int>, binds);
+    PortalStandIn portal(m_bus.connect(QStringLiteral("portal")), options);
+    QVERIFY(portal.serve());
+    const auto armed = [](const PortalInputBackend &backend, int number) {
+        return backend.settled() && !backend.keyStatuses().isEmpty() &&
+               standing(backend.keyStatuses(), number) == QStringLiteral("F%1").arg(number);
+    };
+    {
+        auto first =
+            std::make_unique<PortalInputBackend>(m_bus.connect(QStringLiteral("trundle")), appId);
+        first->setFunctionKeyBindings({{5, QStringLiteral("Run a.sh")}});
+        QTRY_VERIFY_WITH_TIMEOUT(armed(*first, 5), generous);
+        QCOMPARE(callsOf(portal, QStringLiteral("BindShortcuts")).size(), binds.at(0));
+        // F5 moves to F6 while running.
+        first->setFunctionKeyBindings({{6, QStringLiteral("Run a.sh")}});
+        QTRY_VERIFY_WITH_TIMEOUT(armed(*first, 6), generous);
+        QCOMPARE(first->keyStatuses().keys(), QList<int>{6});
+        QCOMPARE(callsOf(portal, QStringLiteral("BindShortcuts")).size(), binds.at(1));
+    }
+    // Started again with the same binding, on a new connection: nothing new to ask the user.
+    PortalInputBackend second(m_bus.connect(QStringLiteral("trundle")), appId);
+    second.setFunctionKeyBindings({{6, QStringLiteral("Run a.sh")}});
+    QTRY_VERIFY_WITH_TIMEOUT(armed(second, 6), generous);
+    QCOMPARE(callsOf(portal, QStringLiteral("BindShortcuts")).size(), binds.at(2));
+    // One set of keys for the application, whatever session asked.
+    QCOMPARE(portal.kept().size(), 1);
+    for (const QString &call : portal.calls().filter(QStringLiteral("CreateSession\t")))
+        QVERIFY2(call.section(QLatin1Char('\t'), 1, 1).endsWith(QStringLiteral("/trundle")),
+                 qPrintable(call));
+}
+
 void TestPortalInputBackend::followsTheTriggersTheDesktopReports()
 {
+    FakeNotifier notifier;
+    Notifier::setSharedForTesting(&notifier);
     PortalStandIn portal(m_bus.connect(QStringLiteral("portal")), {});
     QVERIFY(portal.serve());
-    PortalInputBackend backend(m_bus.connect(QStringLiteral("trundle")));
+    PortalInputBackend backend(m_bus.connect(QStringLiteral("trundle")), appId);
     backend.setFunctionKeyBindings({{5, QStringLiteral("Run a.sh")}});
     QTRY_VERIFY_WITH_TIMEOUT(backend.deliversReleases(), generous);
     QCOMPARE(backend.triggers().value(QStringLiteral("hotkey-5")), QStringLiteral("F5"));
     QSignalSpy changes(&backend, &InputBackend::statusChanged);
     portal.changeTrigger(QStringLiteral("hotkey-5"), QStringLiteral("Ctrl+Alt+B"));
-    QTRY_COMPARE_WITH_TIMEOUT(backend.triggers().value(QStringLiteral("hotkey-5")),
-                              QStringLiteral("Ctrl+Alt+B"), generous);
+    QTRY_COMPARE_WITH_TIMEOUT(standing(backend.keyStatuses(), 5), QStringLiteral("Ctrl+Alt+B"),
+                              generous);
     QVERIFY(changes.size() >= 1);
+    // Taken away in the desktop's settings: the key does not work any more, and says so.
+    portal.changeTrigger(QStringLiteral("hotkey-5"), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(backend.keyStatuses().value(5).state == HotKeyStatus::State::NotArmed,
+                             generous);
+    QVERIFY(!backend.deliversReleases());
 }
 
 void TestPortalInputBackend::asksAPortalThatStartsAnewForTheKeys()
@@ -233,7 +370,7 @@ void TestPortalInputBackend::asksAPortalThatStartsAnewForTheKeys()
     auto first = std::make_unique<PortalStandIn>(m_bus.connect(QStringLiteral("portal")),
                                                  PortalStandIn::Options{});
     QVERIFY(first->serve());
-    PortalInputBackend backend(m_bus.connect(QStringLiteral("trundle")));
+    PortalInputBackend backend(m_bus.connect(QStringLiteral("trundle")), appId);
     backend.setFunctionKeyBindings({{5, QStringLiteral("Run a.sh")}});
     QTRY_VERIFY_WITH_TIMEOUT(backend.deliversReleases(), generous);
 
