@@ -25,6 +25,7 @@ started=$(date +%s)
 start_trundle
 grabbed() { test "$(kglobalaccel_grabs "$1")" -ge "$2"; }
 wait_for 60 "kglobalaccel to take F5 and F7" eval 'grabbed F5 1 && grabbed F7 1'
+first_sentinel
 xdotool key F5
 expect_counts "F5 runs its script once" "5:1"
 xdotool key F5 F5
@@ -52,4 +53,5 @@ expect_counts "after a restart F9 still runs its script" "5:5"
 check "kglobalaccel keeps the one component ($component)" test "$(kglobalaccel_components)" = "$component"
 check "nothing said hot keys do not work" test ! -s "$NOTIFICATIONS"
 stop_trundle TERM || fail "Trundle did not end cleanly on SIGTERM"
+keep_logs # what the portal received, for whoever reads the run
 e2e_log "passed in $(($(date +%s) - started)) s"
