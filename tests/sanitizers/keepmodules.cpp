@@ -7,7 +7,9 @@
 // C library, so that it can be preloaded into programs that are not instrumented too.
 
 extern "C" {
-// NOLINTNEXTLINE(readability-non-const-parameter): the C library's signature.
 int dlclose(void *handle);
-int dlclose(void * /*handle*/) { return 0; }
+int dlclose(void * /*handle*/)
+{
+    return 0;
+}
 }
