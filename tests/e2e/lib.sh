@@ -352,9 +352,9 @@ sync_with_trundle() {
 # takes them (kglobalaccel takes them anew when the X keyboard map changes). Counts as a sentinel.
 first_sentinel() {
     local tries
-    for tries in $(seq 20); do
+    for tries in $(seq 10); do
         xdotool key F7
-        poll_until 3 count_is 7 1 && break
+        poll_until 10 count_is 7 1 && break
     done
     count_is 7 1 || fail "no F7 reached Trundle in $tries presses"
     SENTINELS=1
