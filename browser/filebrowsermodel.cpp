@@ -3,9 +3,11 @@
 
 #include "filebrowserdatasource.h"
 #include "filesystemitem.h"
+#include "hotkeynotice.h"
 #include "imageandtextcell.h"
 #include "resources.h"
 #include "shortcutpopupcell.h"
+#include "shortcuttable.h"
 
 #include <QIcon>
 
@@ -182,8 +184,16 @@ QVariant FileBrowserModel::data(const QModelIndex &index, int role) const
             return {};
         return item->nodeIcon();
     }
-    case Qt::ToolTipRole:
-        return folders ? QVariant(item->fullPath()) : QVariant();
+    case Qt::ToolTipRole: {
+        if (folders)
+            return item->fullPath();
+        // A bound function key says whether it works, and through what or why not.
+        const qint64 shortcutID = item->isLeaf() ? shortcutIDForFullPath(item->fullPath()) : 0;
+        if (shortcutID < 1 || shortcutID > 12)
+            return {};
+        const QString status = platform::keyStatusText(int(shortcutID));
+        return status.isEmpty() ? QVariant() : QVariant(status);
+    }
     default:
         return {};
     }

@@ -5,6 +5,8 @@
 #include "notifier.h"
 #include "resources.h"
 
+#include <QStringList>
+
 #include <memory>
 
 namespace platform {
@@ -18,9 +20,9 @@ const InputBackend *orShared(const InputBackend *backend)
 }
 } // namespace
 
-QString hotKeyStatusText(const InputBackend *backend)
+namespace {
+QString backendStatusText(const InputBackend *input)
 {
-    const InputBackend *input = orShared(backend);
     if (!input->settled())
         return localizedString(QStringLiteral("HotKeysPortalStarting"));
     if (!input->deliversReleases())
@@ -36,6 +38,50 @@ QString hotKeyStatusText(const InputBackend *backend)
         break;
     }
     return {};
+}
+} // namespace
+
+QString hotKeyStatusText(const InputBackend *backend)
+{
+    const InputBackend *input = orShared(backend);
+    QStringList lines{backendStatusText(input)};
+    const HotKeyStatuses statuses = input->keyStatuses();
+    for (auto it = statuses.cbegin(); it != statuses.cend(); ++it)
+        lines.append(keyStatusText(it.key(), it.value()));
+    lines.removeAll(QString());
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString keyStatusText(int number, const HotKeyStatus &status)
+{
+    switch (status.state) {
+    case HotKeyStatus::State::Asking:
+        return localizedString(QStringLiteral("HotKeyAsking")).arg(number);
+    case HotKeyStatus::State::NotArmed:
+        return localizedString(QStringLiteral("HotKeyNotArmed")).arg(number).arg(status.reason);
+    case HotKeyStatus::State::Armed:
+        break;
+    }
+    switch (status.source) {
+    case HotKeySource::X11:
+        return localizedString(QStringLiteral("HotKeyArmedThroughX11")).arg(number);
+    case HotKeySource::Portal:
+        return localizedString(QStringLiteral("HotKeyArmedThroughPortal"))
+            .arg(number)
+            .arg(status.trigger);
+    case HotKeySource::InputDevices:
+        return localizedString(QStringLiteral("HotKeyArmedThroughInputDevices")).arg(number);
+    case HotKeySource::None:
+        break;
+    }
+    return {};
+}
+
+QString keyStatusText(int number, const InputBackend *backend)
+{
+    const HotKeyStatuses statuses = orShared(backend)->keyStatuses();
+    const auto status = statuses.constFind(number);
+    return status == statuses.cend() ? QString() : keyStatusText(number, *status);
 }
 
 QString hotKeysUnavailableText(const InputBackend *backend)

@@ -13,7 +13,11 @@ InputBackend::~InputBackend() = default;
 
 void InputBackend::setFunctionKeyBindings(const FunctionKeyBindings &bindings)
 {
+    if (m_bindings == bindings)
+        return;
     m_bindings = bindings;
+    // The keys' statuses name other keys now.
+    emit statusChanged();
 }
 
 HotKeyStatuses InputBackend::keyStatuses() const

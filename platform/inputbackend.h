@@ -103,7 +103,7 @@ public:
     virtual HotKeyStatuses keyStatuses() const;
 
 signals:
-    // settled(), deliversReleases(), obstacle() or source() may have changed.
+    // settled(), deliversReleases(), obstacle(), source() or keyStatuses() may have changed.
     void statusChanged();
 
 protected:

@@ -134,8 +134,8 @@ void PortalInputBackend::setFunctionKeyBindings(const FunctionKeyBindings &bindi
         if (it.key() >= 1 && it.key() <= 12)
             keys.insert(it.key(), it.value());
     }
-    InputBackend::setFunctionKeyBindings(keys);
     m_wanted = keys;
+    InputBackend::setFunctionKeyBindings(keys);
     // After a refusal every change asks again, even for the same keys: picking a key anew is
     // how the user says to try once more.
     if (m_bindingRefused && !m_busy) {
@@ -151,7 +151,8 @@ HotKeyStatuses PortalInputBackend::keyStatuses() const
     for (auto it = m_wanted.cbegin(); it != m_wanted.cend(); ++it) {
         if (m_asked.contains(it.key()) && m_statuses.contains(it.key())) {
             statuses.insert(it.key(), m_statuses.value(it.key()));
-        } else if (m_settled && !m_portalThere) {
+        } else if (m_settled && !m_busy && !m_closing) {
+            // Not being asked for: no portal, or it stopped or closed the session.
             statuses.insert(it.key(),
                             {HotKeyStatus::State::NotArmed, HotKeySource::None, {}, m_reason});
         } else {
@@ -468,6 +469,7 @@ void PortalInputBackend::judgeKeys(const QString &declined)
     m_statuses.clear();
     QStringList reasons;
     int armed = 0;
+    int withoutTrigger = 0;
     for (auto it = m_asked.cbegin(); it != m_asked.cend(); ++it) {
         const QString id = shortcutIdForFunctionKey(it.key());
         const QString trigger = m_triggers.value(id);
@@ -478,13 +480,16 @@ void PortalInputBackend::judgeKeys(const QString &declined)
         } else if (!declined.isEmpty()) {
             status.reason = whyNotArmed(declined);
         } else if (m_triggers.contains(id)) {
-            // Taken without a key: a desktop that binds keys only from its own configuration.
+            // Taken without a key: a desktop that binds keys only from its own configuration
+            // (Hyprland). Whether the user wrote the line there, the portal never says.
+            ++withoutTrigger;
             status.reason = whyNotArmed(
                 m_appId.isEmpty()
-                    ? QStringLiteral("the desktop gave it no key")
-                    : QStringLiteral("the desktop gave it no key; where keys come from the "
-                                     "compositor's configuration, add `bind = , F%1, global, "
-                                     "%2:%3` to it")
+                    ? QStringLiteral("the desktop names no key for it: pick one in its shortcut "
+                                     "settings")
+                    : QStringLiteral("the desktop names no key for it: pick one in its shortcut "
+                                     "settings, or where keys come from the compositor's "
+                                     "configuration (Hyprland) add `bind = , F%1, global, %2:%3`")
                           .arg(it.key())
                           .arg(m_appId, id));
         } else {
@@ -498,7 +503,9 @@ void PortalInputBackend::judgeKeys(const QString &declined)
         }
         m_statuses.insert(it.key(), status);
     }
-    m_bindingRefused = armed == 0 && !m_asked.isEmpty();
+    // Keys the desktop took without a trigger may work all the same: no notice at every start
+    // for them, their lines say what to do.
+    m_bindingRefused = armed == 0 && withoutTrigger < m_asked.size();
     if (!m_bindingRefused) {
         work();
         settle();

@@ -245,6 +245,31 @@
         <extracomment>notification text and line above the hot-key column; %1 is the technical reason, in English</extracomment>
         <translation>Hot keys do not work in this session: %1. Picking a hot key in the preferences window asks the desktop again.</translation>
     </message>
+    <message id="HotKeyArmedThroughX11">
+        <source>F%1 works: Trundle reads it from the X server.</source>
+        <extracomment>line for one bound key above the hot-key column; %1 is the function key's number</extracomment>
+        <translation>F%1 works: Trundle reads it from the X server.</translation>
+    </message>
+    <message id="HotKeyArmedThroughPortal">
+        <source>F%1 works through the desktop's shortcuts portal, which triggers it with %2.</source>
+        <extracomment>line for one bound key; %1 is the function key's number, %2 the key the desktop says triggers it</extracomment>
+        <translation>F%1 works through the desktop's shortcuts portal, which triggers it with %2.</translation>
+    </message>
+    <message id="HotKeyArmedThroughInputDevices">
+        <source>F%1 works: Trundle reads it from the keyboards in /dev/input.</source>
+        <extracomment>line for one bound key; %1 is the function key's number</extracomment>
+        <translation>F%1 works: Trundle reads it from the keyboards in /dev/input.</translation>
+    </message>
+    <message id="HotKeyAsking">
+        <source>F%1: asking the desktop…</source>
+        <extracomment>line for one bound key while the desktop has not answered; %1 is the function key's number</extracomment>
+        <translation>F%1: asking the desktop…</translation>
+    </message>
+    <message id="HotKeyNotArmed">
+        <source>F%1 does not work: %2.</source>
+        <extracomment>line for one bound key; %1 is the function key's number, %2 the technical reason, in English</extracomment>
+        <translation>F%1 does not work: %2.</translation>
+    </message>
     <message id="HotKeyPortalDescription">
         <source>Run %1</source>
         <extracomment>what the desktop's shortcuts dialog shows for a hot key; %1 is the script's file name</extracomment>

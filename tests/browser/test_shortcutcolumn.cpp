@@ -10,6 +10,8 @@
 #include "imageandtextcell.h"
 #include "shortcutpopupcell.h"
 
+#include "fakeinput.h"
+
 #include "preferencesdictionary.h"
 #include "resources.h"
 #include "shortcuttable.h"
@@ -83,6 +85,8 @@ private slots:
     void popUpClosedWithoutAPickChangesNothing_data();
     void popUpClosedWithoutAPickChangesNothing();
     void viewPaintsBothColumns();
+    void hotKeyCellSaysHowItsKeyStands_data();
+    void hotKeyCellSaysHowItsKeyStands();
 };
 
 void TestShortcutColumn::initTestCase()
@@ -432,4 +436,49 @@ void TestShortcutColumn::viewPaintsBothColumns()
 }
 
 TRUNDLE_TEST_MAIN(TestShortcutColumn)
+void TestShortcutColumn::hotKeyCellSaysHowItsKeyStands_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("boundKey");
+    QTest::addColumn<QString>("tip");
+    using platform::HotKeyStatus;
+    QTest::newRow("F5 armed through the portal")
+        << "a.sh"
+        << "5"
+        << "F5 works through the desktop's shortcuts portal, which triggers it with Ctrl+B.";
+    QTest::newRow("F6 refused") << "a.sh"
+                                << "6"
+                                << "F6 does not work: the desktop did not bind it.";
+    QTest::newRow("not bound") << "a.sh"
+                               << "" << QString();
+    QTest::newRow("a mouse button: no function key") << "a.sh"
+                                                     << "13" << QString();
+    QTest::newRow("folder") << "Folder"
+                            << "5" << QString();
+}
+
+void TestShortcutColumn::hotKeyCellSaysHowItsKeyStands()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, boundKey);
+    QFETCH(QString, tip);
+    using platform::HotKeySource;
+    using State = platform::HotKeyStatus::State;
+    platform::FakeInputBackend input;
+    input.setSource(HotKeySource::Portal);
+    input.setFunctionKeyBindings({{5, "Run a.sh"}, {6, "Run a.sh"}});
+    input.setKeyStatuses(
+        {{5, {State::Armed, HotKeySource::Portal, "Ctrl+B", {}}},
+         {6, {State::NotArmed, HotKeySource::None, {}, "the desktop did not bind it"}}});
+    platform::InputBackend::setSharedForTesting(&input);
+    FileBrowserDataSource ds;
+    ds.initOutline();
+    FileSystemItem *item = childNamed(ds, name);
+    QVERIFY(item);
+    if (!boundKey.isEmpty())
+        table().insert(boundKey, item->fullPath());
+    const QModelIndex index = ds.browserModel()->indexForItem(item).siblingAtColumn(1);
+    QCOMPARE(index.data(Qt::ToolTipRole).toString(), tip);
+}
+
 #include "test_shortcutcolumn.moc"

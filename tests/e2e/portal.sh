@@ -7,8 +7,11 @@
 #   - at start the bound function keys are asked for: "hotkey-5" with the preferred trigger F5,
 #     described by its script's name, after the application id was registered;
 #   - Activated runs nothing, Deactivated runs the script once;
+#   - the session carries the keys in its "shortcuts" option, of type a(sa{sv});
 #   - a key bound in the preferences window closes the session and binds the new set of keys
 #     on a new one; its release then runs that script;
+#   - started again with the same keys, Trundle binds nothing: the desktop holds them all, and
+#     the keys work;
 #   - a portal that refuses the binding (the user cancelled its dialog): Trundle says so in one
 #     notification and one log line, and keeps running;
 #   - no portal at all: the same, with the text that names what is missing; the tray menu and
@@ -52,6 +55,8 @@ wait_for 30 "F5 and F7 to be asked for" bound_at_start
 check "the application id was registered first" \
     test "$(head -n 1 "$PORTAL_CALLS")" = "Register${tab}$TRUNDLE_APP_ID"
 check "one session was made for them" test "$(portal_calls_of CreateSession)" -eq 1
+check "the session carried the keys" \
+    grep -qP "^CreateSession\t[^\t]*/trundle\ta\\(sa\\{sv\\}\\)\thotkey-5\thotkey-7$" "$PORTAL_CALLS"
 check "the log names the portal's version" log_has "offers GlobalShortcuts version 1"
 
 # --- Activated runs nothing; Deactivated runs the script once. ---
@@ -88,6 +93,17 @@ check "nothing said hot keys do not work" test ! -s "$NOTIFICATIONS"
 
 stop_trundle TERM || fail "Trundle did not end cleanly on SIGTERM"
 check "the binding was saved" eval 'settings_value PreferencesShortcutsAndScriptPathsSettingKey | grep -qF hotkey-9.sh'
+
+# --- Started again: the desktop holds every key, so nothing is bound and they work. ---
+: >"$TRUNDLE_LOG"
+start_trundle
+listed() { test "$(portal_calls_of ListShortcuts)" -eq 3; }
+wait_for 30 "the third session's keys to be listed" listed
+wait_for 30 "the log to say the desktop holds them" log_has "The desktop holds every shortcut already"
+check "no second binding of the same keys" test "$(portal_binds "$f5$tab$f7$tab$f9")" -eq 1
+portal_signal Release hotkey-9
+expect_portal_counts "the kept key runs its script after the restart" "5:2 9:2"
+stop_trundle TERM || fail "Trundle did not end cleanly on SIGTERM"
 
 # --- A portal that does not bind: said once, and Trundle keeps running. ---
 stop_portal_standin

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The shortcuts-portal stand-in as a program, for end-to-end runs: serves on the session bus
 // (DBUS_SESSION_BUS_ADDRESS) and appends each recorded call as a line to the file named by its
-// last argument. Options: --desktop kde527|kde64|gnome48|hyprland (how it acts; kde64 unless
+// last argument. Options: --desktop kde64|gnome48|hyprland (how it acts; kde64 unless
 // told), --version N (0: no GlobalShortcuts), --no-registry, --app-id-required,
 // --session-response N, --cancel-dialog, --refuse ID (the user leaves it out; repeatable).
 // Shortcuts are pressed and released with
@@ -55,7 +55,6 @@ int main(int argc, char **argv)
     options.cancelDialog = parser.isSet(cancelDialog);
     options.refusedIds = parser.values(refuse);
     const QMap<QString, PortalStandIn::Desktop> desktops{
-        {QStringLiteral("kde527"), PortalStandIn::Desktop::Kde527},
         {QStringLiteral("kde64"), PortalStandIn::Desktop::Kde64},
         {QStringLiteral("gnome48"), PortalStandIn::Desktop::Gnome48},
         {QStringLiteral("hyprland"), PortalStandIn::Desktop::Hyprland}};

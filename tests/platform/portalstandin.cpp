@@ -9,6 +9,8 @@
 #include <QDBusVariant>
 #include <QDateTime>
 
+#include <utility>
+
 namespace {
 
 using namespace platform::portal;
@@ -33,7 +35,7 @@ QVariantMap optionsOf(const QVariant &argument)
 } // namespace
 
 PortalStandIn::PortalStandIn(const QDBusConnection &connection, Options options, QObject *parent)
-    : QDBusVirtualObject(parent), m_connection(connection), m_options(options)
+    : QDBusVirtualObject(parent), m_connection(connection), m_options(std::move(options))
 {
     registerShortcutTypes();
 }
@@ -156,6 +158,12 @@ bool PortalStandIn::registerApplication(const QDBusMessage &message)
             QStringLiteral("Connection already associated with an application ID")));
         return true;
     }
+    if (!m_options.desktopFileInstalled) {
+        m_connection.send(
+            message.createErrorReply(QStringLiteral("org.freedesktop.portal.Error.Failed"),
+                                     QStringLiteral("App info not found for '%1'").arg(id)));
+        return true;
+    }
     if (id.isEmpty()) {
         m_connection.send(
             message.createErrorReply(QStringLiteral("org.freedesktop.portal.Error.InvalidArgument"),
@@ -245,9 +253,6 @@ bool PortalStandIn::createSession(const QDBusMessage &message)
     Session state;
     state.appId = appId;
     switch (m_options.desktop) {
-    case Desktop::Kde527:
-        state.component = appId + sessionToken;
-        break;
     case Desktop::Kde64:
         state.component = appId.isEmpty() ? QStringLiteral("token_") + sessionToken : appId;
         break;
@@ -257,21 +262,9 @@ bool PortalStandIn::createSession(const QDBusMessage &message)
         break;
     }
     QVariantMap results;
-    if (m_options.desktop == Desktop::Kde527) {
-        // Keys registered from the option: a kept key stays, a new one takes its preferred
-        // trigger.
-        QMap<QString, QString> &kept = m_kept[state.component];
-        for (const Shortcut &shortcut : offered) {
-            if (!kept.contains(shortcut.id))
-                kept.insert(
-                    shortcut.id,
-                    shortcut.properties.value(QStringLiteral("preferred_trigger")).toString());
-            state.ids.append(shortcut.id);
-        }
-        results.insert(QStringLiteral("shortcuts"), describe(state.ids, state.component));
-    } else if (m_options.desktop == Desktop::Kde64) {
-        state.ids = m_kept.value(state.component).keys();
-    } else if (m_options.desktop == Desktop::Gnome48 && !appId.isEmpty()) {
+    if (m_options.desktop == Desktop::Kde64 ||
+        (m_options.desktop == Desktop::Gnome48 && !appId.isEmpty())) {
+        // The keys the desktop keeps for the application come with every session.
         state.ids = m_kept.value(state.component).keys();
     }
     if (m_options.desktop == Desktop::Gnome48)
@@ -323,11 +316,6 @@ bool PortalStandIn::bindShortcuts(const QDBusMessage &message)
     };
     QStringList answered;
     switch (m_options.desktop) {
-    case Desktop::Kde527:
-        // Binds nothing (it opens the system settings); answers with the session's keys.
-        respond(message, token, 0,
-                {{QStringLiteral("shortcuts"), describe(state.ids, state.component)}});
-        return true;
     case Desktop::Kde64:
         if (!fresh.isEmpty() && m_options.cancelDialog) {
             for (const QString &id : asked) {

@@ -7,11 +7,9 @@
 // version property), org.freedesktop.host.portal.Registry, and Close on the sessions it made.
 // Like the real frontend, it replies to a method first and sends the Request's Response after.
 //
-// It acts as one of the desktops whose portals cannot run in the tests (Desktop), and keeps the
-// keys it gave as those desktops do, for as long as it runs:
-//   Kde527    keys come only from CreateSession's "shortcuts" option, and only when it is of
-//             type a(sa{sv}); a key is kept per application id + session token; BindShortcuts
-//             binds nothing and answers with the session's keys
+// It acts as one of the desktops whose portals cannot run in the tests (Desktop; KDE 5.27's
+// real one runs in an end-to-end test), and keeps the keys it gave as those desktops do, for as
+// long as it runs:
 //   Kde64     keys kept per application id (token_<token> without one); BindShortcuts asks
 //             the user (the dialog) only for ids not kept yet; one the user leaves out
 //             (refusedIds) is missing from the answer; a cancelled dialog answers 1, or 0 with
@@ -23,7 +21,8 @@
 //             compositor's configuration
 // Frontends from 1.21 on refuse a session to an application without an id (appIdRequired);
 // those before 1.19 have no Registry. With a Registry, Register must be a connection's first
-// call, as the frontend fixes the id then.
+// call, as the frontend fixes the id then, and it takes only an id whose desktop file is
+// installed.
 //
 // Every call is recorded as a line of tab-separated fields:
 //   Register       app id
@@ -47,7 +46,6 @@ class PortalStandIn : public QDBusVirtualObject
 public:
     enum class Desktop
     {
-        Kde527,
         Kde64,
         Gnome48,
         Hyprland,
@@ -55,9 +53,10 @@ public:
 
     struct Options
     {
-        uint version = 1;           // of GlobalShortcuts; 0 leaves the interface out
-        bool registry = true;       // whether Registry.Register is there
-        bool appIdRequired = false; // CreateSession fails without an application id
+        uint version = 1;                 // of GlobalShortcuts; 0 leaves the interface out
+        bool registry = true;             // whether Registry.Register is there
+        bool appIdRequired = false;       // CreateSession fails without an application id
+        bool desktopFileInstalled = true; // Register takes only an id with a desktop file
         Desktop desktop = Desktop::Kde64;
         uint sessionResponse = 0; // CreateSession's response code
         bool cancelDialog = false;

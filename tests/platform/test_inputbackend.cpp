@@ -11,6 +11,7 @@
 #include "sessiontype.h"
 
 #include <QGuiApplication>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace platform;
@@ -19,6 +20,7 @@ Q_DECLARE_METATYPE(platform::SessionType)
 Q_DECLARE_METATYPE(platform::InputBackendKind)
 Q_DECLARE_METATYPE(platform::HotKeyObstacle)
 Q_DECLARE_METATYPE(platform::HotKeySource)
+Q_DECLARE_METATYPE(platform::HotKeyStatus)
 
 class TestInputBackend : public QObject
 {
@@ -38,6 +40,8 @@ private slots:
     void statusLineSaysThroughWhat_data();
     void statusLineSaysThroughWhat();
     void noticeWaitsUntilTheBackendKnows();
+    void eachBoundKeySaysHowItStands_data();
+    void eachBoundKeySaysHowItStands();
 };
 
 void TestInputBackend::initTestCase()
@@ -304,6 +308,66 @@ void TestInputBackend::statusLineSaysThroughWhat()
         QVERIFY2(text.contains(mention), qPrintable(text));
     // The notice is only for hot keys that do not work, and not before the backend knows.
     QCOMPARE(hotKeysUnavailableText().isEmpty(), !settled || obstacle == HotKeyObstacle::None);
+}
+
+void TestInputBackend::eachBoundKeySaysHowItStands_data()
+{
+    QTest::addColumn<HotKeySource>("source");
+    QTest::addColumn<bool>("settled");
+    QTest::addColumn<HotKeyObstacle>("obstacle");
+    QTest::addColumn<QList<HotKeyStatus>>("reported"); // what the backend says of F5, if it does
+    QTest::addColumn<QString>("line");
+    using State = HotKeyStatus::State;
+    QTest::newRow("X11: as the backend stands")
+        << HotKeySource::X11 << true << HotKeyObstacle::None << QList<HotKeyStatus>{}
+        << QStringLiteral("F5 works: Trundle reads it from the X server.");
+    QTest::newRow("input devices: as the backend stands")
+        << HotKeySource::InputDevices << true << HotKeyObstacle::None << QList<HotKeyStatus>{}
+        << QStringLiteral("F5 works: Trundle reads it from the keyboards in /dev/input.");
+    QTest::newRow("no X server: the backend's reason")
+        << HotKeySource::X11 << true << HotKeyObstacle::X11Unavailable << QList<HotKeyStatus>{}
+        << QStringLiteral("F5 does not work: the reason.");
+    QTest::newRow("backend still asking")
+        << HotKeySource::Portal << false << HotKeyObstacle::None << QList<HotKeyStatus>{}
+        << QStringLiteral("F5: asking the desktop…");
+    QTest::newRow("portal: with the desktop's trigger")
+        << HotKeySource::Portal << true << HotKeyObstacle::None
+        << QList<HotKeyStatus>{{State::Armed, HotKeySource::Portal, "Ctrl+Alt+B", {}}}
+        << QStringLiteral("F5 works through the desktop's shortcuts portal, which triggers it "
+                          "with Ctrl+Alt+B.");
+    QTest::newRow("portal: one key refused while others work")
+        << HotKeySource::Portal << true << HotKeyObstacle::None
+        << QList<HotKeyStatus>{{State::NotArmed,
+                                HotKeySource::None,
+                                {},
+                                "the desktop did not bind it"}}
+        << QStringLiteral("F5 does not work: the desktop did not bind it.");
+}
+
+void TestInputBackend::eachBoundKeySaysHowItStands()
+{
+    QFETCH(HotKeySource, source);
+    QFETCH(bool, settled);
+    QFETCH(HotKeyObstacle, obstacle);
+    QFETCH(QList<HotKeyStatus>, reported);
+    QFETCH(QString, line);
+    FakeInputBackend backend(obstacle, QStringLiteral("the reason"));
+    backend.setSource(source);
+    backend.setSettled(settled);
+    // A change of the keys is a change of their statuses; the same keys again are none.
+    QSignalSpy changes(&backend, &InputBackend::statusChanged);
+    backend.setFunctionKeyBindings({{5, QStringLiteral("Run a.sh")}});
+    backend.setFunctionKeyBindings({{5, QStringLiteral("Run a.sh")}});
+    QCOMPARE(changes.size(), 1);
+    if (!reported.isEmpty())
+        backend.setKeyStatuses({{5, reported.first()}});
+    InputBackend::setSharedForTesting(&backend);
+    QCOMPARE(keyStatusText(5), line);
+    QVERIFY(keyStatusText(6).isEmpty()); // not bound
+    // The status line tells the backend's standing, then each key's.
+    const QStringList lines = hotKeyStatusText().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.last(), line);
 }
 
 void TestInputBackend::noticeWaitsUntilTheBackendKnows()

@@ -194,11 +194,7 @@ void TestPortalInputBackend::desktops_data()
 
     const int none = int(HotKeyObstacle::None);
     const int refused = int(HotKeyObstacle::PortalRefused);
-    PortalStandIn::Options options = desktop(Desktop::Kde527);
-    QTest::newRow("KDE 5.27: the keys of the session option, no binding")
-        << options << appId << 0 << "F5"
-        << "F6" << none;
-    options = desktop(Desktop::Kde64);
+    PortalStandIn::Options options = desktop(Desktop::Kde64);
     options.refusedIds = QStringList{QStringLiteral("hotkey-6")};
     QTest::newRow("KDE 6.4: a partial refusal answers 0 with fewer keys")
         << options << appId << 1 << "F5"
@@ -221,16 +217,25 @@ void TestPortalInputBackend::desktops_data()
     QTest::newRow("GNOME 48: without an application id")
         << options << QString() << 1 << "(response 2); Trundle has no application id"
         << "(response 2); Trundle has no application id" << refused;
+    // The keys may work from the compositor's configuration: no notice, each key's line says
+    // what to add.
     QTest::newRow("Hyprland: every key answered without a trigger")
         << desktop(Desktop::Hyprland) << appId << 1
-        << "add `bind = , F5, global, org.example.trundle.Trundle:hotkey-5` to it"
-        << "add `bind = , F6, global, org.example.trundle.Trundle:hotkey-6` to it" << refused;
+        << "add `bind = , F5, global, org.example.trundle.Trundle:hotkey-5`"
+        << "add `bind = , F6, global, org.example.trundle.Trundle:hotkey-6`" << none;
     options = desktop(Desktop::Kde64);
     options.appIdRequired = true;
     options.registry = false;
     QTest::newRow("frontend 1.21: no session without an application id")
         << options << QString() << 0 << "NotAllowed: An app id is required"
         << "NotAllowed: An app id is required" << refused;
+    options = desktop(Desktop::Gnome48);
+    options.desktopFileInstalled = false;
+    QTest::newRow("frontend 1.20: Register refused, so GNOME has no id")
+        << options << appId << 1
+        << "(response 2); the desktop did not take the application id "
+           "org.example.trundle.Trundle (App info not found"
+        << "(response 2); the desktop did not take" << refused;
     options = desktop(Desktop::Kde64);
     options.registry = false;
     QTest::newRow("frontend 1.16: no Registry, not in the way") << options << appId << 1 << "F5"
@@ -303,7 +308,6 @@ void TestPortalInputBackend::changesAndRestartsKeepOneSetOfKeys_data()
 {
     QTest::addColumn<PortalStandIn::Options>("options");
     QTest::addColumn<QList<int>>("binds"); // BindShortcuts calls after start, change, restart
-    QTest::newRow("KDE 5.27") << desktop(Desktop::Kde527) << QList<int>{0, 0, 0};
     QTest::newRow("KDE 6.4") << desktop(Desktop::Kde64) << QList<int>{1, 2, 2};
     // A second binding on one session would answer 2 there: a change takes a new session.
     QTest::newRow("GNOME 48") << desktop(Desktop::Gnome48) << QList<int>{1, 2, 2};
@@ -362,7 +366,8 @@ void TestPortalInputBackend::followsTheTriggersTheDesktopReports()
     portal.changeTrigger(QStringLiteral("hotkey-5"), QString());
     QTRY_VERIFY_WITH_TIMEOUT(backend.keyStatuses().value(5).state == HotKeyStatus::State::NotArmed,
                              generous);
-    QVERIFY(!backend.deliversReleases());
+    QVERIFY2(standing(backend.keyStatuses(), 5).contains(QStringLiteral("names no key")),
+             qPrintable(standing(backend.keyStatuses(), 5)));
 }
 
 void TestPortalInputBackend::asksAPortalThatStartsAnewForTheKeys()
