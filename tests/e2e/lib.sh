@@ -470,6 +470,10 @@ start_kde_portal() {
         >"$E2E_HOME/portal.log" 2>&1 &
     E2E_PIDS="$E2E_PIDS $!"
     wait_for 30 "the portal on the bus" bus_name_owned org.freedesktop.portal.Desktop
+    # What the application asks the portal, message by message, arguments and all.
+    dbus-monitor --session "interface='org.freedesktop.portal.GlobalShortcuts'" \
+        >"$E2E_HOME/portal-calls.log" 2>&1 &
+    E2E_PIDS="$E2E_PIDS $!"
     KGLOBALSHORTCUTS="$XDG_CONFIG_HOME/kglobalshortcutsrc"
 }
 
