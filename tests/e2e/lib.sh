@@ -342,10 +342,13 @@ all_counts() {
     for id in $COUNTED_IDS; do [ "$(count "$id")" -gt 0 ] && out="$out $id:$(count "$id")"; done
     echo "${out# }"
 }
+# Presses and releases keys; KEY_DELAY (ms, xdotool's 12 unless set) is split between the press
+# and the release, and waited after each key.
+press_keys() { xdotool key --delay "${KEY_DELAY:-12}" "$@"; }
 # Presses F7 and waits until its script has run: every release before it has been handled.
 sync_with_trundle() {
     SENTINELS=$((SENTINELS + 1))
-    xdotool key F7
+    press_keys F7
     wait_for 20 "the sentinel F7 to run" count_is 7 "$SENTINELS"
 }
 # Presses F7 until its script has run once: for a road that can miss the first keys while it
@@ -353,7 +356,7 @@ sync_with_trundle() {
 first_sentinel() {
     local tries
     for tries in $(seq 10); do
-        xdotool key F7
+        press_keys F7
         poll_until 10 count_is 7 1 && break
     done
     count_is 7 1 || fail "no F7 reached Trundle in $tries presses"
