@@ -28,10 +28,14 @@ libplist-dev libxi-dev libxres-dev libx11-dev libxcb1-dev libgl-dev rsync"
 # tools that drive and look at it, the other hot-key programs and screen lockers the tests run
 # beside Trundle, a Wayland compositor with XWayland and Qt's Wayland plugin, a bus of the
 # tests' own, clang-tidy, the checkers of the Debian package and of the AppStream, desktop and
-# manual-page files, and the XTest headers for the latency benchmark.
+# manual-page files, the XTest headers for the latency benchmark, and a KDE Plasma desktop's
+# global-shortcuts portal (the portal, its KDE backend and kglobalaccel), which one run binds keys
+# through. None of these brings a notification daemon; the portal's bus services are started
+# only where a test starts them itself (the tests' buses name no service folders).
 test_packages="clang-tidy python3 fonts-dejavu-core procps
 xvfb icewm xdotool x11-utils x11-xserver-utils xterm imagemagick xbindkeys sxhkd
 i3lock xsecurelock dbus-daemon dbus-bin weston xwayland qt6-wayland
+xdg-desktop-portal xdg-desktop-portal-kde libkf5globalaccel-bin
 dpkg-dev lintian appstream desktop-file-utils man-db groff-base libxtst-dev"
 
 case "$action" in

@@ -23,8 +23,19 @@ fail() {
     e2e_log "FAIL: $*"
     E2E_FAILED=1
     e2e_screenshot "failure" || true
+    keep_logs
     [ -n "${TRUNDLE_LOG:-}" ] && [ -f "$TRUNDLE_LOG" ] && tail -n 40 "$TRUNDLE_LOG" >&2
     exit 1
+}
+
+# Keeps the logs of the run's programs (Trundle's, the buses', the desktop programs') beside the
+# screenshots, as <run>-<name>.log: the run's folder is removed at exit.
+keep_logs() {
+    local log
+    for log in "${E2E_HOME:-/nonexistent}"/*.log; do
+        [ -f "$log" ] && cp "$log" "$E2E_ARTIFACTS/$E2E_NAME-$(basename "$log")"
+    done
+    return 0
 }
 
 check() { # check "description" command...
@@ -62,16 +73,22 @@ e2e_cleanup() {
 # Takes a process the test has ended (and waited for) off the list the clean-up ends.
 forget_pid() { E2E_PIDS=$(echo "$E2E_PIDS" | sed "s/ $1\b//"); }
 
-# Waits until a command succeeds, polling every 50 ms; fails the test after $1 seconds.
-wait_for() { # wait_for seconds "description" command...
-    local seconds=$1 what=$2 tries
-    shift 2
-    tries=$((seconds * 20))
+# Polls a command every 50 ms until it succeeds; fails (returns 1) after about $1 seconds.
+poll_until() { # poll_until seconds command...
+    local tries=$(($1 * 20))
+    shift
     while ! "$@" 2>/dev/null; do
         tries=$((tries - 1))
-        [ "$tries" -gt 0 ] || fail "timed out waiting for: $what"
+        [ "$tries" -gt 0 ] || return 1
         sleep 0.05
     done
+}
+
+# Waits until a command succeeds; fails the test after $1 seconds.
+wait_for() { # wait_for seconds "description" command...
+    local seconds=$1 what=$2
+    shift 2
+    poll_until "$seconds" "$@" || fail "timed out waiting for: $what"
 }
 
 # The throw-away home, configuration and runtime folders, and the clean-up on exit.
@@ -85,6 +102,9 @@ e2e_setup_home() {
     chmod 700 "$XDG_RUNTIME_DIR"
     SETTINGS="$XDG_CONFIG_HOME/Trundle/Trundle.plist"
     TRUNDLE_LOG="$E2E_HOME/trundle.log"
+    # No session bus but the test's own (start_private_bus): not the desktop's the tests were
+    # started from, nor one that a D-Bus library would start with the system's services.
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_HOME/no-session-bus"
     # The runs compare English titles, whatever language the machine is set to; LANGUAGE decides
     # the language of Trundle's texts before LC_ALL, LC_MESSAGES and LANG.
     export LANGUAGE=en
@@ -247,6 +267,18 @@ print(1 + kept.index(name))
 PY
 }
 
+# Opens the preferences window from the tray menu (Scripts, Preferences…) and waits until it has
+# the focus; sets PREFS to its window.
+pref_window() { xdotool search --onlyvisible --name '^Trundle Preferences$' 2>/dev/null | head -n 1 | grep .; }
+window_active() { test "$(xdotool getactivewindow)" = "$1"; }
+open_preferences() {
+    open_tray_menu
+    xdotool key Down Down Return
+    wait_for 10 "the preferences window" pref_window
+    PREFS=$(pref_window)
+    wait_for 5 "the preferences window to take the focus" window_active "$PREFS"
+}
+
 # In the preferences window, which has the focus: past its two check boxes into the browser,
 # whose first row becomes current, open the top-level folder FOLDER with Right, go down to its
 # entry NAME and open that script's hot-key pop-up with the space bar.
@@ -310,11 +342,25 @@ all_counts() {
     for id in $COUNTED_IDS; do [ "$(count "$id")" -gt 0 ] && out="$out $id:$(count "$id")"; done
     echo "${out# }"
 }
+# Presses and releases keys; KEY_DELAY (ms, xdotool's 12 unless set) is split between the press
+# and the release, and waited after each key.
+press_keys() { xdotool key --delay "${KEY_DELAY:-12}" "$@"; }
 # Presses F7 and waits until its script has run: every release before it has been handled.
 sync_with_trundle() {
     SENTINELS=$((SENTINELS + 1))
-    xdotool key F7
+    press_keys F7
     wait_for 20 "the sentinel F7 to run" count_is 7 "$SENTINELS"
+}
+# Presses F7 until its script has run once: for a road that can miss the first keys while it
+# takes them (kglobalaccel takes them anew when the X keyboard map changes). Counts as a sentinel.
+first_sentinel() {
+    local tries
+    for tries in $(seq 10); do
+        press_keys F7
+        poll_until 10 count_is 7 1 && break
+    done
+    count_is 7 1 || fail "no F7 reached Trundle in $tries presses"
+    SENTINELS=1
 }
 expect_counts() { # expect_counts "description" "id:count ..."
     sync_with_trundle
@@ -329,7 +375,8 @@ expect_counts() { # expect_counts "description" "id:count ..."
 # DBUS_SESSION_BUS_ADDRESS or DBUS_SYSTEM_BUS_ADDRESS and waits until the bus answers. The
 # configuration defaults to PRIVATE_BUS_CONFIG, which the test's CMake entry sets.
 start_private_bus() { # start_private_bus session|system [CONFIG]
-    local kind=$1 config=${2:-${PRIVATE_BUS_CONFIG:-}} socket="$E2E_HOME/$1_bus_socket"
+    local kind=$1 config=${2:-${PRIVATE_BUS_CONFIG:-}} socket
+    socket=$(mktemp -u "$E2E_HOME/$1_bus.XXXXXX")
     [ -n "$config" ] || fail "PRIVATE_BUS_CONFIG names no bus configuration"
     dbus-daemon --config-file="$config" --nofork --address="unix:path=$socket" \
         >"$E2E_HOME/$kind-bus.log" 2>&1 &
@@ -400,3 +447,42 @@ portal_calls_of() { # portal_calls_of METHOD: how many
     [ -f "$PORTAL_CALLS" ] || { echo 0; return; }
     grep -c "^$1	" "$PORTAL_CALLS" || true
 }
+
+# The global-shortcuts road of a KDE Plasma 5.27 desktop, the real programs on the test's
+# session bus: kglobalaccel (which takes keys from the X server), the KDE portal backend and the
+# portal frontend. Each is started here rather than activated by the bus, so the test knows and
+# ends its processes; their logs are kept in $E2E_HOME/<name>.log with the shortcut categories on.
+# kglobalaccel keeps its bindings in $XDG_CONFIG_HOME/kglobalshortcutsrc.
+start_kde_portal() {
+    local backend
+    backend=$(sed -n 's/^Exec=//p' /usr/share/dbus-1/services/org.freedesktop.impl.portal.desktop.kde.service 2>/dev/null)
+    [ -x "${backend:-}" ] || fail "xdg-desktop-portal-kde is not installed"
+    [ -x /usr/libexec/xdg-desktop-portal ] || fail "xdg-desktop-portal is not installed"
+    command -v kglobalaccel5 >/dev/null || fail "kglobalaccel5 is not installed"
+    export XDG_CURRENT_DESKTOP=KDE
+    # The KDE programs are X11 clients of the test's display, whatever Trundle is told.
+    XDG_SESSION_TYPE=x11 QT_QPA_PLATFORM=xcb QT_LOGGING_RULES='kf.globalaccel*=true' \
+        kglobalaccel5 >"$E2E_HOME/kglobalaccel.log" 2>&1 &
+    E2E_PIDS="$E2E_PIDS $!"
+    wait_for 30 "kglobalaccel on the bus" bus_name_owned org.kde.kglobalaccel
+    XDG_SESSION_TYPE=x11 QT_QPA_PLATFORM=xcb QT_LOGGING_RULES='xdp-kde-GlobalShortcuts=true;xdp-kde-session=true' \
+        "$backend" >"$E2E_HOME/portal-kde.log" 2>&1 &
+    E2E_PIDS="$E2E_PIDS $!"
+    wait_for 30 "the KDE portal backend on the bus" bus_name_owned org.freedesktop.impl.portal.desktop.kde
+    G_MESSAGES_DEBUG=all /usr/libexec/xdg-desktop-portal --replace --verbose \
+        >"$E2E_HOME/portal.log" 2>&1 &
+    E2E_PIDS="$E2E_PIDS $!"
+    wait_for 30 "the portal on the bus" bus_name_owned org.freedesktop.portal.Desktop
+    # What the application asks the portal, message by message, arguments and all.
+    dbus-monitor --session "interface='org.freedesktop.portal.GlobalShortcuts'" \
+        >"$E2E_HOME/portal-calls.log" 2>&1 &
+    E2E_PIDS="$E2E_PIDS $!"
+    KGLOBALSHORTCUTS="$XDG_CONFIG_HOME/kglobalshortcutsrc"
+}
+
+# The components kglobalaccel keeps bindings for, one a line (a group's name without brackets).
+kglobalaccel_components() {
+    [ -f "$KGLOBALSHORTCUTS" ] && sed -n 's/^\[\([^]]*\)\]$/\1/p' "$KGLOBALSHORTCUTS"
+}
+# How many times kglobalaccel has taken a key from the X server for a portal session ("F5").
+kglobalaccel_grabs() { grep -c "Registering key \"$1\"" "$E2E_HOME/kglobalaccel.log" || true; }

@@ -6,8 +6,17 @@
 #   of global initialisers are checked as well.
 # LSan: leaks inside system libraries (not ours) are suppressed by lsan.supp.
 # UBSan: the build already makes every check fatal (-fno-sanitize-recover); print where it happened.
+# Libraries stay loaded to the end (keepmodules.cpp, preloaded), so that every frame of a leak
+#   names its library; ASan then no longer comes first in the list of libraries, which it would
+#   otherwise refuse (verify_asan_link_order).
+if(TRUNDLE_SANITIZE)
+    add_library(trundle_keep_modules MODULE ${CMAKE_CURRENT_LIST_DIR}/keepmodules.cpp)
+    target_compile_options(trundle_keep_modules PRIVATE -fno-sanitize=all)
+    target_link_options(trundle_keep_modules PRIVATE -fno-sanitize=all -nostdlib)
+endif()
 set(TRUNDLE_SANITIZER_ENVIRONMENT
-    "ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:color=never"
+    "LD_PRELOAD=$<TARGET_FILE:trundle_keep_modules>"
+    "ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:color=never:verify_asan_link_order=0"
     "LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan.supp:print_suppressions=0"
     "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:report_error_type=1:color=never")
 
@@ -30,3 +39,23 @@ function(trundle_sanitize_tests_in_this_directory)
         cmake_language(DEFER CALL trundle_apply_sanitizer_environment)
     endif()
 endfunction()
+
+# The check of that: a leak in a library unloaded before exit names its function in the report;
+# without the preload the frame is "<unknown module>" or is put down to another library.
+if(TRUNDLE_SANITIZE)
+    add_library(trundle_leaky_module MODULE ${CMAKE_CURRENT_LIST_DIR}/leakymodule.cpp)
+    add_executable(unloadedleak ${CMAKE_CURRENT_LIST_DIR}/unloadedleak.cpp)
+    foreach(row IN ITEMS kept unloaded)
+        add_test(NAME sanitizer_leak_in_${row}_library
+                 COMMAND unloadedleak $<TARGET_FILE:trundle_leaky_module>)
+        set_tests_properties(sanitizer_leak_in_${row}_library PROPERTIES LABELS unit TIMEOUT 60)
+    endforeach()
+    # The report must name the library (exit status 23 is LeakSanitizer's, wanted here).
+    set_tests_properties(sanitizer_leak_in_kept_library PROPERTIES
+        PASS_REGULAR_EXPRESSION "Direct leak of 128 byte.* in leakyAllocation ")
+    set_tests_properties(sanitizer_leak_in_unloaded_library PROPERTIES
+        ENVIRONMENT_MODIFICATION "LD_PRELOAD=unset:"
+        PASS_REGULAR_EXPRESSION "Direct leak of 128 byte"
+        FAIL_REGULAR_EXPRESSION "leakyAllocation")
+    trundle_sanitize_tests_in_this_directory()
+endif()
