@@ -25,6 +25,8 @@ private slots:
         QTest::newRow("cut-off sequence at the end")
             << QByteArray("ab\xe2\x82") << true << "ab\\xE2\\x82";
         // U+10080 is the pair D800 DC80, whose second half looks like a kept byte.
+        QTest::newRow("pair ending in DC80")
+            << QByteArray("\xf0\x90\x82\x80") << false << QString::fromUtf8("\xf0\x90\x82\x80");
         QTest::newRow("pair then a kept byte")
             << QByteArray("\xf0\x90\x82\x80\x80") << true
             << QString::fromUtf8("\xf0\x90\x82\x80") + QStringLiteral("\\x80");
