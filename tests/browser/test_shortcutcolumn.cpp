@@ -346,7 +346,6 @@ void TestShortcutColumn::editorSaysWhichKeysLostTheirScript_data()
 {
     QTest::addColumn<QString>("boundName"); // what ID 6 is bound to; empty: nothing
     QTest::addColumn<bool>("missing");
-    QTest::newRow("bound script exists") << "b.sh" << false;
     QTest::newRow("bound script is gone") << "gone.sh" << true;
     QTest::newRow("bound folder exists") << "Folder" << false;
     QTest::newRow("nothing bound") << "" << false;
@@ -491,9 +490,6 @@ void TestShortcutColumn::hotKeyCellSaysHowItsKeyStands_data()
         << "a.sh"
         << "5"
         << "F5 works through the desktop's shortcuts portal, which triggers it with Ctrl+B.";
-    QTest::newRow("F6 refused") << "a.sh"
-                                << "6"
-                                << "F6 does not work: the desktop did not bind it.";
     QTest::newRow("not bound") << "a.sh"
                                << "" << QString();
     QTest::newRow("a mouse button: no function key") << "a.sh"
