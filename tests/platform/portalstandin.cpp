@@ -116,6 +116,21 @@ bool PortalStandIn::handleMessage(const QDBusMessage &message, const QDBusConnec
         }
         return false;
     }
+    // Register must be a connection's first call: the frontend fixes the id then.
+    const bool firstCall = !m_callers.contains(message.service());
+    m_callers.insert(message.service());
+    if (interface == QLatin1String("org.freedesktop.DBus.Properties"))
+        return properties(message);
+    if (interface == registryInterface && member == QLatin1String("Register") && m_options.registry)
+        return registerApplication(message, firstCall);
+    if (interface == shortcutsInterface && m_options.version != 0) {
+        if (member == QLatin1String("CreateSession"))
+            return createSession(message);
+        if (member == QLatin1String("BindShortcuts"))
+            return bindShortcuts(message);
+        if (member == QLatin1String("ListShortcuts"))
+            return listShortcuts(message);
+    }
     if (interface == controlInterface) {
         const QString id = message.arguments().value(0).toString();
         if (member == QLatin1String("Press"))
@@ -129,30 +144,14 @@ bool PortalStandIn::handleMessage(const QDBusMessage &message, const QDBusConnec
         m_connection.send(message.createReply());
         return true;
     }
-    if (interface == registryInterface && member == QLatin1String("Register") && m_options.registry)
-        return registerApplication(message);
-    const bool handled = [&] {
-        if (interface == QLatin1String("org.freedesktop.DBus.Properties"))
-            return properties(message);
-        if (interface == shortcutsInterface && m_options.version != 0) {
-            if (member == QLatin1String("CreateSession"))
-                return createSession(message);
-            if (member == QLatin1String("BindShortcuts"))
-                return bindShortcuts(message);
-            if (member == QLatin1String("ListShortcuts"))
-                return listShortcuts(message);
-        }
-        return false;
-    }();
-    m_callers.insert(message.service());
-    return handled;
+    return false;
 }
 
-bool PortalStandIn::registerApplication(const QDBusMessage &message)
+bool PortalStandIn::registerApplication(const QDBusMessage &message, bool firstCall)
 {
     const QString id = message.arguments().value(0).toString();
     record({QStringLiteral("Register"), id});
-    if (m_callers.contains(message.service()) || m_appIds.contains(message.service())) {
+    if (!firstCall) {
         m_connection.send(message.createErrorReply(
             QStringLiteral("org.freedesktop.portal.Error.Failed"),
             QStringLiteral("Connection already associated with an application ID")));
