@@ -251,15 +251,10 @@ bool PortalStandIn::createSession(const QDBusMessage &message)
     }
     Session state;
     state.appId = appId;
-    switch (m_options.desktop) {
-    case Desktop::Kde64:
-        state.component = appId.isEmpty() ? QStringLiteral("token_") + sessionToken : appId;
-        break;
-    case Desktop::Gnome48:
-    case Desktop::Hyprland:
-        state.component = appId;
-        break;
-    }
+    // KDE names a session without an application id after its token.
+    state.component = appId.isEmpty() && m_options.desktop == Desktop::Kde64
+                          ? QStringLiteral("token_") + sessionToken
+                          : appId;
     QVariantMap results;
     if (m_options.desktop == Desktop::Kde64 ||
         (m_options.desktop == Desktop::Gnome48 && !appId.isEmpty())) {
@@ -315,24 +310,21 @@ bool PortalStandIn::bindShortcuts(const QDBusMessage &message)
     };
     QStringList answered;
     switch (m_options.desktop) {
-    case Desktop::Kde64:
-        if (!fresh.isEmpty() && m_options.cancelDialog) {
-            for (const QString &id : asked) {
-                if (!fresh.contains(id))
-                    answered.append(id);
-            }
-            if (answered.isEmpty()) {
-                respond(message, token, 1, {});
-                return true;
-            }
-        } else {
+    case Desktop::Kde64: {
+        // A cancelled dialog keeps nothing new: the answer holds the keys kept before, if any.
+        const bool cancelled = !fresh.isEmpty() && m_options.cancelDialog;
+        if (!cancelled)
             keep();
-            for (const QString &id : asked) {
-                if (kept.contains(id))
-                    answered.append(id);
-            }
+        for (const QString &id : asked) {
+            if (kept.contains(id))
+                answered.append(id);
+        }
+        if (cancelled && answered.isEmpty()) {
+            respond(message, token, 1, {});
+            return true;
         }
         break;
+    }
     case Desktop::Gnome48:
         if (state.appId.isEmpty() || state.binds > 1 ||
             (!fresh.isEmpty() && m_options.cancelDialog)) {
