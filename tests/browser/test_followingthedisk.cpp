@@ -8,10 +8,7 @@
 #include "filebrowsermodel.h"
 #include "filesystemitem.h"
 
-#include "preferencesdictionary.h"
 #include "resources.h"
-#include "settingsfile.h"
-#include "shortcuttable.h"
 
 #include <QApplication>
 #include <QDir>
@@ -223,65 +220,6 @@ private slots:
         browser.view.expand(sub);
         QTRY_VERIFY_WITH_TIMEOUT(browser.shows(scriptsFolder(QStringLiteral("Sub/b.sh"))), 10000);
         QVERIFY(!browser.shows(scriptsFolder(QStringLiteral("Sub/a.sh"))));
-    }
-
-    void bindingsFollowTheirScripts_data()
-    {
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<QString>("to");
-        QTest::addColumn<bool>("replaced");   // a new file takes the old name's place at once
-        QTest::addColumn<QString>("boundTo"); // where F5 points afterwards
-        QTest::newRow("renamed in its folder") << "A/x.sh"
-                                               << "A/y.sh" << false << "A/y.sh";
-        QTest::newRow("moved to another shown folder") << "A/x.sh"
-                                                       << "B/x.sh" << false << "B/x.sh";
-        QTest::newRow("its folder renamed") << "A"
-                                            << "C" << false << "C/x.sh";
-        QTest::newRow("moved where the browser does not show it")
-            << "A/x.sh"
-            << "B/Closed/x.sh" << false << "A/x.sh";
-        QTest::newRow("a new file under the old name keeps the binding")
-            << "A/x.sh"
-            << "A/y.sh" << true << "A/x.sh";
-    }
-
-    void bindingsFollowTheirScripts()
-    {
-        QFETCH(QString, from);
-        QFETCH(QString, to);
-        QFETCH(bool, replaced);
-        QFETCH(QString, boundTo);
-        QVERIFY(makeFolder(scriptsFolder(QStringLiteral("A"))));
-        QVERIFY(makeFolder(scriptsFolder(QStringLiteral("B"))));
-        QVERIFY(makeFolder(scriptsFolder(QStringLiteral("B/Closed"))));
-        QVERIFY(writeFile(scriptsFolder(QStringLiteral("A/x.sh")), "#!/bin/sh\n", true));
-        QVERIFY(writeFile(scriptsFolder(QStringLiteral("B/other.sh"))));
-        assignShortcut(5, scriptsFolder(QStringLiteral("A/x.sh")));
-        Browser browser;
-        for (const char *open : {"", "A", "B"})
-            browser.view.expand(browser.indexOf(scriptsFolder(QString::fromUtf8(open))));
-        QTRY_COMPARE_WITH_TIMEOUT(browser.ds.watchedFolders().size(), 3, 10000);
-
-        QVERIFY(QFile::rename(scriptsFolder(from), scriptsFolder(to)));
-        if (replaced)
-            QVERIFY(writeFile(scriptsFolder(from), "#!/bin/sh\n", true));
-        // Once the browser has seen the change: the new row is there, or the old one gone.
-        const bool outOfSight = to.contains(QStringLiteral("Closed"));
-        QTRY_VERIFY_WITH_TIMEOUT(outOfSight ? !browser.shows(scriptsFolder(from))
-                                            : browser.shows(scriptsFolder(to)),
-                                 10000);
-        // The folders' notices may come one after the other; the last one settles it.
-        QTRY_COMPARE_WITH_TIMEOUT(scriptPathForShortcutID(5), scriptsFolder(boundTo), 10000);
-        // A binding that followed is saved at once, in the file's usual form: ID -> path.
-        if (boundTo != QLatin1String("A/x.sh")) {
-            const PlistValue saved = SettingsFile::standard().objectForKey(kPreferencesGlobalsKey);
-            QVERIFY(saved.dictionary());
-            const PlistDictionaryRef table =
-                saved.dictionary()->value(kShortcutsSettingKey).dictionary();
-            QVERIFY(table);
-            QCOMPARE(table->value(QStringLiteral("5")).stringValue(), scriptsFolder(boundTo));
-        }
-        QCOMPARE(shortcutIDForFullPath(scriptsFolder(boundTo)), qint64(5));
     }
 };
 

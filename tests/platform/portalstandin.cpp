@@ -116,6 +116,21 @@ bool PortalStandIn::handleMessage(const QDBusMessage &message, const QDBusConnec
         }
         return false;
     }
+    // Register must be a connection's first call: the frontend fixes the id then.
+    const bool firstCall = !m_callers.contains(message.service());
+    m_callers.insert(message.service());
+    if (interface == QLatin1String("org.freedesktop.DBus.Properties"))
+        return properties(message);
+    if (interface == registryInterface && member == QLatin1String("Register") && m_options.registry)
+        return registerApplication(message, firstCall);
+    if (interface == shortcutsInterface && m_options.version != 0) {
+        if (member == QLatin1String("CreateSession"))
+            return createSession(message);
+        if (member == QLatin1String("BindShortcuts"))
+            return bindShortcuts(message);
+        if (member == QLatin1String("ListShortcuts"))
+            return listShortcuts(message);
+    }
     if (interface == controlInterface) {
         const QString id = message.arguments().value(0).toString();
         if (member == QLatin1String("Press"))
@@ -129,30 +144,14 @@ bool PortalStandIn::handleMessage(const QDBusMessage &message, const QDBusConnec
         m_connection.send(message.createReply());
         return true;
     }
-    if (interface == registryInterface && member == QLatin1String("Register") && m_options.registry)
-        return registerApplication(message);
-    const bool handled = [&] {
-        if (interface == QLatin1String("org.freedesktop.DBus.Properties"))
-            return properties(message);
-        if (interface == shortcutsInterface && m_options.version != 0) {
-            if (member == QLatin1String("CreateSession"))
-                return createSession(message);
-            if (member == QLatin1String("BindShortcuts"))
-                return bindShortcuts(message);
-            if (member == QLatin1String("ListShortcuts"))
-                return listShortcuts(message);
-        }
-        return false;
-    }();
-    m_callers.insert(message.service());
-    return handled;
+    return false;
 }
 
-bool PortalStandIn::registerApplication(const QDBusMessage &message)
+bool PortalStandIn::registerApplication(const QDBusMessage &message, bool firstCall)
 {
     const QString id = message.arguments().value(0).toString();
     record({QStringLiteral("Register"), id});
-    if (m_callers.contains(message.service()) || m_appIds.contains(message.service())) {
+    if (!firstCall) {
         m_connection.send(message.createErrorReply(
             QStringLiteral("org.freedesktop.portal.Error.Failed"),
             QStringLiteral("Connection already associated with an application ID")));
@@ -252,15 +251,10 @@ bool PortalStandIn::createSession(const QDBusMessage &message)
     }
     Session state;
     state.appId = appId;
-    switch (m_options.desktop) {
-    case Desktop::Kde64:
-        state.component = appId.isEmpty() ? QStringLiteral("token_") + sessionToken : appId;
-        break;
-    case Desktop::Gnome48:
-    case Desktop::Hyprland:
-        state.component = appId;
-        break;
-    }
+    // KDE names a session without an application id after its token.
+    state.component = appId.isEmpty() && m_options.desktop == Desktop::Kde64
+                          ? QStringLiteral("token_") + sessionToken
+                          : appId;
     QVariantMap results;
     if (m_options.desktop == Desktop::Kde64 ||
         (m_options.desktop == Desktop::Gnome48 && !appId.isEmpty())) {
@@ -316,24 +310,21 @@ bool PortalStandIn::bindShortcuts(const QDBusMessage &message)
     };
     QStringList answered;
     switch (m_options.desktop) {
-    case Desktop::Kde64:
-        if (!fresh.isEmpty() && m_options.cancelDialog) {
-            for (const QString &id : asked) {
-                if (!fresh.contains(id))
-                    answered.append(id);
-            }
-            if (answered.isEmpty()) {
-                respond(message, token, 1, {});
-                return true;
-            }
-        } else {
+    case Desktop::Kde64: {
+        // A cancelled dialog keeps nothing new: the answer holds the keys kept before, if any.
+        const bool cancelled = !fresh.isEmpty() && m_options.cancelDialog;
+        if (!cancelled)
             keep();
-            for (const QString &id : asked) {
-                if (kept.contains(id))
-                    answered.append(id);
-            }
+        for (const QString &id : asked) {
+            if (kept.contains(id))
+                answered.append(id);
+        }
+        if (cancelled && answered.isEmpty()) {
+            respond(message, token, 1, {});
+            return true;
         }
         break;
+    }
     case Desktop::Gnome48:
         if (state.appId.isEmpty() || state.binds > 1 ||
             (!fresh.isEmpty() && m_options.cancelDialog)) {

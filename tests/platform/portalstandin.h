@@ -101,7 +101,7 @@ private:
                  const QVariantMap &results);
     void emitShortcutSignal(const QString &name, const QString &shortcutId);
     QVariant describe(const QStringList &ids, const QString &component) const;
-    bool registerApplication(const QDBusMessage &message);
+    bool registerApplication(const QDBusMessage &message, bool firstCall);
     bool createSession(const QDBusMessage &message);
     bool bindShortcuts(const QDBusMessage &message);
     bool listShortcuts(const QDBusMessage &message);

@@ -146,9 +146,6 @@ void TestInputDeviceBackend::recordsReachTheMonitors_data()
         << QStringList{QString(), QString(), QString()};
     QTest::newRow("a letter, then F2")
         << (tap(KEY_A) + tap(KEY_F2)) << QList<int>{keyUpType} << QStringList{fKeyText(2)};
-    QTest::newRow("releases whose press was not read")
-        << (frame({{EV_KEY, KEY_F7, 0}}) + frame({{EV_KEY, BTN_LEFT, 0}})) << QList<int>{}
-        << QStringList{};
 }
 
 void TestInputDeviceBackend::recordsReachTheMonitors()

@@ -62,7 +62,6 @@ private slots:
     void desktops_data();
     void desktops();
     void aRefusalLaterIsSaidAtOnce();
-    void changesAndRestartsKeepOneSetOfKeys_data();
     void changesAndRestartsKeepOneSetOfKeys();
     void followsTheTriggersTheDesktopReports();
     void asksAPortalThatStartsAnewForTheKeys();
@@ -126,10 +125,8 @@ void TestPortalInputBackend::asksOnlyForChangedKeysAndTheLatestOfThem()
     QCOMPARE(portal.calls().filter(QStringLiteral("Close\t")).size(), 1);
     QCOMPARE(backend.sessionPath(), portal.lastSession());
     QVERIFY(backend.deliversReleases());
-    // The portal learnt who asks before anything else, and every session carried its keys.
+    // The portal learnt who asks before anything else.
     QCOMPARE(portal.calls().first(), QStringLiteral("Register\t") + appId);
-    QCOMPARE(callsOf(portal, QStringLiteral("CreateSession")).constLast(),
-             QStringLiteral("a(sa{sv})\thotkey-5\thotkey-9"));
 
     // No keys left: the session that had bound some goes, and the new one binds nothing (with
     // an empty option of the same type).
@@ -199,11 +196,6 @@ void TestPortalInputBackend::desktops_data()
     QTest::newRow("KDE 6.4: a partial refusal answers 0 with fewer keys")
         << options << appId << 1 << "F5"
         << "the desktop did not bind it" << none;
-    options = desktop(Desktop::Kde64);
-    options.cancelDialog = true;
-    QTest::newRow("KDE 6.4: dialog cancelled")
-        << options << appId << 1 << "the user cancelled (response 1)"
-        << "the user cancelled (response 1)" << refused;
     QTest::newRow("GNOME 48: string session handle, dialog accepted")
         << desktop(Desktop::Gnome48) << appId << 1 << "F5"
         << "F6" << none;
@@ -304,20 +296,12 @@ void TestPortalInputBackend::aRefusalLaterIsSaidAtOnce()
     QTRY_COMPARE_WITH_TIMEOUT(notifier.messages().size(), 2, generous);
 }
 
-void TestPortalInputBackend::changesAndRestartsKeepOneSetOfKeys_data()
-{
-    QTest::addColumn<PortalStandIn::Options>("options");
-    QTest::addColumn<QList<int>>("binds"); // BindShortcuts calls after start, change, restart
-    QTest::newRow("KDE 6.4") << desktop(Desktop::Kde64) << QList<int>{1, 2, 2};
-    // A second binding on one session would answer 2 there: a change takes a new session.
-    QTest::newRow("GNOME 48") << desktop(Desktop::Gnome48) << QList<int>{1, 2, 2};
-}
-
+// GNOME answers 2 to a second binding on one session: a change takes a new session. (The same
+// on KDE is the portal end-to-end run's.)
 void TestPortalInputBackend::changesAndRestartsKeepOneSetOfKeys()
 {
-    QFETCH(PortalStandIn::Options, options);
-    QFETCH(QList<int>, binds);
-    PortalStandIn portal(m_bus.connect(QStringLiteral("portal")), options);
+    const QList<int> binds{1, 2, 2}; // BindShortcuts calls after start, change, restart
+    PortalStandIn portal(m_bus.connect(QStringLiteral("portal")), desktop(Desktop::Gnome48));
     QVERIFY(portal.serve());
     const auto armed = [](const PortalInputBackend &backend, int number) {
         return backend.settled() && !backend.keyStatuses().isEmpty() &&
@@ -342,9 +326,6 @@ void TestPortalInputBackend::changesAndRestartsKeepOneSetOfKeys()
     QCOMPARE(callsOf(portal, QStringLiteral("BindShortcuts")).size(), binds.at(2));
     // One set of keys for the application, whatever session asked.
     QCOMPARE(portal.kept().size(), 1);
-    for (const QString &call : portal.calls().filter(QStringLiteral("CreateSession\t")))
-        QVERIFY2(call.section(QLatin1Char('\t'), 1, 1).endsWith(QStringLiteral("/trundle")),
-                 qPrintable(call));
 }
 
 void TestPortalInputBackend::followsTheTriggersTheDesktopReports()

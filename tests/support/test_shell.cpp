@@ -86,7 +86,6 @@ private slots:
         QTest::newRow("another session's folder") << "0700" << 0700 << true << "session";
         QTest::newRow("no logind, variable set") << "missing" << 0700 << true << "home";
         QTest::newRow("runtime folder others can enter") << "0755" << 0700 << false << "home";
-        QTest::newRow("no runtime folder") << "missing" << 0700 << false << "home";
         QTest::newRow("runtime folder is a link") << "link" << 0700 << false << "home";
         QTest::newRow("runtime folder is a file") << "file" << 0755 << false << "home";
         QTest::newRow("home others may write") << "missing" << 0777 << false << "";
