@@ -39,23 +39,3 @@ function(trundle_sanitize_tests_in_this_directory)
         cmake_language(DEFER CALL trundle_apply_sanitizer_environment)
     endif()
 endfunction()
-
-# The check of that: a leak in a library unloaded before exit names its function in the report;
-# without the preload the frame is "<unknown module>" or is put down to another library.
-if(TRUNDLE_SANITIZE)
-    add_library(trundle_leaky_module MODULE ${CMAKE_CURRENT_LIST_DIR}/leakymodule.cpp)
-    add_executable(unloadedleak ${CMAKE_CURRENT_LIST_DIR}/unloadedleak.cpp)
-    foreach(row IN ITEMS kept unloaded)
-        add_test(NAME sanitizer_leak_in_${row}_library
-                 COMMAND unloadedleak $<TARGET_FILE:trundle_leaky_module>)
-        set_tests_properties(sanitizer_leak_in_${row}_library PROPERTIES LABELS unit TIMEOUT 60)
-    endforeach()
-    # The report must name the library (exit status 23 is LeakSanitizer's, wanted here).
-    set_tests_properties(sanitizer_leak_in_kept_library PROPERTIES
-        PASS_REGULAR_EXPRESSION "Direct leak of 128 byte.* in leakyAllocation ")
-    set_tests_properties(sanitizer_leak_in_unloaded_library PROPERTIES
-        ENVIRONMENT_MODIFICATION "LD_PRELOAD=unset:"
-        PASS_REGULAR_EXPRESSION "Direct leak of 128 byte"
-        FAIL_REGULAR_EXPRESSION "leakyAllocation")
-    trundle_sanitize_tests_in_this_directory()
-endif()
