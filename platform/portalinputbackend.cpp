@@ -73,6 +73,19 @@ bool meansNoRegistry(const QDBusError &error)
 
 const QString connectionName = QStringLiteral("trundle-shortcuts-portal");
 
+// One shortcut per key, preferably triggered by that key, described by its script.
+QList<Shortcut> shortcutsFor(const FunctionKeyBindings &keys)
+{
+    QList<Shortcut> shortcuts;
+    for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
+        shortcuts.append(
+            {PortalInputBackend::shortcutIdForFunctionKey(it.key()),
+             {{QStringLiteral("description"), it.value()},
+              {QStringLiteral("preferred_trigger"), QStringLiteral("F%1").arg(it.key())}}});
+    }
+    return shortcuts;
+}
+
 } // namespace
 
 PortalInputBackend::PortalInputBackend() : m_appId(QGuiApplication::desktopFileName())
@@ -302,13 +315,7 @@ void PortalInputBackend::createSession()
     m_busy = true;
     m_asked = m_wanted;
     m_statuses.clear();
-    QList<Shortcut> shortcuts;
-    for (auto it = m_asked.cbegin(); it != m_asked.cend(); ++it) {
-        shortcuts.append(
-            {shortcutIdForFunctionKey(it.key()),
-             {{QStringLiteral("description"), it.value()},
-              {QStringLiteral("preferred_trigger"), QStringLiteral("F%1").arg(it.key())}}});
-    }
+    const QList<Shortcut> shortcuts = shortcutsFor(m_asked);
     // The keys go with the session too: some desktops register keys only from this option. As
     // a QList<Shortcut> it is marshalled as a(sa{sv}), even when empty.
     const QVariantMap options{{QStringLiteral("session_handle_token"), sessionToken()},
@@ -411,13 +418,7 @@ void PortalInputBackend::bindWhatIsWanted()
 void PortalInputBackend::bind()
 {
     m_busy = true;
-    QList<Shortcut> shortcuts;
-    for (auto it = m_asked.cbegin(); it != m_asked.cend(); ++it) {
-        shortcuts.append(
-            {shortcutIdForFunctionKey(it.key()),
-             {{QStringLiteral("description"), it.value()},
-              {QStringLiteral("preferred_trigger"), QStringLiteral("F%1").arg(it.key())}}});
-    }
+    const QList<Shortcut> shortcuts = shortcutsFor(m_asked);
     QZLog("Asking the portal to bind %d shortcuts", shortcuts.size());
     const QVariantList arguments{QVariant::fromValue(QDBusObjectPath(m_sessionPath)),
                                  QVariant::fromValue(shortcuts), QString(), QVariantMap()};
