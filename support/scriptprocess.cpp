@@ -355,7 +355,11 @@ bool ScriptProcess::start(const QString &commandLine, QString *whyNot)
         processLog("Cannot watch for the end of %@; it is stopped.", commandLine);
         stop();
     }
-    // The shell may have ended before anything watched it; the notifiers report that too.
+    // A shell that ended and was reaped by someone else before its pidfd could be opened
+    // leaves nothing to watch, so look once when control is back in the event loop. A shell
+    // that ended but is still ours is reported by the notifiers as well.
+    QMetaObject::invokeMethod(
+        this, [this] { childMayHaveEnded(); }, Qt::QueuedConnection);
     return true;
 }
 
