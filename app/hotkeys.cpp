@@ -98,6 +98,11 @@ void QZAppDelegate::runBoundScript(const QString &lookupKey)
     if (entry == table->cend() || !entry->isString())
         return;
     const QString path = entry->stringValue();
+    // A key that an older version let a folder have stays in the file but is never armed.
+    if (isFolderPath(path)) {
+        QZLog("Not running %@: hot keys run scripts, not folders.", path);
+        return;
+    }
     // Asked only now: a locked screen or another session in front costs the unbound releases
     // nothing, and a bound one a question.
     if (const std::optional<QString> reason =
@@ -116,10 +121,13 @@ void QZAppDelegate::publishFunctionKeyBindings()
     if (const PlistDictionaryRef table = shortcutTable()) {
         for (int number = 1; number <= 12; ++number) {
             const PlistValue path = table->value(shortcutKey(number));
-            if (path.isString() && !path.stringValue().isEmpty())
+            if (path.isString() && !path.stringValue().isEmpty() &&
+                !isFolderPath(path.stringValue()))
                 bindings.insert(number, localizedString(QStringLiteral("HotKeyPortalDescription"))
                                             .arg(QFileInfo(path.stringValue()).fileName()));
         }
     }
     platform::InputBackend::shared()->setFunctionKeyBindings(bindings);
+    for (const QString &note : folderBindingNotes())
+        processLog("%@", note);
 }

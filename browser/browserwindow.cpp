@@ -3,9 +3,11 @@
 
 #include "filebrowserdatasource.h"
 #include "log.h"
+#include "outlinekeyboard.h"
 #include "recentrunsmodel.h"
 #include "resources.h"
 #include "scriptrunner.h"
+#include "shortcuttable.h"
 
 #include "ui_MainWindow.h"
 #include "ui_ProgressPanel.h"
@@ -16,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTreeView>
 
@@ -51,6 +54,19 @@ BrowserWindow::BrowserWindow(QWidget *parent)
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &BrowserWindow::showSelectedRunOutput);
     connect(ScriptRunner::shared(), &ScriptRunner::runFinished, this, &BrowserWindow::addRecentRun);
+    setUpHotKeyFeedback();
+}
+
+void BrowserWindow::setUpHotKeyFeedback()
+{
+    // Tab leaves both tables rather than walking their cells.
+    m_ui->fileBrowserOutlineView->setTabKeyNavigation(false);
+    m_ui->recentRunsView->setTabKeyNavigation(false);
+    // A key taken from one script by another, in this window or the preferences, says so.
+    connect(ShortcutTableChanges::instance(), &ShortcutTableChanges::keyMoved, this,
+            [this](qint64 shortcutID, const QString &from, const QString &to) {
+                statusBar()->showMessage(keyMovedText(shortcutID, from, to), keyMovedMessageMs);
+            });
 }
 
 void BrowserWindow::addRecentRun(const ScriptRunResult &result)
@@ -115,4 +131,6 @@ void connectDataSource(FileBrowserDataSource *ds, BrowserWindow *window)
     ds->_fileBrowserWindow = window;
     ds->_fileBrowserProgressPanel = window ? window->progressPanel() : nullptr;
     ds->_fileBrowserProgressIndicator = window ? window->progressIndicator() : nullptr;
+    if (window)
+        OutlineKeyboard::install(window->outlineView(), ds);
 }

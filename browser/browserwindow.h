@@ -46,7 +46,11 @@ public:
     QTableView *recentRunsView() const;
     QPlainTextEdit *recentRunOutput() const;
 
+    // How long the line that says a hot key moved stays in the status bar.
+    static constexpr int keyMovedMessageMs = 15000;
+
 private:
+    void setUpHotKeyFeedback();
     void addRecentRun(const ScriptRunResult &result);
     void showSelectedRunOutput();
 
@@ -57,5 +61,6 @@ private:
 };
 
 // Sets the five outlets of ds to the window's views: the outline view (also as the scroll view),
-// the window, the progress panel and its indicator. Call awakeFromNib() and initOutline() after.
+// the window, the progress panel and its indicator, and gives the outline view its keys (Enter
+// runs, F2 and Space open the hot-key pop-up). Call awakeFromNib() and initOutline() after.
 void connectDataSource(FileBrowserDataSource *ds, BrowserWindow *window);

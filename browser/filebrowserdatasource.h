@@ -97,7 +97,10 @@ public:
     // "folders": the item's title (text); "shortcuts": its shortcut ID (integer); any other
     // column: the identifier itself, with an error line.
     PlistValue objectValueForTableColumn(const QString &tableColumn, FileSystemItem *item);
+    // The shortcuts column is edited on script rows only.
     bool shouldEditTableColumn(const QString &tableColumn, FileSystemItem *item);
+    // Whether the row of item may hold a hot key: a file below a root, not a folder.
+    static bool canHaveShortcut(FileSystemItem *item);
     void setObjectValue(const PlistValue &object, const QString &tableColumn, FileSystemItem *item);
     // Prepares a cell just before it shows item: the shortcuts pop-up's menu and selection, the
     // folders cell's icon.

@@ -16,7 +16,41 @@
 
 FileBrowserModel::FileBrowserModel(FileBrowserDataSource *dataSource)
     : QAbstractItemModel(dataSource), m_dataSource(dataSource)
-{}
+{
+    // A key bound in one window shows in every window at once.
+    connect(ShortcutTableChanges::instance(), &ShortcutTableChanges::pathsChanged, this,
+            &FileBrowserModel::shortcutsChangedForPaths);
+}
+
+void FileBrowserModel::shortcutsChangedForPaths(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        const QModelIndex row = indexForItem(m_dataSource->shownItemForPath(path));
+        if (row.isValid())
+            emit dataChanged(row.siblingAtColumn(1), row.siblingAtColumn(1));
+    }
+}
+
+QString FileBrowserModel::shortcutText(FileSystemItem *item) const
+{
+    // The pop-up's selected title, chosen when the row is prepared; a row without a key, or one
+    // that cannot have one, shows nothing.
+    const QString column = FileBrowserDataSource::shortcutsColumnIdentifier;
+    QAbstractItemDelegate *cell = m_dataSource->cellForColumn(column);
+    qint64 shortcutID = defaultShortcutID();
+    QString title;
+    if (auto *popUp = qobject_cast<ShortcutPopUpCell *>(cell)) {
+        m_dataSource->willDisplayCell(popUp, column, item);
+        shortcutID = popUp->indexOfSelectedItem();
+        title = popUp->titleOfSelectedItem();
+    } else {
+        shortcutID = m_dataSource->objectValueForTableColumn(column, item).integerValue();
+        title = titleForShortcutID(shortcutID);
+    }
+    if (!FileBrowserDataSource::canHaveShortcut(item) || shortcutID == defaultShortcutID())
+        return {};
+    return title;
+}
 
 void FileBrowserModel::reloadData()
 {
@@ -157,14 +191,8 @@ QVariant FileBrowserModel::data(const QModelIndex &index, int role) const
     const bool folders = column == FileBrowserDataSource::foldersColumnIdentifier;
     switch (role) {
     case Qt::DisplayRole:
-        if (!folders) {
-            // The pop-up shows the title of its selected item, chosen when the row is prepared.
-            QAbstractItemDelegate *cell = m_dataSource->cellForColumn(column);
-            if (auto *popUp = qobject_cast<ShortcutPopUpCell *>(cell)) {
-                m_dataSource->willDisplayCell(popUp, column, item);
-                return popUp->titleOfSelectedItem();
-            }
-        }
+        if (!folders)
+            return shortcutText(item);
         [[fallthrough]];
     case Qt::EditRole: {
         const PlistValue value = m_dataSource->objectValueForTableColumn(column, item);
@@ -188,7 +216,9 @@ QVariant FileBrowserModel::data(const QModelIndex &index, int role) const
         if (folders)
             return item->fullPath();
         // A bound function key says whether it works, and through what or why not.
-        const qint64 shortcutID = item->isLeaf() ? shortcutIDForFullPath(item->fullPath()) : 0;
+        const qint64 shortcutID = FileBrowserDataSource::canHaveShortcut(item)
+                                      ? shortcutIDForFullPath(item->fullPath())
+                                      : 0;
         if (shortcutID < 1 || shortcutID > 12)
             return {};
         const QString status = platform::keyStatusText(int(shortcutID));

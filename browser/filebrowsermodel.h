@@ -51,6 +51,9 @@ private:
     void didMoveChild() override;
     void didRenameChild(FileSystemItem *child) override;
     void emitDataChangedBelow(FileSystemItem *folder);
+    // The shortcuts column's text of a row: the key's title, or nothing.
+    QString shortcutText(FileSystemItem *item) const;
+    void shortcutsChangedForPaths(const QStringList &paths);
 
     FileBrowserDataSource *m_dataSource;
 };

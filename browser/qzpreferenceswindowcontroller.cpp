@@ -5,9 +5,11 @@
 #include "hotkeynotice.h"
 #include "inputbackend.h"
 #include "log.h"
+#include "outlinekeyboard.h"
 #include "preferencesdictionary.h"
 #include "resources.h"
 #include "runfailurenotice.h"
+#include "shortcuttable.h"
 
 #include "ui_QZPreferencesWindow.h"
 
@@ -104,9 +106,9 @@ void QZPreferencesWindowController::loadWindow()
     });
 
     m_window->installEventFilter(this);
-    // The view selects whole rows, so the arrow keys never reach the hot-key column; the space
-    // bar opens the current row's pop-up instead.
-    _fileBrowserOutlineView->installEventFilter(this);
+    // The view selects whole rows, so the arrow keys never reach the hot-key column: F2 and the
+    // space bar open the current row's pop-up, Enter runs the script.
+    OutlineKeyboard::install(_fileBrowserOutlineView, _fileBrowserDataSource);
 }
 
 void QZPreferencesWindowController::windowWillLoad()
@@ -135,6 +137,15 @@ void QZPreferencesWindowController::windowDidLoad()
     // The portal may answer, or refuse a binding, while the window is open.
     QObject::connect(platform::InputBackend::shared(), &platform::InputBackend::statusChanged,
                      _hotKeyStatusLabel, [this] { showHotKeyStatus(); });
+    // A binding changed here or elsewhere: folder keys may be gone, a key may have moved.
+    QObject::connect(ShortcutTableChanges::instance(), &ShortcutTableChanges::changed,
+                     _hotKeyStatusLabel, [this] { showHotKeyStatus(); });
+    QObject::connect(ShortcutTableChanges::instance(), &ShortcutTableChanges::keyMoved,
+                     _hotKeyStatusLabel,
+                     [this](qint64 shortcutID, const QString &from, const QString &to) {
+                         m_lastKeyMove = keyMovedText(shortcutID, from, to);
+                         showHotKeyStatus();
+                     });
 
     // The header texts live in the model, which a Qt view takes them from.
     setColumnTitle(_foldersColumn,
@@ -161,7 +172,12 @@ void QZPreferencesWindowController::windowDidLoad()
 
 void QZPreferencesWindowController::showHotKeyStatus()
 {
-    const QString status = platform::hotKeyStatusText();
+    // How hot keys reach Trundle and how each bound key stands, then the keys bound to folders
+    // (kept in the file, never armed), then the last key that moved.
+    QStringList lines{platform::hotKeyStatusText()};
+    lines << folderBindingNotes() << m_lastKeyMove;
+    lines.removeAll(QString());
+    const QString status = lines.join(QLatin1Char('\n'));
     _hotKeyStatusLabel->setText(status);
     _hotKeyStatusLabel->setVisible(!status.isEmpty());
 }
@@ -198,25 +214,7 @@ bool QZPreferencesWindowController::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
-    if (watched == _fileBrowserOutlineView && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier &&
-            openShortcutPopUpOfCurrentRow())
-            return true;
-    }
     return QObject::eventFilter(watched, event);
-}
-
-bool QZPreferencesWindowController::openShortcutPopUpOfCurrentRow()
-{
-    const QModelIndex current = _fileBrowserOutlineView->currentIndex();
-    if (!current.isValid())
-        return false;
-    const QModelIndex cell = current.siblingAtColumn(_shortcutsColumn);
-    if (!(cell.flags() & Qt::ItemIsEditable))
-        return false;
-    _fileBrowserOutlineView->edit(cell);
-    return true;
 }
 
 void QZPreferencesWindowController::windowWillClose()

@@ -60,7 +60,8 @@ public:
     QGroupBox *_runsBox = nullptr;
     QCheckBox *_notifyFailedRunsCheckbox = nullptr;
     // Above the hot-key column: whether hot keys work in this session and through what, or why
-    // not; follows the input backend while the window is open.
+    // not, keys bound to folders (never armed) and the last key that moved; follows the input
+    // backend and the shortcut table while the window is open.
     QLabel *_hotKeyStatusLabel = nullptr;
     QTreeView *_fileBrowserOutlineView = nullptr;
     // Qt's tree columns are not objects: these are the model columns of the data source's
@@ -82,7 +83,6 @@ protected:
 private:
     void loadWindow();
     void setColumnTitle(int column, const QString &title);
-    bool openShortcutPopUpOfCurrentRow();
     void showHotKeyStatus();
 
     QString m_windowNibName;
@@ -90,4 +90,6 @@ private:
     std::unique_ptr<QWidget> m_window;
     std::unique_ptr<FileBrowserDataSource> m_dataSource;
     bool m_closeNotified = false;
+    // "F5 moved from backup.sh to sync.sh.", shown under the hot-key line once a key moved.
+    QString m_lastKeyMove;
 };

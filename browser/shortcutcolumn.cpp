@@ -19,15 +19,27 @@
 
 #include <sys/stat.h>
 
-// In the open pop-up, a key bound to a script that is gone says so, rather than the key
+// In the open pop-up, a key that is taken names the script that holds it ("F5 — backup.sh"),
+// so moving it is no surprise; one bound to a script that is gone says so, rather than the key
 // failing unnoticed when pressed.
-static QString missingScriptNote(int shortcutID, const QString &title)
+static QString takenKeyNote(int shortcutID, const QString &title)
 {
-    const QString path = scriptPathForShortcutID(shortcutID);
-    struct stat info;
-    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &info) == 0)
+    if (shortcutID == defaultShortcutID())
         return {};
-    return localizedString(QStringLiteral("HotKeyScriptMissing")).arg(title, path);
+    const QString path = scriptPathForShortcutID(shortcutID);
+    if (path.isEmpty())
+        return {};
+    struct stat info;
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return localizedString(QStringLiteral("HotKeyScriptMissing")).arg(title, path);
+    return localizedString(QStringLiteral("HotKeyTakenBy")).arg(title, QFileInfo(path).fileName());
+}
+
+bool FileBrowserDataSource::canHaveShortcut(FileSystemItem *item)
+{
+    // Scripts only: a root row, or a folder (empty ones too), could hold a key that is neither
+    // shown nor run.
+    return item && item->parent() && item->numberOfChildren() < 0;
 }
 
 qint64 FileBrowserDataSource::shortcutForFullPath(const QString &path)
@@ -37,10 +49,10 @@ qint64 FileBrowserDataSource::shortcutForFullPath(const QString &path)
     return result;
 }
 
-bool FileBrowserDataSource::shouldEditTableColumn(const QString &tableColumn, FileSystemItem *)
+bool FileBrowserDataSource::shouldEditTableColumn(const QString &tableColumn, FileSystemItem *item)
 {
     if (tableColumn == shortcutsColumnIdentifier)
-        return true;
+        return canHaveShortcut(item);
     if (tableColumn != foldersColumnIdentifier)
         QZLog("Error: Unknown colum: %@", tableColumn);
     return false;
@@ -80,14 +92,18 @@ void FileBrowserDataSource::setObjectValue(const PlistValue &object, const QStri
             processLog("Not binding hot key %d: the row has no script.", *shortcutID);
             return;
         }
-        assignShortcut(*shortcutID, item->fullPath());
+        if (!canHaveShortcut(item)) {
+            processLog("Not binding hot key %d to %@: only scripts can have a hot key.",
+                       *shortcutID, item->fullPath());
+            return;
+        }
+        if (!assignShortcut(*shortcutID, item->fullPath()))
+            return;
         // Saved at once, from either window: a binding must survive whatever ends the program
         // before it quits (the X server going away, a crash, a killed session).
         if (appGlobals)
             appGlobals->save();
-        // A row that lost this ID shows so at once rather than at its next repaint.
-        if (_fileBrowserOutlineView)
-            _fileBrowserOutlineView->viewport()->update();
+        // Every browser's rows follow through ShortcutTableChanges (FileBrowserModel).
     } else if (tableColumn == foldersColumnIdentifier) {
         QZLog("Warning: The column %@ is not meant to be edited.", tableColumn);
     } else {
@@ -134,7 +150,7 @@ void FileBrowserDataSource::willDisplayCell(QAbstractItemDelegate *cell, const Q
             QZLog("LEAF-NODE (kein Folder)! -> Checken, ob die cell schon ein aktuelles Menu "
                   "hat...");
             popUp->setUsesItemFromMenu(true);
-            popUp->setItemNote(missingScriptNote);
+            popUp->setItemNote(takenKeyNote);
             QZLog("menu p: %p", static_cast<const void *>(popUp->hasMenu() ? popUp : nullptr));
             const QString countText = localizedString(QStringLiteral("HotKeyCount"));
             const int count = hotKeyCount();

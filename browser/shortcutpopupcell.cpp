@@ -2,15 +2,18 @@
 #include "shortcutpopupcell.h"
 
 #include "imageandtextcell.h"
+#include "resources.h"
+#include "shortcuttable.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPersistentModelIndex>
 #include <QPointer>
-#include <QStyleOptionComboBox>
+#include <QPushButton>
 #include <QTimer>
 
 namespace {
@@ -70,32 +73,9 @@ static QStyle *styleOf(const QStyleOptionViewItem &option)
 void ShortcutPopUpCell::paint(QPainter *painter, const QStyleOptionViewItem &option,
                               const QModelIndex &index) const
 {
-    QStyleOptionViewItem opt = option;
-    // The row's text is the selected title: asking for it prepares this cell for the row.
-    initStyleOption(&opt, index);
-    const QString title = opt.text;
-    opt.text.clear();
-    QStyle *style = styleOf(option);
-    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, option.widget);
-
-    // A combo box drawn in place: the same look as the editor, for every row at the cost of a
-    // paint, without a widget per row.
-    QStyleOptionComboBox combo;
-    if (option.widget)
-        combo.initFrom(option.widget);
-    combo.rect = option.rect.adjusted(1, 0, -1, 0);
-    combo.state = QStyle::State_Enabled;
-    if (option.state & QStyle::State_Active)
-        combo.state |= QStyle::State_Active;
-    if (option.state & QStyle::State_MouseOver)
-        combo.state |= QStyle::State_MouseOver;
-    combo.palette = option.palette;
-    combo.currentText = title;
-    combo.editable = false;
-    combo.frame = true;
-    combo.subControls = QStyle::SC_All;
-    style->drawComplexControl(QStyle::CC_ComboBox, &combo, painter, option.widget);
-    style->drawControl(QStyle::CE_ComboBoxLabel, &combo, painter, option.widget);
+    // The key as plain text ("F5", or nothing): asking the row for its text prepares this cell
+    // for the row. The pop-up itself opens on a click, F2 or the space bar.
+    QStyledItemDelegate::paint(painter, option, index);
 }
 
 QSize ShortcutPopUpCell::sizeHint(const QStyleOptionViewItem &option,
@@ -136,9 +116,10 @@ void ShortcutPopUpCell::setEditorData(QWidget *editor, const QModelIndex &index)
     auto *comboBox = qobject_cast<QComboBox *>(editor);
     if (!comboBox)
         return;
-    // Selection by title, like the cell itself: the first item with the row's title.
-    const QString title = index.data(Qt::DisplayRole).toString();
-    comboBox->setCurrentIndex(int(m_items.indexOf(title)));
+    // Asking the row for its text prepares this cell for it, selecting the first item with the
+    // row's title, as the cell itself does.
+    index.data(Qt::DisplayRole);
+    comboBox->setCurrentIndex(m_selectedIndex);
 }
 
 void ShortcutPopUpCell::setModelData(QWidget *editor, QAbstractItemModel *model,
@@ -148,8 +129,42 @@ void ShortcutPopUpCell::setModelData(QWidget *editor, QAbstractItemModel *model,
     if (!comboBox || !model || comboBox->currentIndex() < 0 ||
         !comboBox->property(pickedProperty).toBool())
         return;
+    // A pick is written once, however many times the view asks.
+    comboBox->setProperty(pickedProperty, false);
     // Item i stands for shortcut ID i.
-    model->setData(index, qlonglong(comboBox->currentIndex()), Qt::EditRole);
+    const int shortcutID = comboBox->currentIndex();
+    if (shortcutID != firstMouseButtonID()) {
+        model->setData(index, qlonglong(shortcutID), Qt::EditRole);
+        return;
+    }
+    // The left button fires at every left click: asked once the pop-up has closed, so the
+    // question never runs inside the editor's own events.
+    const QPersistentModelIndex target(index);
+    QPointer<QAbstractItemModel> guardedModel(model);
+    QPointer<QWidget> window(editor->window());
+    QTimer::singleShot(0, this, [target, guardedModel, window, shortcutID] {
+        if (!guardedModel || !target.isValid())
+            return;
+        const QString script =
+            QModelIndex(target).siblingAtColumn(0).data(Qt::DisplayRole).toString();
+        if (confirmLeftButtonBinding(window, script))
+            guardedModel->setData(target, qlonglong(shortcutID), Qt::EditRole);
+    });
+}
+
+bool ShortcutPopUpCell::confirmLeftButtonBinding(QWidget *parent, const QString &script)
+{
+    QMessageBox box(QMessageBox::Warning, localizedString(QStringLiteral("HotKeyLeftButtonTitle")),
+                    localizedString(QStringLiteral("HotKeyLeftButtonText")).arg(script),
+                    QMessageBox::NoButton, parent);
+    QPushButton *bind = box.addButton(localizedString(QStringLiteral("HotKeyLeftButtonBind")),
+                                      QMessageBox::AcceptRole);
+    QPushButton *cancel = box.addButton(localizedString(QStringLiteral("HotKeyLeftButtonCancel")),
+                                        QMessageBox::RejectRole);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == bind;
 }
 
 void ShortcutPopUpCell::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,

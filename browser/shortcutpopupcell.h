@@ -5,9 +5,10 @@
 // by every row. The data source builds the menu once and selects the row's item by title just
 // before the row draws (FileBrowserDataSource::willDisplayCell).
 //
-// Every row is painted with a combo-box look, so the pop-up shows on each row without a click and
-// costs nothing per row beyond the paint. A click on it opens a real combo box (the editor) with
-// its list already open; picking an item writes the item's index, the shortcut ID, to the model.
+// Each row shows its key as text ("F5", or nothing). A click on it, F2 or the space bar opens a
+// combo box (the editor) with its list already open; picking an item writes the item's index,
+// the shortcut ID, to the model. Picking the left button asks first: it fires at every left
+// click.
 
 #include <QStringList>
 #include <QStyledItemDelegate>
@@ -50,6 +51,9 @@ public:
 
     // Whether a click opens the editor's list at once (tests switch it off).
     void setOpensPopUpOnEdit(bool opens) { m_opensPopUpOnEdit = opens; }
+
+    // Asks whether the left button is to run script at every left click; true to bind it.
+    static bool confirmLeftButtonBinding(QWidget *parent, const QString &script);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;

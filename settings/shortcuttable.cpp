@@ -5,6 +5,11 @@
 #include "preferencesdictionary.h"
 #include "resources.h"
 
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+
 ShortcutTableChanges *ShortcutTableChanges::instance()
 {
     static ShortcutTableChanges changes;
@@ -49,14 +54,30 @@ qint64 shortcutIDForFullPath(const QString &path)
     return defaultShortcutID();
 }
 
-void assignShortcut(qint64 shortcutID, const QString &path)
+bool isFolderPath(const QString &path)
+{
+    struct stat info;
+    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 &&
+           S_ISDIR(info.st_mode);
+}
+
+bool assignShortcut(qint64 shortcutID, const QString &path)
 {
     const PlistDictionaryRef table = shortcutTable();
     if (!table) {
         QZLog("No shortcut table to assign %@ to.", path);
-        return;
+        return false;
+    }
+    if (isFolderPath(path)) {
+        processLog("Not binding %@ to %@: it is a folder, and only scripts can have a hot key.",
+                   titleForShortcutID(shortcutID), path);
+        return false;
     }
     const QString key = shortcutKey(shortcutID);
+    QStringList changedPaths{path};
+    const PlistValue previous = table->value(key);
+    if (previous.isString() && previous.stringValue() != path)
+        changedPaths.append(previous.stringValue());
     table->remove(key);
     for (auto it = table->begin(); it != table->end();) {
         QZLog("key: %@", it.key());
@@ -71,7 +92,43 @@ void assignShortcut(qint64 shortcutID, const QString &path)
     }
     table->insert(key, path);
     QZLog("shortcuts dict: %@", PlistValue(table));
-    emit ShortcutTableChanges::instance()->changed();
+    ShortcutTableChanges *changes = ShortcutTableChanges::instance();
+    emit changes->changed();
+    emit changes->pathsChanged(changedPaths);
+    if (changedPaths.size() > 1 && shortcutID != defaultShortcutID())
+        emit changes->keyMoved(shortcutID, changedPaths.at(1), path);
+    return true;
+}
+
+QList<QPair<qint64, QString>> folderBindings()
+{
+    QList<QPair<qint64, QString>> found;
+    const PlistDictionaryRef table = shortcutTable();
+    if (!table)
+        return found;
+    const int none = defaultShortcutID();
+    for (auto it = table->cbegin(); it != table->cend(); ++it) {
+        const qint64 shortcutID = integerValueOfText(it.key());
+        if (shortcutID != none && it.value().isString() && isFolderPath(it.value().stringValue()))
+            found.append({shortcutID, it.value().stringValue()});
+    }
+    return found;
+}
+
+QStringList folderBindingNotes()
+{
+    QStringList notes;
+    for (const auto &[shortcutID, path] : folderBindings())
+        notes.append(localizedString(QStringLiteral("HotKeyFolderBinding"))
+                         .arg(titleForShortcutID(shortcutID), path));
+    return notes;
+}
+
+QString keyMovedText(qint64 shortcutID, const QString &fromPath, const QString &toPath)
+{
+    return localizedString(QStringLiteral("HotKeyMoved"))
+        .arg(titleForShortcutID(shortcutID), QFileInfo(fromPath).fileName(),
+             QFileInfo(toPath).fileName());
 }
 
 int hotKeyCount()

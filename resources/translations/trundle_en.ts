@@ -468,5 +468,40 @@
         <source>bad #! line</source>
         <translation>bad #! line</translation>
     </message>
+    <message id="HotKeyTakenBy">
+        <source>%1 — %2</source>
+        <extracomment>hot-key pop-up item of a key another script holds: key title, script name</extracomment>
+        <translation>%1 — %2</translation>
+    </message>
+    <message id="HotKeyMoved">
+        <source>%1 moved from %2 to %3.</source>
+        <extracomment>a hot key went from one script to another: key title, old script, new script</extracomment>
+        <translation>%1 moved from %2 to %3.</translation>
+    </message>
+    <message id="HotKeyFolderBinding">
+        <source>%1 is bound to the folder %2 and does nothing: only scripts can have a hot key. Choose a script for %1.</source>
+        <extracomment>preferences window line for a key an older version bound to a folder: key title, folder path</extracomment>
+        <translation>%1 is bound to the folder %2 and does nothing: only scripts can have a hot key. Choose a script for %1.</translation>
+    </message>
+    <message id="HotKeyLeftButtonTitle">
+        <source>Bind the Left Button?</source>
+        <extracomment>title of the question before binding the left mouse button</extracomment>
+        <translation>Bind the Left Button?</translation>
+    </message>
+    <message id="HotKeyLeftButtonText">
+        <source>The Left Button fires at every left click, in every application: %1 would run each time you click.</source>
+        <extracomment>question before binding the left mouse button: %1 script name</extracomment>
+        <translation>The Left Button fires at every left click, in every application: %1 would run each time you click.</translation>
+    </message>
+    <message id="HotKeyLeftButtonBind">
+        <source>&amp;Bind Left Button</source>
+        <extracomment>button that binds the left mouse button</extracomment>
+        <translation>&amp;Bind Left Button</translation>
+    </message>
+    <message id="HotKeyLeftButtonCancel">
+        <source>Cancel</source>
+        <extracomment>button that keeps the old hot key</extracomment>
+        <translation>Cancel</translation>
+    </message>
 </context>
 </TS>

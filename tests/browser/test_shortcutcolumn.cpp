@@ -4,6 +4,7 @@
 // once, and the folders cell gets its icon when the row is prepared. Also the pop-up editor.
 
 #include "browsertestsupport.h"
+#include "browserwindow.h"
 #include "filebrowserdatasource.h"
 #include "filebrowsermodel.h"
 #include "filesystemitem.h"
@@ -20,8 +21,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStatusBar>
 #include <QStyledItemDelegate>
+#include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -87,6 +94,13 @@ private slots:
     void viewPaintsBothColumns();
     void hotKeyCellSaysHowItsKeyStands_data();
     void hotKeyCellSaysHowItsKeyStands();
+    void onlyScriptRowsOfferAPopUp_data();
+    void onlyScriptRowsOfferAPopUp();
+    void aChangeShowsInEveryBrowserAtOnce();
+    void theLeftButtonAsksFirst_data();
+    void theLeftButtonAsksFirst();
+    void browserWindowKeys_data();
+    void browserWindowKeys();
 };
 
 void TestShortcutColumn::initTestCase()
@@ -160,8 +174,10 @@ void TestShortcutColumn::pickingBindsTheRowsPath_data()
         << QVariantMap{{"5", a}} << "a.sh" << QVariant(5) << QVariantMap{{"5", a}};
     QTest::newRow("the no-shortcut ID is stored like any other")
         << QVariantMap{{"2", a}} << "a.sh" << QVariant(0) << QVariantMap{{"0", a}};
-    QTest::newRow("a folder row binds its path")
-        << QVariantMap{} << "Folder" << QVariant(6) << QVariantMap{{"6", pathOf("Folder")}};
+    QTest::newRow("a folder row is refused")
+        << QVariantMap{{"6", a}} << "Folder" << QVariant(6) << QVariantMap{{"6", a}};
+    QTest::newRow("an empty folder row is refused")
+        << QVariantMap{} << "Empty" << QVariant(6) << QVariantMap{};
     QTest::newRow("a text that is a number")
         << QVariantMap{} << "b.sh" << QVariant("8") << QVariantMap{{"8", b}};
     QTest::newRow("a text that is no number is refused")
@@ -180,7 +196,6 @@ void TestShortcutColumn::pickingBindsTheRowsPath()
     ds.initOutline();
     FileSystemItem *item = childNamed(ds, name);
     QVERIFY(item);
-    QVERIFY(ds.shouldEditTableColumn("shortcuts", item));
     const PlistValue value = picked.typeId() == QMetaType::QString
                                  ? PlistValue(picked.toString())
                                  : PlistValue(qint64(picked.toLongLong()));
@@ -197,16 +212,22 @@ void TestShortcutColumn::rowsShowTheirTitle_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("boundKey");
     QTest::addColumn<QString>("title");
-    QTest::newRow("script without binding") << "a.sh"
-                                            << "" << titleForShortcutID(defaultShortcutID());
+    QTest::addColumn<QString>("text"); // what the column shows: the key, or nothing
+    QTest::newRow("script without binding")
+        << "a.sh"
+        << "" << titleForShortcutID(defaultShortcutID()) << QString();
     QTest::newRow("script bound to 7") << "a.sh"
-                                       << "7" << titleForShortcutID(7);
+                                       << "7" << titleForShortcutID(7) << "F7";
+    QTest::newRow("script bound to the no-shortcut ID")
+        << "a.sh"
+        << "0" << titleForShortcutID(0) << QString();
     QTest::newRow("folder with children") << "Folder"
-                                          << "" << noShortcutTitle();
+                                          << "" << noShortcutTitle() << QString();
     QTest::newRow("folder with children, even when bound") << "Folder"
-                                                           << "7" << noShortcutTitle();
-    QTest::newRow("empty folder is a leaf") << "Empty"
-                                            << "5" << titleForShortcutID(5);
+                                                           << "7" << noShortcutTitle() << QString();
+    QTest::newRow("empty folder: a leaf, but shows no key")
+        << "Empty"
+        << "5" << titleForShortcutID(5) << QString();
 }
 
 void TestShortcutColumn::rowsShowTheirTitle()
@@ -214,6 +235,7 @@ void TestShortcutColumn::rowsShowTheirTitle()
     QFETCH(QString, name);
     QFETCH(QString, boundKey);
     QFETCH(QString, title);
+    QFETCH(QString, text);
     FileBrowserDataSource ds;
     ds.initOutline();
     FileSystemItem *item = childNamed(ds, name);
@@ -224,7 +246,7 @@ void TestShortcutColumn::rowsShowTheirTitle()
     ds.willDisplayCell(popUpOf(ds), "shortcuts", item);
     QCOMPARE(popUpOf(ds)->titleOfSelectedItem(), title);
     const QModelIndex index = ds.browserModel()->indexForItem(item).siblingAtColumn(1);
-    QCOMPARE(index.data(Qt::DisplayRole).toString(), title);
+    QCOMPARE(index.data(Qt::DisplayRole).toString(), text);
 }
 
 void TestShortcutColumn::menuIsBuiltOnceByTheFirstLeaf()
@@ -315,6 +337,10 @@ void TestShortcutColumn::editorOffersEveryIdAndSelectsByTitle_data()
                                 << QString() << false;
     QTest::newRow("6's script is gone") << "a.sh"
                                         << "" << int(defaultShortcutID()) << "gone.sh" << true;
+    QTest::newRow("6 held by another script") << "a.sh"
+                                              << "" << int(defaultShortcutID()) << "b.sh" << false;
+    QTest::newRow("6 held by this row's script") << "a.sh"
+                                                 << "" << 6 << "a.sh" << false;
     QTest::newRow("6 bound to a folder") << "a.sh"
                                          << "" << int(defaultShortcutID()) << "Folder" << false;
 }
@@ -347,9 +373,14 @@ void TestShortcutColumn::editorOffersEveryIdAndSelectsByTitle()
     for (int i = 0; i < combo->count(); ++i)
         items.append(combo->itemText(i));
     QStringList expected = idTitles(hotKeyCount());
+    // A taken key names its script; one whose script is gone says so.
     if (sixMissing)
         expected[6] =
             QStringLiteral("%1 (script missing: %2)").arg(titleForShortcutID(6), pathOf(six));
+    else if (!six.isEmpty())
+        expected[6] = titleForShortcutID(6) + QStringLiteral(" — ") + six;
+    if (!boundKey.isEmpty())
+        expected[boundKey.toInt()] = titleForShortcutID(boundKey.toInt()) + " — " + name;
     QCOMPARE(items, expected);
     popUp->setEditorData(combo, index);
     QCOMPARE(combo->currentIndex(), selected);
@@ -379,7 +410,7 @@ void TestShortcutColumn::editorPickGoesToTheTable()
     QCOMPARE(index.data(Qt::DisplayRole).toString(), titleForShortcutID(2));
     const QModelIndex other =
         ds.browserModel()->indexForItem(childNamed(ds, "b.sh")).siblingAtColumn(1);
-    QCOMPARE(other.data(Qt::DisplayRole).toString(), titleForShortcutID(defaultShortcutID()));
+    QCOMPARE(other.data(Qt::DisplayRole).toString(), QString());
 }
 
 void TestShortcutColumn::popUpClosedWithoutAPickChangesNothing_data()
@@ -492,6 +523,177 @@ void TestShortcutColumn::hotKeyCellSaysHowItsKeyStands()
         table().insert(boundKey, item->fullPath());
     const QModelIndex index = ds.browserModel()->indexForItem(item).siblingAtColumn(1);
     QCOMPARE(index.data(Qt::ToolTipRole).toString(), tip);
+}
+
+void TestShortcutColumn::onlyScriptRowsOfferAPopUp_data()
+{
+    QTest::addColumn<QString>("name"); // empty: the root row
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("script") << "a.sh" << true;
+    QTest::newRow("folder with children") << "Folder" << false;
+    QTest::newRow("empty folder") << "Empty" << false;
+    QTest::newRow("root") << QString() << false;
+}
+
+void TestShortcutColumn::onlyScriptRowsOfferAPopUp()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, offered);
+    BrowserOnView browser;
+    FileSystemItem *item =
+        name.isEmpty() ? browser.ds.childOfItem(0, nullptr) : childNamed(browser.ds, name);
+    QVERIFY(item);
+    QCOMPARE(browser.ds.shouldEditTableColumn("shortcuts", item), offered);
+    const QModelIndex index = browser.ds.browserModel()->indexForItem(item).siblingAtColumn(1);
+    QCOMPARE(bool(index.flags() & Qt::ItemIsEditable), offered);
+    popUpOf(browser.ds)->setOpensPopUpOnEdit(false);
+    browser.view.setCurrentIndex(index.siblingAtColumn(0));
+    browser.view.edit(index);
+    QCOMPARE(browser.view.indexWidget(index) != nullptr, offered);
+}
+
+void TestShortcutColumn::aChangeShowsInEveryBrowserAtOnce()
+{
+    // Two windows' browsers: F3 moves from b.sh to a.sh in the first; the second is told about
+    // both rows at once.
+    table().insert("3", pathOf("b.sh"));
+    BrowserOnView first;
+    BrowserOnView second;
+    FileBrowserModel *model = second.ds.browserModel();
+    const QModelIndex a = model->indexForItem(childNamed(second.ds, "a.sh")).siblingAtColumn(1);
+    const QModelIndex b = model->indexForItem(childNamed(second.ds, "b.sh")).siblingAtColumn(1);
+    QCOMPARE(b.data().toString(), "F3");
+    QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
+    QSignalSpy moved(ShortcutTableChanges::instance(), &ShortcutTableChanges::keyMoved);
+    StandardErrorCapture quiet;
+    first.ds.setObjectValue(PlistValue(qint64(3)), "shortcuts", childNamed(first.ds, "a.sh"));
+    QSet<QModelIndex> told;
+    for (const QList<QVariant> &arguments : std::as_const(changed))
+        told.insert(arguments.at(0).toModelIndex());
+    QCOMPARE(told, (QSet<QModelIndex>{a, b}));
+    QCOMPARE(a.data().toString(), "F3");
+    QCOMPARE(b.data().toString(), QString());
+    QCOMPARE(moved.size(), 1);
+    QCOMPARE(keyMovedText(3, moved.at(0).at(1).toString(), moved.at(0).at(2).toString()),
+             "F3 moved from b.sh to a.sh.");
+}
+
+void TestShortcutColumn::theLeftButtonAsksFirst_data()
+{
+    QTest::addColumn<QString>("answer"); // the button the user clicks, or none asked
+    QTest::addColumn<int>("picked");
+    QTest::addColumn<int>("bound"); // the ID a.sh holds after
+    const int left = int(firstMouseButtonID());
+    QTest::newRow("left button, bound") << "bind" << left << left;
+    QTest::newRow("left button, cancelled") << "cancel" << left << 4;
+    QTest::newRow("right button: no question") << QString() << left + 1 << left + 1;
+}
+
+void TestShortcutColumn::theLeftButtonAsksFirst()
+{
+    QFETCH(QString, answer);
+    QFETCH(int, picked);
+    QFETCH(int, bound);
+    table().insert("4", pathOf("a.sh"));
+    BrowserOnView browser;
+    ShortcutPopUpCell *popUp = popUpOf(browser.ds);
+    popUp->setOpensPopUpOnEdit(false);
+    const QModelIndex index =
+        browser.ds.browserModel()->indexForItem(childNamed(browser.ds, "a.sh")).siblingAtColumn(1);
+    browser.view.edit(index);
+    auto *combo = qobject_cast<QComboBox *>(browser.view.indexWidget(index));
+    QVERIFY(combo);
+    // The question shows once the pop-up has closed; the user answers it.
+    QStringList questions;
+    QTimer answering;
+    connect(&answering, &QTimer::timeout, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        questions.append(box->text());
+        for (QAbstractButton *button : box->buttons()) {
+            const bool bind = box->buttonRole(button) == QMessageBox::AcceptRole;
+            if (bind == (answer == "bind")) {
+                button->click();
+                return;
+            }
+        }
+    });
+    answering.start(0);
+    StandardErrorCapture quiet;
+    combo->setCurrentIndex(picked);
+    emit combo->activated(picked);
+    QTRY_VERIFY(!browser.view.indexWidget(index));
+    if (!answer.isEmpty())
+        QTRY_COMPARE(questions.size(), 1);
+    QTRY_COMPARE(shortcutIDForFullPath(pathOf("a.sh")), qint64(bound));
+    answering.stop();
+    if (answer.isEmpty()) {
+        QVERIFY(questions.isEmpty());
+    } else {
+        QVERIFY2(questions.first().contains("every left click") &&
+                     questions.first().contains("a.sh"),
+                 qPrintable(questions.first()));
+    }
+}
+
+void TestShortcutColumn::browserWindowKeys_data()
+{
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("outcome");
+    QTest::newRow("Return runs the script") << "a.sh" << int(Qt::Key_Return) << 0 << "runs";
+    QTest::newRow("keypad Enter runs the script")
+        << "a.sh" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "runs";
+    QTest::newRow("Return opens a folder") << "Folder" << int(Qt::Key_Return) << 0 << "opens";
+    QTest::newRow("F2 opens the pop-up") << "a.sh" << int(Qt::Key_F2) << 0 << "pop-up";
+    QTest::newRow("Space opens the pop-up") << "a.sh" << int(Qt::Key_Space) << 0 << "pop-up";
+    QTest::newRow("F2 on a folder: no pop-up") << "Folder" << int(Qt::Key_F2) << 0 << "nothing";
+    QTest::newRow("Tab leaves the tree") << "a.sh" << int(Qt::Key_Tab) << 0 << "leaves";
+}
+
+void TestShortcutColumn::browserWindowKeys()
+{
+    QFETCH(QString, row);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, outcome);
+    BrowserWindow window;
+    FileBrowserDataSource ds;
+    connectDataSource(&ds, &window);
+    ds.initOutline();
+    popUpOf(ds)->setOpensPopUpOnEdit(false);
+    QTreeView *view = window.outlineView();
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    view->expand(ds.browserModel()->indexForItem(ds.childOfItem(0, nullptr)));
+    const QModelIndex index = ds.browserModel()->indexForItem(childNamed(ds, row));
+    view->setCurrentIndex(index);
+    view->setFocus();
+    QTRY_VERIFY(view->hasFocus());
+    QSignalSpy started(&ds, &FileBrowserDataSource::scriptRunStarted);
+    QTest::keyClick(view, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    if (outcome == "runs") {
+        // The double click's road: the selected row, after its wait.
+        QVERIFY(started.wait(FileBrowserDataSource::doubleClickDelay + 20000));
+        QCOMPARE(started.first().first().toString(), pathOf(row));
+        QVERIFY(waitUntilScriptsHaveRun());
+    } else if (outcome == "opens") {
+        QVERIFY(view->isExpanded(index));
+    } else if (outcome == "pop-up") {
+        QVERIFY(qobject_cast<QComboBox *>(view->indexWidget(index.siblingAtColumn(1))));
+    } else if (outcome == "nothing") {
+        QVERIFY(!view->indexWidget(index.siblingAtColumn(1)));
+        QCOMPARE(QApplication::focusWidget(), view);
+    } else {
+        // On to the Recent Runs table, and from there on again: neither keeps the Tab.
+        QCOMPARE(QApplication::focusWidget(), window.recentRunsView());
+        QTest::keyClick(window.recentRunsView(), Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != window.recentRunsView());
+    }
+    QCOMPARE(started.isEmpty(), outcome != "runs");
 }
 
 #include "test_shortcutcolumn.moc"
