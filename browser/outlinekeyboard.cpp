@@ -5,6 +5,8 @@
 #include "filesystemitem.h"
 #include "log.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QTreeView>
 
@@ -64,11 +66,16 @@ bool OutlineKeyboard::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != m_view || event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
-    // An open editor has the focus and its own keys; a key it leaves comes up to the view too,
-    // and is not the view's.
-    if (!m_view->hasFocus())
-        return false;
     const auto *key = static_cast<QKeyEvent *>(event);
+    // An open editor has the focus and its own keys; a key it leaves comes up to the view too,
+    // and is not the view's. F2 opens the list of an open pop-up again, as Space does.
+    if (!m_view->hasFocus()) {
+        auto *comboBox = qobject_cast<QComboBox *>(QApplication::focusWidget());
+        if (key->key() != Qt::Key_F2 || !comboBox || !m_view->isAncestorOf(comboBox))
+            return false;
+        comboBox->showPopup();
+        return true;
+    }
     const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
     if (modifiers != Qt::NoModifier)
         return false;

@@ -16,6 +16,7 @@
 #include "scriptrunner.h"
 #include "shell.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTranslator>
 
@@ -339,6 +340,10 @@ void TestHotKeys::unusableTableRunsNothing_data()
     QTest::newRow("a list bound instead of a path")
         << PlistValue::newDictionary({{QStringLiteral("5"), PlistValue::newArray()},
                                       {QStringLiteral("15"), PlistValue::newArray()}});
+    // Kept from an older version that let folders have keys: kept in the file, never armed.
+    QTest::newRow("folders bound")
+        << PlistValue::newDictionary({{QStringLiteral("5"), PlistValue(QDir::tempPath())},
+                                      {QStringLiteral("15"), PlistValue(QStringLiteral("/"))}});
     QTest::newRow("keys with leading zeros or blanks")
         << PlistValue::newDictionary({{QStringLiteral("05"), PlistValue(boundPath(5))},
                                       {QStringLiteral(" 5"), PlistValue(boundPath(5))},

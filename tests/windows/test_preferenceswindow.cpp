@@ -408,8 +408,15 @@ private slots:
                                 .arg(header->sectionSize(1))));
     }
 
+    void aHotKeyIsBoundWithTheKeyboardAlone_data()
+    {
+        QTest::addColumn<int>("openKey");
+        QTest::newRow("space bar") << int(Qt::Key_Space);
+        QTest::newRow("F2") << int(Qt::Key_F2);
+    }
     void aHotKeyIsBoundWithTheKeyboardAlone()
     {
+        QFETCH(int, openKey);
         prepareStore(false);
         const QString script = throwAwayHomePath() + QStringLiteral("/Library/Scripts/keyboard.sh");
         QVERIFY(QDir().mkpath(QFileInfo(script).path()));
@@ -436,12 +443,12 @@ private slots:
             QTest::keyClick(view, Qt::Key_Down);
         QCOMPARE(view->currentIndex().data().toString(), QStringLiteral("keyboard.sh"));
         // Escape in the open pop-up closes the pop-up only, not the window.
-        QTest::keyClick(view, Qt::Key_Space);
+        QTest::keyClick(view, Qt::Key(openKey));
         QTRY_VERIFY(QApplication::activePopupWidget());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QTRY_VERIFY(!QApplication::activePopupWidget());
         QVERIFY(window->isVisible());
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(openKey));
         QTRY_VERIFY(QApplication::activePopupWidget());
 
         // The pop-up lists the hot keys by ID; five steps down from "None" is ID 5.
@@ -458,6 +465,34 @@ private slots:
                      .dictionary()
                      ->value(QStringLiteral("5")),
                  PlistValue(script));
+    }
+
+    // A key an older version let a folder have is named as doing nothing until a script takes
+    // it; a key that moves says so.
+    void theHotKeyLineNamesFolderKeysAndMoves()
+    {
+        prepareStore(false);
+        const QString folder = throwAwayHomePath() + QStringLiteral("/Library/Scripts");
+        QVERIFY(QDir().mkpath(folder));
+        shortcutTable()->insert(QStringLiteral("5"), folder);
+        auto controller = openWindow();
+        QLabel *line = controller->_hotKeyStatusLabel;
+        const QString folderLine =
+            QStringLiteral("F5 is bound to the folder %1 and does nothing").arg(folder);
+        QVERIFY2(line->text().contains(folderLine), qPrintable(line->text()));
+        // The entry stays in the file: nothing the user had is lost.
+        QCOMPARE(settingsOnDisk()
+                     .dictionary()
+                     ->value(kShortcutsSettingKey)
+                     .dictionary()
+                     ->value(QStringLiteral("5")),
+                 PlistValue(folder));
+
+        assignShortcut(5, QStringLiteral("/opt/scripts/five.sh"));
+        QVERIFY2(!line->text().contains(folderLine), qPrintable(line->text()));
+        assignShortcut(3, QStringLiteral("/opt/scripts/sync.sh"));
+        QVERIFY2(line->text().endsWith(QStringLiteral("F3 moved from three.sh to sync.sh.")),
+                 qPrintable(line->text()));
     }
 
     void anUnknownWindowNameIsLoggedAndTheWindowStillOpens()
