@@ -5,6 +5,7 @@
 #include "browsertestsupport.h"
 #include "imageandtextcell.h"
 #include "separatorcell.h"
+#include "shortcutpopupcell.h"
 
 #include "resources.h"
 
@@ -67,6 +68,8 @@ private slots:
     void fontSizeFollowsTheRowHeight();
     void imageAndGroupState();
     void drawingWithAndWithoutIconAndTitle();
+    void hotKeyCellDrawsItsKeyAsText_data();
+    void hotKeyCellDrawsItsKeyAsText();
     void separatorRuleRectangles_data();
     void separatorRuleRectangles();
     void separatorDrawsTwoToneRuleAndCannotBeEdited();
@@ -190,6 +193,25 @@ void TestBrowserCells::drawingWithAndWithoutIconAndTitle()
     cell.setImage(QIcon());
     const QImage group = paintCell(cell, "Group", size);
     QVERIFY(hasPaintIn(group, QRect(0, 0, 5, size.height())));
+}
+
+void TestBrowserCells::hotKeyCellDrawsItsKeyAsText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("a key") << "F5";
+    QTest::newRow("no key: an empty cell, no pop-up") << QString();
+}
+
+void TestBrowserCells::hotKeyCellDrawsItsKeyAsText()
+{
+    // Exactly what a plain text cell draws: no pop-up frame or arrow on every row.
+    QFETCH(QString, text);
+    const QSize size(120, 20);
+    ShortcutPopUpCell cell;
+    QStyledItemDelegate plain;
+    const QImage drawn = paintCell(cell, text, size);
+    QCOMPARE(drawn, paintCell(plain, text, size));
+    QCOMPARE(hasPaintIn(drawn, QRect(QPoint(0, 0), size)), !text.isEmpty());
 }
 
 void TestBrowserCells::separatorRuleRectangles_data()

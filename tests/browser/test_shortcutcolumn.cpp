@@ -559,6 +559,7 @@ void TestShortcutColumn::aChangeShowsInEveryBrowserAtOnce()
     table().insert("3", pathOf("b.sh"));
     BrowserOnView first;
     BrowserOnView second;
+    BrowserWindow window;
     FileBrowserModel *model = second.ds.browserModel();
     const QModelIndex a = model->indexForItem(childNamed(second.ds, "a.sh")).siblingAtColumn(1);
     const QModelIndex b = model->indexForItem(childNamed(second.ds, "b.sh")).siblingAtColumn(1);
@@ -576,6 +577,7 @@ void TestShortcutColumn::aChangeShowsInEveryBrowserAtOnce()
     QCOMPARE(moved.size(), 1);
     QCOMPARE(keyMovedText(3, moved.at(0).at(1).toString(), moved.at(0).at(2).toString()),
              "F3 moved from b.sh to a.sh.");
+    QCOMPARE(window.statusBar()->currentMessage(), "F3 moved from b.sh to a.sh.");
 }
 
 void TestShortcutColumn::theLeftButtonAsksFirst_data()
