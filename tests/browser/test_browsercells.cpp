@@ -68,7 +68,6 @@ private slots:
     void fontSizeFollowsTheRowHeight();
     void imageAndGroupState();
     void drawingWithAndWithoutIconAndTitle();
-    void hotKeyCellDrawsItsKeyAsText_data();
     void hotKeyCellDrawsItsKeyAsText();
     void separatorRuleRectangles_data();
     void separatorRuleRectangles();
@@ -195,23 +194,14 @@ void TestBrowserCells::drawingWithAndWithoutIconAndTitle()
     QVERIFY(hasPaintIn(group, QRect(0, 0, 5, size.height())));
 }
 
-void TestBrowserCells::hotKeyCellDrawsItsKeyAsText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::newRow("a key") << "F5";
-    QTest::newRow("no key: an empty cell, no pop-up") << QString();
-}
-
 void TestBrowserCells::hotKeyCellDrawsItsKeyAsText()
 {
     // Exactly what a plain text cell draws: no pop-up frame or arrow on every row.
-    QFETCH(QString, text);
-    const QSize size(120, 20);
     ShortcutPopUpCell cell;
     QStyledItemDelegate plain;
-    const QImage drawn = paintCell(cell, text, size);
-    QCOMPARE(drawn, paintCell(plain, text, size));
-    QCOMPARE(hasPaintIn(drawn, QRect(QPoint(0, 0), size)), !text.isEmpty());
+    for (const QString text : {"F5", ""})
+        QCOMPARE(paintCell(cell, text, QSize(120, 20)), paintCell(plain, text, QSize(120, 20)));
+    QVERIFY(paintCell(cell, "F5", QSize(120, 20)) != paintCell(cell, "", QSize(120, 20)));
 }
 
 void TestBrowserCells::separatorRuleRectangles_data()
