@@ -574,7 +574,9 @@ void TestShortcutColumn::theLeftButtonAsksFirst()
     QTimer user;
     connect(&user, &QTimer::timeout, this, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        for (QAbstractButton *button : box ? box->buttons() : QList<QAbstractButton *>()) {
+        if (!box)
+            return;
+        for (QAbstractButton *button : box->buttons()) {
             if (box->buttonRole(button) == answer) {
                 questions << box->text();
                 button->click();
