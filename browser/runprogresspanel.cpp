@@ -52,6 +52,8 @@ RunProgressPanel::RunProgressPanel() : m_ui(std::make_unique<Ui::ProgressPanel>(
         2 * (m_ui->outputLabel->margin() + m_ui->outputLabel->frameWidth()));
     m_ui->stopButton->setText(localizedString(QStringLiteral("ProgressPanelStop")));
     m_ui->stopButton->setFocusPolicy(Qt::NoFocus);
+    // Room for a line of output of about fifty characters.
+    setMinimumWidth(m_ui->outputLabel->fontMetrics().averageCharWidth() * 52);
 
     ScriptRunner *runner = ScriptRunner::shared();
     connect(m_ui->stopButton, &QPushButton::clicked, runner, &ScriptRunner::stopCurrentRun);
@@ -59,7 +61,9 @@ RunProgressPanel::RunProgressPanel() : m_ui(std::make_unique<Ui::ProgressPanel>(
             [this](const QString &path) { showRun(path); });
     connect(runner, &ScriptRunner::idle, this, &QWidget::hide);
 
-    m_elapsedTimer.setInterval(1000);
+    // Fired just after each full second of the run, so the clock never lags a second behind.
+    m_elapsedTimer.setSingleShot(true);
+    m_elapsedTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_elapsedTimer, &QTimer::timeout, this, &RunProgressPanel::refreshElapsed);
     // The first piece of output waits at most one refresh; what comes meanwhile joins it.
     m_outputTimer.setSingleShot(true);
@@ -83,7 +87,6 @@ void RunProgressPanel::showRun(const QString &path)
     showOutput();
     refreshElapsed();
     m_ui->stopButton->setEnabled(true);
-    m_elapsedTimer.start();
     if (isVisible())
         return;
     placeOnScreen();
@@ -128,7 +131,9 @@ QString RunProgressPanel::elapsedText() const
 
 void RunProgressPanel::refreshElapsed()
 {
-    m_ui->elapsedLabel->setText(elapsedTimeText(ScriptRunner::shared()->currentElapsedMs()));
+    const qint64 ms = ScriptRunner::shared()->currentElapsedMs();
+    m_ui->elapsedLabel->setText(elapsedTimeText(ms));
+    m_elapsedTimer.start(int(1000 - ms % 1000) + 5);
 }
 
 void RunProgressPanel::refreshOutput()

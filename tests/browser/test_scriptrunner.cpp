@@ -321,7 +321,8 @@ void TestScriptRunner::closedBrowserWindowStillShowsThePanel()
     QVERIFY(waitUntilScriptsHaveRun());
     const QStringList journal = journalLines(journalPath());
     const qsizetype shown = lineIndex(journal, "panel shown");
-    QVERIFY2(shown >= 0 && lineIndex(journal, "run closed") > shown, qPrintable(journal.join(u'\n')));
+    QVERIFY2(shown >= 0 && lineIndex(journal, "run closed") > shown,
+             qPrintable(journal.join(u'\n')));
     QCOMPARE(m_workspace.activationRequests(), QList<qint64>{4242});
     QVERIFY(!m_window->progressPanel()->isVisible());
 }
@@ -334,7 +335,8 @@ void TestScriptRunner::panelShowsTheScriptItsTimeAndItsLatestOutput()
     const QString script = scriptsFolder() + "/talks.sh";
     QVERIFY(writeFile(script,
                       "#!/bin/sh\nfor i in 1 2 3 4 5 6; do echo line $i; done\n"
-                      "while [ ! -e " + shellQuoted(go).toUtf8() + " ]; do sleep 0.05; done\n",
+                      "while [ ! -e " +
+                          shellQuoted(go).toUtf8() + " ]; do sleep 0.05; done\n",
                       true));
     m_window->hide();
     m_ds->runScript(script);
@@ -362,8 +364,8 @@ void TestScriptRunner::latestOutputLines_data()
         << QByteArray("copying\n10%\r50%\r90%\r") << QStringList{"copying", "90%"};
     QTest::newRow("control characters become spaces")
         << QByteArray("a\tb\x1b[1mc\n") << QStringList{"a b [1mc"};
-    QTest::newRow("only the end of long output, no cut line")
-        << QByteArray(8000, 'x') + "\nlast\n" << QStringList{"last"};
+    QTest::newRow("only the end of long output, no cut line") << QByteArray(8000, 'x') + "\nlast\n"
+                                                              << QStringList{"last"};
 }
 
 void TestScriptRunner::latestOutputLines()

@@ -123,7 +123,7 @@ xdotool key F9
 wait_for 10 "the progress panel" panel_shown
 panel=$(xdotool search --onlyvisible --name '^Running script$' | head -n 1)
 sleep 1.5 # the panel's lines and its clock, for the picture
-e2e_screenshot progress-panel "$panel"
+e2e_screenshot progress-panel
 import -display "$DISPLAY" -window "$panel" -frame "$E2E_ARTIFACTS/progress-panel.png" 2>/dev/null
 xprop -id "$panel" >"$E2E_HOME/panel.xprop"
 check "the panel is kept out of the taskbar" grep -q '_NET_WM_STATE_SKIP_TASKBAR' "$E2E_HOME/panel.xprop"
