@@ -112,7 +112,7 @@ void QZAppDelegate::runBoundScript(const QString &lookupKey)
     }
     QZLog("Launching script: %@", path);
     if (_ds)
-        _ds->runScript(path, LaunchRoad::HotKey);
+        _ds->runScript(path, LaunchRoad::HotKey, lookupKey.toLongLong());
 }
 
 void QZAppDelegate::publishFunctionKeyBindings()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The record of the application that was activated last, which a double click in the browser
-// brings back to the front before it runs the selected script.
+// The record of the application that was activated last, and of the last one other than
+// Trundle, which a double click in the browser brings back to the front before it runs the
+// selected script (clicking into the browser makes Trundle the last one).
 
 #include "qzappdelegate.h"
 
@@ -28,6 +29,10 @@ void QZAppDelegate::appActivate(const platform::RunningApplication &application)
     if (application.processIdentifier >= 0 && !application.bundleIdentifier.isEmpty()) {
         appGlobals->setObject(application.processIdentifier, kPreviousApplicationPIDKey);
         appGlobals->setObject(application.bundleIdentifier, kPreviousApplicationNameKey);
+        if (application.bundleIdentifier != platform::Workspace::ownBundleIdentifier()) {
+            appGlobals->setObject(application.processIdentifier, kPreviousOtherApplicationPIDKey);
+            appGlobals->setObject(application.bundleIdentifier, kPreviousOtherApplicationNameKey);
+        }
     }
 }
 

@@ -6,11 +6,11 @@
 #include "outlinekeyboard.h"
 #include "recentrunsmodel.h"
 #include "resources.h"
+#include "runprogresspanel.h"
 #include "scriptrunner.h"
 #include "shortcuttable.h"
 
 #include "ui_MainWindow.h"
-#include "ui_ProgressPanel.h"
 
 #include <QDialog>
 #include <QFontDatabase>
@@ -23,22 +23,9 @@
 #include <QTreeView>
 
 BrowserWindow::BrowserWindow(QWidget *parent)
-    : QMainWindow(parent), m_ui(std::make_unique<Ui::BrowserWindow>()),
-      m_panelUi(std::make_unique<Ui::ProgressPanel>())
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::BrowserWindow>())
 {
     m_ui->setupUi(this);
-    // The panel is a child dialog of this window that never takes the focus: the application
-    // in front keeps the keyboard when a hot key runs a script. It is not modal: Qt's xcb
-    // backend asks to activate every modal window it maps, whatever its flags, and takes its
-    // own request for the panel's focus-in; the X focus never moves, so nothing corrects that
-    // when the panel hides, and keys go to the hidden panel (docs/design.md, Running scripts).
-    m_progressPanel = new QDialog(this);
-    m_panelUi->setupUi(m_progressPanel);
-    m_progressPanel->setWindowModality(Qt::NonModal);
-    m_progressPanel->setAttribute(Qt::WA_ShowWithoutActivating);
-    m_progressPanel->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
-    connect(m_panelUi->stopButton, &QPushButton::clicked, this,
-            [] { ScriptRunner::shared()->stopCurrentRun(); });
 
     m_ui->browserSplitter->setStretchFactor(0, 3);
     m_ui->browserSplitter->setStretchFactor(1, 2);
@@ -102,14 +89,19 @@ QTreeView *BrowserWindow::outlineView() const
     return m_ui->fileBrowserOutlineView;
 }
 
+QDialog *BrowserWindow::progressPanel() const
+{
+    return RunProgressPanel::shared();
+}
+
 QProgressBar *BrowserWindow::progressIndicator() const
 {
-    return m_panelUi->fileBrowserProgressIndicator;
+    return RunProgressPanel::shared()->progressIndicator();
 }
 
 QPushButton *BrowserWindow::stopButton() const
 {
-    return m_panelUi->stopButton;
+    return RunProgressPanel::shared()->stopButton();
 }
 
 QTableView *BrowserWindow::recentRunsView() const

@@ -2,8 +2,8 @@
 #pragma once
 
 // The main interface's browser window, loaded from resources/MainWindow.ui: an outline view of
-// the script folders with a folders and a shortcuts column, and the progress panel
-// (resources/ProgressPanel.ui) that shows while a script runs, with a button that stops it. Below
+// the script folders with a folders and a shortcuts column; its progress panel is the process's
+// one RunProgressPanel, which shows while a script runs, with a button that stops it. Below
 // the tree, the Recent Runs pane lists the runs of this session (every road, not only this
 // window's) and shows the output of the one selected.
 
@@ -24,7 +24,6 @@ class QTreeView;
 
 namespace Ui {
 class BrowserWindow;
-class ProgressPanel;
 } // namespace Ui
 
 class BrowserWindow : public QMainWindow
@@ -36,8 +35,8 @@ public:
     ~BrowserWindow() override;
 
     QTreeView *outlineView() const;
-    // A dialog of this window that never takes the focus, hidden until a script runs.
-    QDialog *progressPanel() const { return m_progressPanel; }
+    // The process's progress panel, which never takes the focus, hidden until a script runs.
+    QDialog *progressPanel() const;
     QProgressBar *progressIndicator() const;
     // Stops the script that runs (the panel shows only while one does).
     QPushButton *stopButton() const;
@@ -55,8 +54,6 @@ private:
     void showSelectedRunOutput();
 
     std::unique_ptr<Ui::BrowserWindow> m_ui;
-    QDialog *m_progressPanel = nullptr;
-    std::unique_ptr<Ui::ProgressPanel> m_panelUi;
     RecentRunsModel *m_recentRuns = nullptr;
 };
 

@@ -125,12 +125,14 @@ public:
 
     // Running scripts. runScript hands the script to the process's one runner, which runs it at
     // once or after the run in progress; it returns at once. When the run starts, this shows the
-    // progress panel (when the browser window is on screen) and brings the application in front
-    // back to the front; when it has ended, the output goes to the log and the panel away.
-    void runScript(const QString &path, LaunchRoad road = LaunchRoad::HotKey);
+    // progress panel (whether the browser window is open or not) and brings the application in
+    // front back to the front; when it has ended, the output goes to the log and the panel away.
+    // shortcutID names the hot key of a hot-key launch.
+    void runScript(const QString &path, LaunchRoad road = LaunchRoad::HotKey,
+                   qint64 shortcutID = 0);
     void progressSheetDidEnd(QDialog *sheet, int returnCode, void *contextInfo);
-    // The double click: brings back the application that was active last (unless it is this
-    // program), then after doubleClickDelay runs the row selected at that moment. The wait is a
+    // The double click: brings back the application that was active last before this program,
+    // then after doubleClickDelay runs the row selected at that moment. The wait is a
     // timer, so the windows keep painting meanwhile.
     void doubleClickAction();
     void doubleClickOnRow(qint64 row);
@@ -191,7 +193,7 @@ private:
     // dangling (a window can close before its data source goes).
     void watchOutlets();
     void forgetOutlet(QObject *object);
-    bool showProgressPanel();
+    bool showProgressPanel(const QString &path);
     void scriptRunWillStart(const QString &path);
     void scriptRunDidEnd(const ScriptRunResult &result);
     FileSystemItem *rootItemAtIndex(qint64 index, const QString &path);

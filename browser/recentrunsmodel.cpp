@@ -3,6 +3,7 @@
 
 #include "resources.h"
 #include "runfailurenotice.h"
+#include "shortcuttable.h"
 
 #include <QFileInfo>
 #include <QLocale>
@@ -11,10 +12,13 @@
 
 namespace {
 
-QString roadText(LaunchRoad road)
+QString roadText(const ScriptRunResult &result)
 {
-    switch (road) {
+    switch (result.road) {
     case LaunchRoad::HotKey:
+        // The key itself, as the hot-key pop-ups name it ("F5", "Right Button").
+        if (result.shortcutID > 0)
+            return titleForShortcutID(result.shortcutID);
         return localizedString(QStringLiteral("RecentRunsRoadHotKey"));
     case LaunchRoad::Menu:
         return localizedString(QStringLiteral("RecentRunsRoadMenu"));
@@ -118,7 +122,7 @@ QVariant RecentRunsModel::data(const QModelIndex &index, int role) const
     case TimeColumn:
         return result.startTime.time().toString(QStringLiteral("HH:mm:ss"));
     case RoadColumn:
-        return roadText(result.road);
+        return roadText(result);
     case ScriptColumn:
         return QFileInfo(result.path).fileName();
     case DurationColumn:

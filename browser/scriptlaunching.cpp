@@ -8,6 +8,7 @@
 #include "filesystemitem.h"
 #include "log.h"
 #include "preferencesdictionary.h"
+#include "runprogresspanel.h"
 #include "scriptrunner.h"
 #include "shell.h"
 #include "workspace.h"
@@ -16,12 +17,13 @@
 #include <QProgressBar>
 #include <QTimer>
 
-void FileBrowserDataSource::runScript(const QString &path, LaunchRoad road)
+void FileBrowserDataSource::runScript(const QString &path, LaunchRoad road, qint64 shortcutID)
 {
     watchOutlets();
     ScriptLaunch launch;
     launch.path = path;
     launch.road = road;
+    launch.shortcutID = shortcutID;
     launch.context = this;
     launch.willStart = [this, path] {
         scriptRunWillStart(path);
@@ -37,18 +39,17 @@ bool FileBrowserDataSource::isRunningScript() const
     return ScriptRunner::shared()->isRunning(this);
 }
 
-bool FileBrowserDataSource::showProgressPanel()
+bool FileBrowserDataSource::showProgressPanel(const QString &path)
 {
-    QDialog *panel = _fileBrowserProgressPanel;
-    // A sheet belongs to its window: with the browser window closed or minimized there is
-    // nothing to show it on, and a hot-key run goes without it.
-    if (!panel || !_fileBrowserWindow || !_fileBrowserWindow->isVisible() ||
-        _fileBrowserWindow->isMinimized())
+    // The panel is a window of its own, not a sheet: it shows with the browser window closed
+    // or minimized too. It shows without taking the focus (see RunProgressPanel).
+    if (auto *panel = qobject_cast<RunProgressPanel *>(_fileBrowserProgressPanel)) {
+        panel->showRun(path);
+        return true;
+    }
+    if (!_fileBrowserProgressPanel)
         return false;
-    // The panel shows without taking the focus (see BrowserWindow), as a sheet on an inactive
-    // window leaves the application in front where it is.
-    panel->show();
-    panel->raise();
+    _fileBrowserProgressPanel->show();
     return true;
 }
 
@@ -63,7 +64,7 @@ void FileBrowserDataSource::scriptRunWillStart(const QString &path)
         workspace ? workspace->activeApplication() : std::nullopt;
 
     // The panel reaches the screen while the command runs: the event loop goes on meanwhile.
-    showProgressPanel();
+    showProgressPanel(path);
     if (_fileBrowserProgressIndicator)
         _fileBrowserProgressIndicator->setRange(0, 0); // busy
 
@@ -98,17 +99,17 @@ void FileBrowserDataSource::progressSheetDidEnd(QDialog *, int, void *)
 void FileBrowserDataSource::doubleClickAction()
 {
     QZLog("Start");
+    // The last application other than Trundle: the double click itself made Trundle the last
+    // active one, so the plain record would name Trundle every time.
     const PlistValue recordedName =
-        appGlobals ? appGlobals->objectForKey(kPreviousApplicationNameKey) : PlistValue();
-    if (recordedName.isString() &&
-        recordedName.stringValue() == platform::Workspace::ownBundleIdentifier()) {
-        QZLog("Last deactivated bundle was me - so don't make the good old switcheroo!");
+        appGlobals ? appGlobals->objectForKey(kPreviousOtherApplicationNameKey) : PlistValue();
+    const qint64 pid =
+        appGlobals ? appGlobals->objectForKey(kPreviousOtherApplicationPIDKey).integerValue() : 0;
+    if (!recordedName.isString() || pid <= 0) {
+        QZLog("No application other than me was active before - nothing to bring back.");
     } else {
         QZLog("Bringing application \"%@\" to front!", recordedName);
-        const qint64 pid =
-            appGlobals ? appGlobals->objectForKey(kPreviousApplicationPIDKey).integerValue() : 0;
-        platform::Workspace *workspace = platform::Workspace::shared();
-        if (workspace && pid > 0)
+        if (platform::Workspace *workspace = platform::Workspace::shared())
             workspace->activateApplicationWithProcessIdentifier(pid);
     }
     // The second of waiting lets the application that came to the front settle before the

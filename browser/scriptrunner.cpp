@@ -53,6 +53,20 @@ QString ScriptRunner::currentPath() const
     return m_current ? m_current->launch.path : QString();
 }
 
+qint64 ScriptRunner::currentElapsedMs() const
+{
+    return m_current ? m_current->clock.elapsed() : 0;
+}
+
+QStringList ScriptRunner::currentOutputLines(int count) const
+{
+    if (!m_current || !m_current->process)
+        return {};
+    const BoundedCapture &output = m_current->process->output();
+    const QByteArray tail = output.tail();
+    return latestOutputLines(tail.isEmpty() ? output.head() : tail, count);
+}
+
 void ScriptRunner::launch(ScriptLaunch launch)
 {
     if (m_current)
@@ -93,6 +107,7 @@ bool ScriptRunner::startRun(std::unique_ptr<Run> run)
     QZLog("Running command...");
     r->process = new ScriptProcess(this);
     connect(r->process, &ScriptProcess::finished, this, &ScriptRunner::processFinished);
+    connect(r->process, &ScriptProcess::outputArrived, this, &ScriptRunner::outputArrived);
     if (r->process->start(commandLine, &r->failure))
         return true;
     processLog("%@ could not be run: %@", r->launch.path, r->failure);
@@ -113,6 +128,7 @@ void ScriptRunner::complete(std::unique_ptr<Run> run)
     ScriptRunResult result;
     result.path = run->launch.path;
     result.road = run->launch.road;
+    result.shortcutID = run->launch.shortcutID;
     result.startTime = run->startTime;
     result.durationMs = run->clock.elapsed();
     result.failure = run->failure;
@@ -170,4 +186,26 @@ QString launchRoadName(LaunchRoad road)
         return QStringLiteral("double click");
     }
     return {};
+}
+
+QStringList latestOutputLines(const QByteArray &output, int count)
+{
+    constexpr qsizetype window = 4096;
+    const bool cut = output.size() > window;
+    QString text = QString::fromUtf8(cut ? output.right(window) : output);
+    QStringList lines = text.split(u'\n');
+    // The first line of a cut window is only the end of a line.
+    if (cut)
+        lines.removeFirst();
+    QStringList latest;
+    for (auto line = lines.crbegin(); line != lines.crend() && latest.size() < count; ++line) {
+        QString shown = line->section(u'\r', -1, -1, QString::SectionSkipEmpty);
+        for (QChar &c : shown) {
+            if (c.category() == QChar::Other_Control)
+                c = u' ';
+        }
+        if (!shown.trimmed().isEmpty())
+            latest.prepend(shown);
+    }
+    return latest;
 }

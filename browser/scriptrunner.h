@@ -38,6 +38,8 @@ struct ScriptRunResult
 {
     QString path;
     LaunchRoad road = LaunchRoad::HotKey;
+    // The hot key that launched it (its shortcut ID); 0 for the other roads.
+    qint64 shortcutID = 0;
     QDateTime startTime;
     qint64 durationMs = 0;
     // The shell's status in wait() encoding; -1 when no shell could be started (see failure).
@@ -64,6 +66,7 @@ struct ScriptLaunch
 {
     QString path;
     LaunchRoad road = LaunchRoad::HotKey;
+    qint64 shortcutID = 0; // the hot key, when one launched it
     QPointer<QObject> context;
     std::function<void()> willStart;
     std::function<void(const ScriptRunResult &)> didEnd;
@@ -85,6 +88,10 @@ public:
     bool isRunning(const QObject *context) const;
     QString currentPath() const;
     qsizetype waitingCount() const { return m_waiting.size(); }
+    // How long the run in progress has been running; 0 when none is.
+    qint64 currentElapsedMs() const;
+    // The last count lines the run in progress has printed so far (see latestOutputLines).
+    QStringList currentOutputLines(int count) const;
 
     // Stops the run in progress; the ones waiting go on after it.
     void stopCurrentRun();
@@ -95,6 +102,9 @@ public:
 signals:
     void runStarted(const QString &path, LaunchRoad road);
     void runFinished(const ScriptRunResult &result);
+    // The run in progress printed something; comes at every read of its output, so whoever
+    // shows it throttles.
+    void outputArrived();
     // Nothing runs and nothing waits.
     void idle();
 
@@ -114,3 +124,8 @@ private:
 
 // "hot key", "menu", "double click".
 QString launchRoadName(LaunchRoad road);
+
+// The last count lines of output, for a glance while the script runs: only the last few KiB are
+// looked at, a line rewritten with carriage returns (a progress counter) counts as its last
+// state, blank lines are skipped and control characters become spaces.
+QStringList latestOutputLines(const QByteArray &output, int count);

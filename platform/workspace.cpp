@@ -5,6 +5,7 @@
 #include "resources.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 namespace platform {
 
@@ -50,6 +51,20 @@ QString Workspace::ownBundleIdentifier()
     if (QCoreApplication::instance() != nullptr && !QCoreApplication::applicationName().isEmpty())
         return QCoreApplication::applicationName();
     return ::ownBundleIdentifier();
+}
+
+#if TRUNDLE_HAVE_X11
+void keepOutOfTaskbarOnX11(QWindow *window); // x11workspace.cpp
+#endif
+
+void keepOutOfTaskbar(QWindow *window)
+{
+#if TRUNDLE_HAVE_X11
+    if (window && QGuiApplication::platformName() == QLatin1String("xcb"))
+        keepOutOfTaskbarOnX11(window);
+#else
+    Q_UNUSED(window)
+#endif
 }
 
 } // namespace platform

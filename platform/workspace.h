@@ -11,6 +11,8 @@
 
 #include <optional>
 
+class QWindow;
+
 namespace platform {
 
 struct RunningApplication
@@ -55,6 +57,12 @@ signals:
 protected:
     explicit Workspace(QObject *parent = nullptr);
 };
+
+// Asks the window manager to leave window out of the taskbar and the pager: for a window that
+// shows what Trundle is doing and is never one to switch to. On X11 (Qt's xcb platform) before
+// each show, since the window manager may drop the state when the window is hidden; nothing
+// elsewhere.
+void keepOutOfTaskbar(QWindow *window);
 
 } // namespace platform
 

@@ -5,6 +5,9 @@
 
 #include "log.h"
 
+#include <QGuiApplication>
+#include <QWindow>
+
 #include <unistd.h>
 
 // X11 last: its Bool, Status and None macros would break the Qt headers above.
@@ -268,6 +271,30 @@ void X11Workspace::remember(const RunningApplication &app) const
 {
     if (app.processIdentifier >= 0 && app.window != 0)
         m_lastWindowOfProcess.insert(app.processIdentifier, app.window);
+}
+
+void keepOutOfTaskbarOnX11(QWindow *window)
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    Display *display = x11 ? x11->display() : nullptr;
+    if (!display)
+        return;
+    // Before the window is mapped the state is the client's to write; Qt adds its own states
+    // to what it finds there when it maps the window.
+    const auto id = Window(window->winId());
+    const char *names[3] = {"_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR",
+                            "_NET_WM_STATE_SKIP_PAGER"};
+    Atom atoms[3] = {};
+    XInternAtoms(display, const_cast<char **>(names), 3, False, atoms);
+    const QList<unsigned long> present = readLongProperty(display, id, atoms[0], XA_ATOM, 32);
+    for (const Atom state : {atoms[1], atoms[2]}) {
+        if (present.contains(state))
+            continue;
+        const auto item = long(state);
+        XChangeProperty(display, id, atoms[0], XA_ATOM, 32, PropModeAppend,
+                        reinterpret_cast<const unsigned char *>(&item), 1);
+    }
+    XFlush(display);
 }
 
 } // namespace platform

@@ -32,6 +32,11 @@ inline const QString kPreviousApplicationPIDKey =
     QStringLiteral("PreviouslyActiveApplicationProcessIDKey");
 inline const QString kPreviousApplicationNameKey =
     QStringLiteral("PreviouslyActiveApplicationProcessNameKey");
+// The same for the last application other than Trundle itself: what a double click brings back.
+inline const QString kPreviousOtherApplicationPIDKey =
+    QStringLiteral("PreviouslyActiveOtherApplicationProcessIDKey");
+inline const QString kPreviousOtherApplicationNameKey =
+    QStringLiteral("PreviouslyActiveOtherApplicationProcessNameKey");
 // The settings file's entry that holds the persistent settings.
 inline const QString kPreferencesGlobalsKey = QStringLiteral("PreferencesGlobals");
 

@@ -365,7 +365,10 @@ bool ScriptProcess::start(const QString &commandLine, QString *whyNot)
 
 void ScriptProcess::readOutput()
 {
+    const qint64 before = m_output.totalBytes();
     readAvailableOutput(readBudgetPerWakeUp);
+    if (m_output.totalBytes() != before)
+        emit outputArrived();
 }
 
 void ScriptProcess::readAvailableOutput(qsizetype budget)

@@ -77,6 +77,8 @@ public:
     void deleteWhenDone();
 
 signals:
+    // The script wrote something (already appended to output()); may come at every read.
+    void outputArrived();
     // The shell has ended and its output is read (output a background process of the script
     // writes later is read and dropped).
     void finished();

@@ -420,7 +420,7 @@
     <message id="RecentRunsStatusStopped">
         <source>stopped</source>
         <extracomment>status column of a run the user stopped</extracomment>
-        <translation>angehalten</translation>
+        <translation>gestoppt</translation>
     </message>
     <message id="RecentRunsStatusNotStarted">
         <source>not started</source>
@@ -502,6 +502,25 @@
         <source>Cancel</source>
         <extracomment>button that keeps the old hot key</extracomment>
         <translation>Abbrechen</translation>
+    <message id="ProgressPanelTitle">
+        <source>Running script</source>
+        <extracomment>title of the progress panel</extracomment>
+        <translation>Skript läuft</translation>
+    </message>
+    <message id="ProgressPanelRunning">
+        <source>Running %1</source>
+        <extracomment>progress panel heading; %1 is the script's file name</extracomment>
+        <translation>%1 läuft</translation>
+    </message>
+    <message id="ProgressPanelNoOutput">
+        <source>No output yet.</source>
+        <extracomment>progress panel, before the script has printed anything</extracomment>
+        <translation>Noch keine Ausgabe.</translation>
+    </message>
+    <message id="ProgressPanelStop">
+        <source>Stop</source>
+        <extracomment>progress panel button that stops the running script</extracomment>
+        <translation>Stoppen</translation>
     </message>
 </context>
 </TS>

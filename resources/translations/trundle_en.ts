@@ -502,6 +502,25 @@
         <source>Cancel</source>
         <extracomment>button that keeps the old hot key</extracomment>
         <translation>Cancel</translation>
+    <message id="ProgressPanelTitle">
+        <source>Running script</source>
+        <extracomment>title of the progress panel</extracomment>
+        <translation>Running script</translation>
+    </message>
+    <message id="ProgressPanelRunning">
+        <source>Running %1</source>
+        <extracomment>progress panel heading; %1 is the script's file name</extracomment>
+        <translation>Running %1</translation>
+    </message>
+    <message id="ProgressPanelNoOutput">
+        <source>No output yet.</source>
+        <extracomment>progress panel, before the script has printed anything</extracomment>
+        <translation>No output yet.</translation>
+    </message>
+    <message id="ProgressPanelStop">
+        <source>Stop</source>
+        <extracomment>progress panel button that stops the running script</extracomment>
+        <translation>Stop</translation>
     </message>
 </context>
 </TS>

@@ -51,6 +51,7 @@ private slots:
     void activation_data();
     void activation();
     void ownProgramIsRecordedLikeAnyOther();
+    void lastOtherApplicationOutlivesTheProgramsOwnActivation();
     void deactivationAndSessionEndNeverChangeTheRecord_data();
     void deactivationAndSessionEndNeverChangeTheRecord();
     void traceLines();
@@ -127,6 +128,22 @@ void TestWorkspaceRecord::ownProgramIsRecordedLikeAnyOther()
     m_launched->workspace.simulateActivation(own);
     QCOMPARE(currentRecord().pid.integerValue(), qint64(getpid()));
     QCOMPARE(currentRecord().identifier.stringValue(), Workspace::ownBundleIdentifier());
+}
+
+void TestWorkspaceRecord::lastOtherApplicationOutlivesTheProgramsOwnActivation()
+{
+    // A click into the browser makes this program the last active one; the double click then
+    // brings back the application before it.
+    const RunningApplication own{qint64(getpid()), Workspace::ownBundleIdentifier(), 0x3000003};
+    m_launched->workspace.simulateActivation(editor);
+    m_launched->workspace.simulateActivation(own);
+    QCOMPARE(appGlobals->objectForKey(kPreviousOtherApplicationPIDKey).integerValue(),
+             editor.processIdentifier);
+    QCOMPARE(appGlobals->objectForKey(kPreviousOtherApplicationNameKey).stringValue(),
+             editor.bundleIdentifier);
+    m_launched->workspace.simulateActivation(before);
+    QCOMPARE(appGlobals->objectForKey(kPreviousOtherApplicationNameKey).stringValue(),
+             before.bundleIdentifier);
 }
 
 void TestWorkspaceRecord::deactivationAndSessionEndNeverChangeTheRecord_data()

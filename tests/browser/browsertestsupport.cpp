@@ -17,6 +17,8 @@ void resetSettings(bool debugLogging)
     appGlobals->removeObjectForKey(kExpandedItemsSettingKey);
     appGlobals->removeObjectForKey(kPreviousApplicationNameKey);
     appGlobals->removeObjectForKey(kPreviousApplicationPIDKey);
+    appGlobals->removeObjectForKey(kPreviousOtherApplicationNameKey);
+    appGlobals->removeObjectForKey(kPreviousOtherApplicationPIDKey);
 }
 
 bool waitUntilScriptsHaveRun(int timeoutMs)

@@ -18,6 +18,8 @@
 #include <QTableView>
 #include <QTest>
 
+Q_DECLARE_METATYPE(LaunchRoad)
+
 namespace {
 
 ScriptRunResult finishedRun(const QString &path, int waitStatus = 0)
@@ -47,6 +49,8 @@ private slots:
     void keepsTheLastFiftyNewestFirst();
     void columnsDescribeTheRun_data();
     void columnsDescribeTheRun();
+    void roadNamesTheHotKey_data();
+    void roadNamesTheHotKey();
     void outputTextForEveryKindOfOutput();
     void browserWindowListsRunsAndShowsTheSelectedOutput();
 };
@@ -100,6 +104,32 @@ void TestRecentRunsModel::columnsDescribeTheRun()
     QCOMPARE(cell(model, 0, RecentRunsModel::StatusColumn), status);
     QCOMPARE(model.headerData(RecentRunsModel::StatusColumn, Qt::Horizontal).toString(),
              QString("Status"));
+}
+
+void TestRecentRunsModel::roadNamesTheHotKey_data()
+{
+    QTest::addColumn<LaunchRoad>("road");
+    QTest::addColumn<qint64>("shortcutID");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("a function key") << LaunchRoad::HotKey << qint64(5) << "F5";
+    QTest::newRow("F12") << LaunchRoad::HotKey << qint64(12) << "F12";
+    QTest::newRow("a mouse button") << LaunchRoad::HotKey << qint64(14) << "Right Button";
+    QTest::newRow("a hot key not named") << LaunchRoad::HotKey << qint64(0) << "hot key";
+    QTest::newRow("the tray menu") << LaunchRoad::Menu << qint64(0) << "menu";
+    QTest::newRow("a double click") << LaunchRoad::DoubleClick << qint64(0) << "double click";
+}
+
+void TestRecentRunsModel::roadNamesTheHotKey()
+{
+    QFETCH(LaunchRoad, road);
+    QFETCH(qint64, shortcutID);
+    QFETCH(QString, shown);
+    RecentRunsModel model;
+    ScriptRunResult result = finishedRun("/s/key.sh");
+    result.road = road;
+    result.shortcutID = shortcutID;
+    model.addRun(result);
+    QCOMPARE(cell(model, 0, RecentRunsModel::RoadColumn), shown);
 }
 
 void TestRecentRunsModel::outputTextForEveryKindOfOutput()

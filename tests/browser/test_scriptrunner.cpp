@@ -12,6 +12,7 @@
 #include "fakeworkspace.h"
 #include "preferencesdictionary.h"
 #include "resources.h"
+#include "runprogresspanel.h"
 #include "scriptrunner.h"
 #include "shell.h"
 
@@ -107,7 +108,12 @@ private slots:
     void withoutActiveApplicationTheScriptStillRuns();
     void secondRunDuringARunWaitsForTheFirst();
     void browserWithoutPanelRuns();
-    void closedBrowserWindowRunsWithoutPanel();
+    void closedBrowserWindowStillShowsThePanel();
+    void panelShowsTheScriptItsTimeAndItsLatestOutput();
+    void latestOutputLines_data();
+    void latestOutputLines();
+    void elapsedTime_data();
+    void elapsedTime();
     void destroyedWindowIsForgotten();
     void doubleClickBringsBackTheLastApplicationThenRuns_data();
     void doubleClickBringsBackTheLastApplicationThenRuns();
@@ -226,9 +232,11 @@ void TestScriptRunner::panelIsOnScreenAndBusyWhileTheScriptRuns()
         visible = panel->isVisible();
         busy = m_window->progressIndicator()->minimum() == 0 &&
                m_window->progressIndicator()->maximum() == 0;
-        // On the window, and neither modal nor taking the focus: Qt's xcb backend activates
-        // every modal window it shows, and then counts it as the active window after it hid.
-        keepsTheFocusAway = panel->parentWidget() == m_window.get() &&
+        // A tool window of its own, neither modal nor taking the focus: Qt's xcb backend
+        // activates every modal window it shows, and then counts it as the active window after
+        // it hid.
+        keepsTheFocusAway = panel->parentWidget() == nullptr &&
+                            (panel->windowFlags() & Qt::WindowType_Mask) == Qt::Tool &&
                             panel->windowModality() == Qt::NonModal &&
                             panel->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus) &&
                             panel->testAttribute(Qt::WA_ShowWithoutActivating);
@@ -304,27 +312,94 @@ void TestScriptRunner::browserWithoutPanelRuns()
     QCOMPARE(m_workspace.activationRequests(), QList<qint64>{4242});
 }
 
-void TestScriptRunner::closedBrowserWindowRunsWithoutPanel()
+void TestScriptRunner::closedBrowserWindowStillShowsThePanel()
 {
-    // A hot key while the browser window is closed: no window to show the panel on.
+    // A hot key while the browser window is closed: the panel is a window of its own.
     m_window->hide();
     const QString script = makeScript("closed.sh", "closed");
     m_ds->runScript(script);
     QVERIFY(waitUntilScriptsHaveRun());
     const QStringList journal = journalLines(journalPath());
-    QVERIFY2(lineIndex(journal, "run closed") >= 0, qPrintable(journal.join(u'\n')));
-    QCOMPARE(lineIndex(journal, "panel shown"), -1);
+    const qsizetype shown = lineIndex(journal, "panel shown");
+    QVERIFY2(shown >= 0 && lineIndex(journal, "run closed") > shown,
+             qPrintable(journal.join(u'\n')));
     QCOMPARE(m_workspace.activationRequests(), QList<qint64>{4242});
+    QVERIFY(!m_window->progressPanel()->isVisible());
+}
+
+void TestScriptRunner::panelShowsTheScriptItsTimeAndItsLatestOutput()
+{
+    // Six lines, then the script waits: the panel shows the last four while it still runs.
+    const QString go = QDir::homePath() + "/go-output";
+    QFile::remove(go);
+    const QString script = scriptsFolder() + "/talks.sh";
+    QVERIFY(writeFile(script,
+                      "#!/bin/sh\nfor i in 1 2 3 4 5 6; do echo line $i; done\n"
+                      "while [ ! -e " +
+                          shellQuoted(go).toUtf8() + " ]; do sleep 0.05; done\n",
+                      true));
+    m_window->hide();
+    m_ds->runScript(script);
+    auto *panel = RunProgressPanel::shared();
+    QCOMPARE(panel->scriptText(), QStringLiteral("Running talks.sh"));
+    QCOMPARE(panel->elapsedText(), QStringLiteral("0:00"));
+    QTRY_COMPARE_WITH_TIMEOUT(panel->outputLines(),
+                              (QStringList{"line 3", "line 4", "line 5", "line 6"}), 10000);
+    QVERIFY(panel->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(panel->elapsedText() != QStringLiteral("0:00"), 10000);
+    QVERIFY(writeFile(go));
+    QVERIFY(waitUntilScriptsHaveRun());
+    QVERIFY(!panel->isVisible());
+}
+
+void TestScriptRunner::latestOutputLines_data()
+{
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("nothing") << QByteArray() << QStringList{};
+    QTest::newRow("fewer than asked") << QByteArray("a\nb\n") << QStringList{"a", "b"};
+    QTest::newRow("the last three") << QByteArray("1\n2\n3\n4\n5") << QStringList{"3", "4", "5"};
+    QTest::newRow("blank lines skipped") << QByteArray("a\n\n  \nb\n\n") << QStringList{"a", "b"};
+    QTest::newRow("a counter rewritten with carriage returns")
+        << QByteArray("copying\n10%\r50%\r90%\r") << QStringList{"copying", "90%"};
+    QTest::newRow("control characters become spaces")
+        << QByteArray("a\tb\x1b[1mc\n") << QStringList{"a b [1mc"};
+    QTest::newRow("only the end of long output, no cut line") << QByteArray(8000, 'x') + "\nlast\n"
+                                                              << QStringList{"last"};
+}
+
+void TestScriptRunner::latestOutputLines()
+{
+    QFETCH(QByteArray, output);
+    QFETCH(QStringList, lines);
+    QCOMPARE(::latestOutputLines(output, 3), lines);
+}
+
+void TestScriptRunner::elapsedTime_data()
+{
+    QTest::addColumn<qint64>("ms");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("start") << qint64(0) << "0:00";
+    QTest::newRow("seconds, cut not rounded") << qint64(7999) << "0:07";
+    QTest::newRow("minutes") << qint64(750000) << "12:30";
+    QTest::newRow("hours") << qint64(3723000) << "1:02:03";
+}
+
+void TestScriptRunner::elapsedTime()
+{
+    QFETCH(qint64, ms);
+    QFETCH(QString, text);
+    QCOMPARE(elapsedTimeText(ms), text);
 }
 
 void TestScriptRunner::destroyedWindowIsForgotten()
 {
-    // The window (with its view, panel and indicator) goes before its data source does.
+    // The window (with its view) goes before its data source does; the panel is the
+    // process's and stays.
     m_window.reset();
     QCOMPARE(m_ds->_fileBrowserOutlineView, nullptr);
     QCOMPARE(m_ds->_fileBrowserWindow, nullptr);
-    QCOMPARE(m_ds->_fileBrowserProgressPanel, nullptr);
-    QCOMPARE(m_ds->_fileBrowserProgressIndicator, nullptr);
+    QCOMPARE(m_ds->_fileBrowserProgressPanel, RunProgressPanel::shared());
     const QString script = makeScript("orphan.sh", "orphan");
     QSignalSpy finished(m_ds.get(), &FileBrowserDataSource::scriptRunFinished);
     m_ds->runScript(script);
@@ -339,10 +414,10 @@ void TestScriptRunner::doubleClickBringsBackTheLastApplicationThenRuns_data()
     QTest::addColumn<QString>("recordedName");
     QTest::addColumn<qint64>("recordedPid");
     QTest::addColumn<QList<qint64>>("broughtBack");
+    // The record of the last application other than this program (the plain record names this
+    // program, as the click into the browser made it the last one).
     QTest::newRow("another application")
         << "org.example.Editor" << qint64(4242) << QList<qint64>{4242};
-    QTest::newRow("this program") << platform::Workspace::ownBundleIdentifier()
-                                  << qint64(QCoreApplication::applicationPid()) << QList<qint64>{};
     QTest::newRow("nothing recorded") << QString() << qint64(-1) << QList<qint64>{};
 }
 
@@ -351,9 +426,11 @@ void TestScriptRunner::doubleClickBringsBackTheLastApplicationThenRuns()
     QFETCH(QString, recordedName);
     QFETCH(qint64, recordedPid);
     QFETCH(QList<qint64>, broughtBack);
+    appGlobals->setObject(QCoreApplication::applicationPid(), kPreviousApplicationPIDKey);
+    appGlobals->setObject(platform::Workspace::ownBundleIdentifier(), kPreviousApplicationNameKey);
     if (!recordedName.isNull()) {
-        appGlobals->setObject(recordedPid, kPreviousApplicationPIDKey);
-        appGlobals->setObject(recordedName, kPreviousApplicationNameKey);
+        appGlobals->setObject(recordedPid, kPreviousOtherApplicationPIDKey);
+        appGlobals->setObject(recordedName, kPreviousOtherApplicationNameKey);
     }
     m_workspace.setActiveApplication(std::nullopt); // only the double-click's own bring-back
     const QString script = makeScript("double.sh", "double");

@@ -51,7 +51,7 @@ check "the run is logged under the shell heading" \
     grep -A1 -F "(Shell-)Script returned this:" "$TRUNDLE_LOG" -q
 check "the script's output is in the log" log_has "slow script ran"
 check "the double click decided about bringing an application back" \
-    grep -qE "Bringing application|Last deactivated bundle was me" "$TRUNDLE_LOG"
+    grep -qE "Bringing application|No application other than me" "$TRUNDLE_LOG"
 
 # --- The shortcut pop-up of that row binds F5. ---
 xdotool mousemove --window "$BROWSER" 480 "$(row_y "$slow_row")" click 1

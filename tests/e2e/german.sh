@@ -2,12 +2,19 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Trundle in German: with LANG=de_DE.UTF-8 alone (no generated C library locale is needed, Qt
 # reads the variable itself) the tray menu, the preferences window and the about window show
-# the German text table. The tray menu is kept as a picture, tray-menu-de.png, to look at.
+# the German text table. The tray menu is kept as a picture, tray-menu-de.png, to look at, and so
+# is the progress panel of a hot-key run, progress-panel-de.png; the run stopped with its Stop
+# button is "gestoppt" in Recent Runs.
 . "$(dirname "$0")/lib.sh"
 e2e_setup
 unset LANGUAGE LC_ALL LC_MESSAGES
 export LANG=de_DE.UTF-8
 
+talks="$HOME/Library/Scripts/talks.sh"
+printf '#!/bin/sh\necho "Fotos werden kopiert"\necho "42 von 100 erledigt"\nsleep 600\n' >"$talks"
+chmod +x "$talks"
+write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
+<key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict><key>9</key><string>$talks</string></dict>"
 start_trundle
 
 window_named() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
@@ -38,6 +45,25 @@ xdotool key Down Down Down Return
 # of the umlaut in UTF-8: ".*" stands in for it.
 wait_for 10 "the window \"Über Trundle\"" window_named ".*ber Trundle"
 check "the English about title is not used" no_window_named "About Trundle"
+
+xdotool key Escape
+sleep 0.3
+
+# The progress panel of a hot-key run, in German; its Stop button ends the run.
+wait_for 20 "start-up to end" log_has "Started up!"
+xdotool key F9
+# ".*" for the umlaut again.
+german_panel() { xdotool search --onlyvisible --name '^Skript l.*uft$' 2>/dev/null | head -n 1 | grep .; }
+wait_for 10 "the German progress panel" german_panel
+panel=$(german_panel)
+sleep 1.5 # the panel's lines and its clock, for the picture
+import -display "$DISPLAY" -window "$panel" -frame "$E2E_ARTIFACTS/progress-panel-de.png" ||
+    fail "no picture of the progress panel"
+e2e_log "screenshot $E2E_ARTIFACTS/progress-panel-de.png"
+eval "$(xdotool getwindowgeometry --shell "$panel")"
+xdotool mousemove --window "$panel" $((WIDTH - 40)) $((HEIGHT - 20)) click 1
+wait_for 10 "the stopped run in Recent Runs" log_has "Recent run: "
+check "a stopped run reads gestoppt" grep -qE 'Recent run: .*\| F9 \| talks\.sh \| .* \| gestoppt$' "$TRUNDLE_LOG"
 
 stop_trundle TERM || fail "trundle did not exit cleanly"
 e2e_log "passed"
