@@ -126,10 +126,16 @@ e2e_setup() {
     read -r number <"$fifo" || fail "Xvfb did not start"
     export DISPLAY=":$number"
 
+    [ -n "${E2E_NO_WM:-}" ] || start_window_manager
+    e2e_log "display $DISPLAY ready"
+}
+
+# icewm, with its tray; e2e_setup starts it unless E2E_NO_WM is set.
+start_window_manager() {
     icewm >"$E2E_HOME/icewm.log" 2>&1 &
+    E2E_WM_PID=$!
     E2E_PIDS="$E2E_PIDS $!"
     wait_for 20 "the window manager" wm_running
-    e2e_log "display $DISPLAY ready"
 }
 
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
@@ -205,11 +211,12 @@ stop_trundle() { # stop_trundle [SIGNAL]
     return "$status"
 }
 
-# Opens the tray icon's menu with a click on the icon.
+# Opens the tray icon's menu with a right click on the icon (a left click shows the browser).
+# The menu reads: Show Script Browser, Scripts, Preferences…, About Trundle, Quit Trundle.
 open_tray_menu() {
     local icon
     icon=$(tray_icon_window) || fail "no tray icon"
-    xdotool mousemove --window "$icon" 8 8 click 1
+    xdotool mousemove --window "$icon" 8 8 click 3
     wait_for 10 "the tray menu" popup_menu_shown
 }
 

@@ -44,7 +44,7 @@ shot_of_window browser "Trundle"
 
 # The tray menu with the scripts submenu open, cropped to the lower right corner of the screen.
 open_tray_menu
-xdotool key Down Right Right
+xdotool key Down Down Right Right
 sleep 0.5
 import -display "$DISPLAY" -window root -crop 760x300+520+500 "$E2E_ARTIFACTS/tray-menu.png"
 e2e_log "screenshot $E2E_ARTIFACTS/tray-menu.png"
@@ -52,13 +52,13 @@ xdotool key Escape Escape Escape
 sleep 0.3
 
 open_tray_menu
-xdotool key Down Down Return
+xdotool key Down Down Down Return
 shot_of_window preferences "Trundle Preferences"
 xdotool key Escape
 sleep 0.5
 
 open_tray_menu
-xdotool key Down Down Down Return
+xdotool key Down Down Down Down Return
 shot_of_window about "About Trundle"
 
 stop_trundle TERM || fail "trundle did not exit cleanly"

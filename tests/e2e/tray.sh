@@ -48,7 +48,7 @@ check "the running copy was asked to show its window" \
 index=$(($(row_of "$scripts" hello.sh) - 1))
 open_tray_menu
 # Scripts > ~/Library/Scripts > hello.sh
-xdotool key Down Right Right
+xdotool key Down Down Right Right
 sleep 0.3
 for _ in $(seq "$index"); do xdotool key Down; done
 sleep 0.3
