@@ -131,7 +131,7 @@ void QZAppDelegate::quit()
     ScriptRunner *runner = ScriptRunner::shared();
     if (runner->isRunning()) {
         const QString name = displayedFileName(QFileInfo(runner->currentPath()).fileName());
-        QMessageBox question(QMessageBox::Question, QStringLiteral("Trundle"),
+        QMessageBox question(QMessageBox::Question, localizedString(QStringLiteral("MenuQuit")),
                              localizedString(QStringLiteral("QuitWhileRunningTitle")).arg(name),
                              QMessageBox::NoButton,
                              _window && _window->isVisible() ? _window : nullptr);

@@ -8,19 +8,22 @@ e2e_setup
 unset LANGUAGE LC_ALL LC_MESSAGES
 export LANG=de_DE.UTF-8
 
+scripts="$HOME/Library/Scripts"
+mkdir -p "$scripts/Arbeit"
+printf '#!/bin/sh\n' >"$scripts/Arbeit/Sicherung.sh"
+write_hotkey_settings "<key>5</key><string>$scripts/Arbeit/Sicherung.sh</string>"
 start_trundle
 
 window_named() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
 no_window_named() { ! window_named "$1"; }
 
-# The tray menu with the scripts submenu open, cropped to the lower right corner of the screen.
-open_tray_menu
-xdotool key Down Down Right
-sleep 0.5
+# The tray menu open at a folder with a bound script, cropped to the lower right corner of the
+# screen.
+open_tray_submenu Arbeit
 import -display "$DISPLAY" -window root -crop 760x300+520+500 "$E2E_ARTIFACTS/tray-menu-de.png" ||
     fail "no picture of the tray menu"
 e2e_log "screenshot $E2E_ARTIFACTS/tray-menu-de.png"
-xdotool key Escape Escape Escape
+xdotool key Escape Escape Escape Escape
 sleep 0.3
 
 # The third item of the menu is the preferences command, the fourth the about command; the

@@ -220,6 +220,31 @@ open_tray_menu() {
     wait_for 10 "the tray menu" popup_menu_shown
 }
 
+# The position (1 is the first) of NAME in the tray submenu of FOLDER, from the debug lines of the
+# folder's last listing (debug logging on), so in the menu's own order, whatever that is.
+menu_position() { # menu_position FOLDER NAME
+    awk -v searching="Searching path: $1" -v path="$1/$2" '
+        index($0, searching) { n = 0; position = 0; next }
+        /Found (folder|scriptfile) at: / {
+            n++
+            if (substr($0, length($0) - length(path) + 1) == path) position = n
+        }
+        END { print position }' "$TRUNDLE_LOG"
+}
+
+# Opens the tray menu at Scripts > ~/Library/Scripts > SUBFOLDER, for a picture of it.
+open_tray_submenu() { # open_tray_submenu SUBFOLDER
+    local scripts="$HOME/Library/Scripts" position
+    open_tray_menu
+    xdotool key Down Down Right Right
+    sleep 0.5
+    position=$(menu_position "$scripts" "$1")
+    [ "$position" -gt 0 ] || fail "no $1 in the tray menu (is debug logging on?)"
+    for _ in $(seq $((position - 1))); do xdotool key Down; done
+    xdotool key Right
+    sleep 0.5
+}
+
 # A Qt menu is an override-redirect window of Trundle's that is neither the tray icon nor a
 # managed window.
 popup_menu_shown() {
