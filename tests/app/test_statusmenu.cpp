@@ -142,31 +142,6 @@ private slots:
         QCOMPARE(keys.size(), 6); // Stop, hidden while nothing runs, has its own key too
     }
 
-    void titlesAsTheUserReadsThem_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("plain") << "Quit Trundle"
-                               << "Quit Trundle";
-        QTest::newRow("mnemonic") << "&Quit Trundle"
-                                  << "Quit Trundle";
-        QTest::newRow("escaped ampersand") << "R&&D.sh"
-                                           << "R&D.sh";
-        QTest::newRow("hot key after a tab") << "backup.sh\tF5"
-                                             << "backup.sh";
-        QTest::newRow("both") << "R&&D &x.sh\tRight Button"
-                              << "R&D x.sh";
-        QTest::newRow("ampersand at the end") << "a&"
-                                              << "a";
-    }
-    void titlesAsTheUserReadsThem()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, title);
-        const QAction action(text);
-        QCOMPARE(menuItemTitle(&action), title);
-    }
-
     void aHotKeyStandsBesideItsScript_data()
     {
         QTest::addColumn<qint64>("id");
@@ -187,27 +162,6 @@ private slots:
         QCOMPARE(item(menu, QStringLiteral("b.sh"))->text(), QStringLiteral("b.sh"));
         assignShortcut(defaultShortcutID(), m_scripts + QStringLiteral("/a.sh"));
         QCOMPARE(item(userFolderMenu(), QStringLiteral("a.sh"))->text(), QStringLiteral("a.sh"));
-    }
-
-    void aLeftClickShowsTheBrowser_data()
-    {
-        QTest::addColumn<int>("reason");
-        QTest::addColumn<bool>("shows");
-        QTest::newRow("left click") << int(QSystemTrayIcon::Trigger) << true;
-        QTest::newRow("menu gesture") << int(QSystemTrayIcon::Context) << false;
-        QTest::newRow("middle click") << int(QSystemTrayIcon::MiddleClick) << false;
-    }
-    void aLeftClickShowsTheBrowser()
-    {
-        QFETCH(int, reason);
-        QFETCH(bool, shows);
-        QWidget browser;
-        m_delegate->setWindow(&browser);
-        emit statusItem()->activated(static_cast<QSystemTrayIcon::ActivationReason>(reason));
-        QCoreApplication::processEvents();
-        QCOMPARE(browser.isVisible(), shows);
-        QVERIFY(!statusMenu()->isVisible()); // no menu of Trundle's at the pointer
-        m_delegate->setWindow(nullptr);
     }
 
     void aRunShowsInTheTrayAndItsStopEndsIt()
