@@ -3,7 +3,7 @@
 # A tray that starts after Trundle, as at a login where the autostart order is not fixed:
 #   - X11: icewm, an XEmbed tray, starts 5 s after `trundle --background`: the icon docks into
 #     it, no window was shown at start, a left click shows the browser and a right click opens
-#     the menu;
+#     the menu; icewm restarted, the icon docks again;
 #   - Wayland: sway (headless) with waybar, a status-notifier host, started 5 s after Trundle:
 #     the icon is registered with the watcher, and registered again after waybar restarts.
 # sway refuses to run as root: started as root, the run goes on as the user nobody.
@@ -41,6 +41,13 @@ check "a left click opens no menu" no_menu
 open_tray_menu
 e2e_screenshot tray-menu-late
 xdotool key Escape
+# icewm restarts: the icon docks into the new tray.
+kill "$E2E_WM_PID"
+wait "$E2E_WM_PID" || true
+forget_pid "$E2E_WM_PID"
+start_window_manager
+docked_anew() { icon=$(tray_icon_window) && docked; }
+wait_for 30 "the icon docked into the restarted tray" docked_anew
 stop_trundle TERM || fail "Trundle did not end cleanly"
 
 # --- Wayland: sway, then waybar after Trundle. ---
