@@ -39,7 +39,7 @@ QString description()
         "Scripts:   ~/Library/Scripts and /Library/Scripts\n"
         "Settings:  $XDG_CONFIG_HOME/Trundle/Trundle.plist, changed in the preferences window\n"
         "\n"
-        "There are no other options; trundle(1) tells the rest.");
+        "trundle(1) tells the rest.");
 }
 
 } // namespace
@@ -55,8 +55,13 @@ CommandLineResult parseCommandLine(const QStringList &arguments)
                                   QStringLiteral("Shows this help and exits."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Shows the version and exits."));
+    const QCommandLineOption background(
+        QStringLiteral("background"),
+        QStringLiteral("Starts with the tray icon only, without the browser window (for the\n"
+                       "autostart entry). A copy already running is left as it is."));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(background);
     for (const char *name : qtOptionsWithValue) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
@@ -100,5 +105,6 @@ CommandLineResult parseCommandLine(const QStringList &arguments)
         return result;
     }
     result.platformGiven = parser.isSet(QStringLiteral("platform"));
+    result.background = parser.isSet(background);
     return result;
 }

@@ -82,6 +82,9 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "%s\n", qPrintable(instance.message()));
             return 1;
         }
+        // The autostart entry of a session that already runs Trundle brings up nothing.
+        if (commandLine.background)
+            return 0;
         return showWindowOfRunningInstance(instance.runningProcessId());
     }
     QApplication::setWindowIcon(QIcon(imageResourcePath(QStringLiteral("Icon_coloured.png"))));
@@ -106,6 +109,7 @@ int main(int argc, char *argv[])
                          }
                      });
 
+    delegate.setStartsInBackground(commandLine.background);
     delegate.applicationDidFinishLaunching();
     InstanceChannelServer instanceChannel;
     QObject::connect(&instanceChannel, &InstanceChannelServer::showWindowRequested, &delegate,

@@ -2,6 +2,7 @@
 #include "qzappdelegate.h"
 
 #include "filebrowserdatasource.h"
+#include "filenamebytes.h"
 #include "hotkeynotice.h"
 #include "log.h"
 #include "preferencesdictionary.h"
@@ -12,13 +13,17 @@
 #include "scriptrunner.h"
 #include "sessiontype.h"
 #include "shortcuttable.h"
+#include "trayhostwatcher.h"
 #include "workspace.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QWidget>
 
 QZAppDelegate::QZAppDelegate(QObject *parent) : QObject(parent) {}
@@ -42,7 +47,10 @@ void QZAppDelegate::applicationDidFinishLaunching()
     initStatusMenu();
     updateScriptsMenu();
 
-    showBrowserWindow();
+    if (_startsInBackground)
+        QZLog("Started in the background: no window");
+    else
+        showBrowserWindow();
     if (_ds)
         _ds->initOutline();
 
@@ -119,6 +127,25 @@ void QZAppDelegate::windowBecameKey()
 
 void QZAppDelegate::quit()
 {
+    // Asked only here, from the menus: a signal or the end of the session quits without a word.
+    ScriptRunner *runner = ScriptRunner::shared();
+    if (runner->isRunning()) {
+        const QString name = displayedFileName(QFileInfo(runner->currentPath()).fileName());
+        QMessageBox question(QMessageBox::Question, localizedString(QStringLiteral("MenuQuit")),
+                             localizedString(QStringLiteral("QuitWhileRunningTitle")).arg(name),
+                             QMessageBox::NoButton,
+                             _window && _window->isVisible() ? _window : nullptr);
+        question.setInformativeText(localizedString(QStringLiteral("QuitWhileRunningText")));
+        QPushButton *stopAndQuit = question.addButton(
+            localizedString(QStringLiteral("QuitWhileRunningStop")), QMessageBox::AcceptRole);
+        question.addButton(QMessageBox::Cancel);
+        question.setDefaultButton(stopAndQuit);
+        question.exec();
+        if (question.clickedButton() != stopAndQuit) {
+            QZLog("Quit cancelled: %@ goes on", name);
+            return;
+        }
+    }
     QCoreApplication::quit();
 }
 
@@ -231,10 +258,12 @@ void QZAppDelegate::setUpMenu(QMenu *menu, const std::function<void()> &fill)
 }
 
 QAction *QZAppDelegate::addCommand(QMenu *menu, const QString &titleKey,
-                                   void (QZAppDelegate::*command)())
+                                   void (QZAppDelegate::*command)(), const QString &shownTitleKey)
 {
     QString title = localizedString(titleKey);
-    QAction *action = menu->addAction(title.replace(u'&', QStringLiteral("&&")));
+    QAction *action =
+        menu->addAction(shownTitleKey.isEmpty() ? title.replace(u'&', QStringLiteral("&&"))
+                                                : localizedString(shownTitleKey));
     setKeyEquivalent(action, QString());
     action->setEnabled(true);
     connect(action, &QAction::triggered, this, command);
@@ -243,8 +272,18 @@ QAction *QZAppDelegate::addCommand(QMenu *menu, const QString &titleKey,
 
 QString menuItemTitle(const QAction *item)
 {
-    QString title = item->text();
-    return title.replace(QStringLiteral("&&"), QStringLiteral("&"));
+    const QString text = item->text();
+    QString title;
+    title.reserve(text.size());
+    for (qsizetype i = 0; i < text.size() && text.at(i) != u'\t'; ++i) {
+        if (text.at(i) == u'&') {
+            if (i + 1 < text.size() && text.at(i + 1) == u'&')
+                title.append(text.at(++i));
+            continue;
+        }
+        title.append(text.at(i));
+    }
+    return title;
 }
 
 QString keyEquivalent(const QAction *item)

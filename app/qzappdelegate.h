@@ -7,6 +7,7 @@
 
 #include "scriptfolderlisting.h"
 
+#include <QIcon>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -27,6 +28,7 @@ class RunFailureNotice;
 namespace platform {
 struct InputEvent;
 struct RunningApplication;
+class TrayHostWatcher;
 } // namespace platform
 
 class QZAppDelegate : public QObject
@@ -66,6 +68,12 @@ public:
 
     // Status menu and scripts submenu.
     void initStatusMenu();
+    // Makes the tray icon anew, for the tray there now; when a tray appears.
+    void makeTrayIcon();
+    // The icon, its tool tip and the Stop item as the run in progress (or none) has them.
+    void showTrayState();
+    // A start from the autostart entry shows no window.
+    void setStartsInBackground(bool background) { _startsInBackground = background; }
     void updateScriptsMenu();
     // Fills a folder's submenu with one level of the folder as it is now; called each time the
     // submenu is about to open. above: the folders the submenu is inside, from the root down.
@@ -98,9 +106,12 @@ private:
                            const FolderChain &above);
     QMenu *newFolderMenu(QWidget *parent, const QString &folderPath, const FolderChain &above);
     QAction *newScriptItem(QMenu *menu);
-    void showScriptItem(QAction *item, const ScriptFolderEntry &entry);
+    // hotKey: the ID bound to the script, or -1.
+    void showScriptItem(QAction *item, const ScriptFolderEntry &entry, qint64 hotKey);
     void showFolderItem(QAction *item, const ScriptFolderEntry &entry, const FolderChain &above);
-    QAction *addCommand(QMenu *menu, const QString &titleKey, void (QZAppDelegate::*command)());
+    // shownTitleKey: the title as shown, with its mnemonic, when it differs from titleKey's.
+    QAction *addCommand(QMenu *menu, const QString &titleKey, void (QZAppDelegate::*command)(),
+                        const QString &shownTitleKey = QString());
     void validateMenu(QMenu *menu);
     void installEventMonitors();
     void observeWorkspace();
@@ -111,9 +122,20 @@ private:
     std::unique_ptr<QZPreferencesWindowController> _preferencesWindowController;
     std::unique_ptr<QZAboutWindowController> _aboutWindowController;
     std::unique_ptr<RunFailureNotice> _runFailureNotice;
+    std::unique_ptr<platform::TrayHostWatcher> _trayHosts;
+    QPointer<QAction> _stopItem;
+    QIcon _trayImage;
+    QIcon _trayAlternateImage;
+    QIcon _trayRunningImage;
+    bool _trayIconMade = false;
+    bool _statusNotifierTrayChosen = false;
+    bool _trayDrawsMenu = true; // Qt draws the tray menu (XEmbed), not the panel
+    bool _trayMenuOpen = false;
+    bool _startsInBackground = false;
 };
 
-// The title of a menu item as the user reads it ("&&" in the action's text stands for "&").
+// The title of a menu item as the user reads it: "&&" in the action's text stands for "&", a
+// single "&" marks the mnemonic, and what follows a tab is the key shown beside the title.
 QString menuItemTitle(const QAction *item);
 // The key equivalent of a menu item: the one-letter text set with setKeyEquivalent, or "".
 QString keyEquivalent(const QAction *item);

@@ -521,6 +521,55 @@
         <source>Stop</source>
         <extracomment>progress panel button that stops the running script</extracomment>
         <translation>Stop</translation>
+    <message id="TrayMenuShowBrowser">
+        <source>&amp;Show Script Browser</source>
+        <extracomment>tray menu: the first item, shows the browser window</extracomment>
+        <translation>&amp;Show Script Browser</translation>
+    </message>
+    <message id="TrayMenuStop">
+        <source>S&amp;top %1</source>
+        <extracomment>tray menu while a script runs: %1 is the script's name</extracomment>
+        <translation>S&amp;top %1</translation>
+    </message>
+    <message id="TrayMenuScripts">
+        <source>Sc&amp;ripts</source>
+        <extracomment>tray menu: the scripts submenu (MenuScriptsSubMenu with a mnemonic)</extracomment>
+        <translation>Sc&amp;ripts</translation>
+    </message>
+    <message id="TrayMenuPreferences">
+        <source>&amp;Preferences…</source>
+        <extracomment>tray menu: MenuPreferences with a mnemonic; the same title without the marker</extracomment>
+        <translation>&amp;Preferences…</translation>
+    </message>
+    <message id="TrayMenuAbout">
+        <source>&amp;About Trundle</source>
+        <extracomment>tray menu: MenuAbout with a mnemonic; the same title without the marker</extracomment>
+        <translation>&amp;About Trundle</translation>
+    </message>
+    <message id="TrayMenuQuit">
+        <source>&amp;Quit Trundle</source>
+        <extracomment>tray menu: MenuQuit with a mnemonic; the same title without the marker</extracomment>
+        <translation>&amp;Quit Trundle</translation>
+    </message>
+    <message id="TrayToolTipRunning">
+        <source>Trundle — running %1</source>
+        <extracomment>tray icon tool tip while a script runs: %1 is its name</extracomment>
+        <translation>Trundle — running %1</translation>
+    </message>
+    <message id="QuitWhileRunningTitle">
+        <source>“%1” is still running.</source>
+        <extracomment>asked on Quit during a run: %1 is the script's name</extracomment>
+        <translation>“%1” is still running.</translation>
+    </message>
+    <message id="QuitWhileRunningText">
+        <source>Quitting stops the script and everything it started.</source>
+        <extracomment>asked on Quit during a run</extracomment>
+        <translation>Quitting stops the script and everything it started.</translation>
+    </message>
+    <message id="QuitWhileRunningStop">
+        <source>&amp;Stop Script and Quit</source>
+        <extracomment>button of the question on Quit during a run</extracomment>
+        <translation>&amp;Stop Script and Quit</translation>
     </message>
 </context>
 </TS>

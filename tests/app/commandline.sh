@@ -33,6 +33,7 @@ for option in --help -h; do
     expect_status 0 "$option"
     stdout_has "^Usage: trundle \[options\]" "$option"
     stdout_has "--version" "$option"
+    stdout_has "--background" "$option"
     stdout_has "Trundle.plist" "$option"
     stderr_empty "$option"
     # Qt's options are accepted but are not Trundle's to document.
@@ -78,10 +79,17 @@ run -platform
 expect_status 1 "-platform without its value"
 stderr_has "platform" "-platform without its value"
 
-# Without options and without a display it says so in one sentence, instead of Qt's abort.
-run
-expect_status 1 "no display"
-stderr_has "graphical desktop session" "no display"
+# Without a display it says so in one sentence, instead of Qt's abort; --background is an
+# option of its own and takes no value.
+for arguments in "" "--background" "-background"; do
+    # shellcheck disable=SC2086 # the empty row is no argument at all
+    run $arguments
+    expect_status 1 "no display ($arguments)"
+    stderr_has "graphical desktop session" "no display ($arguments)"
+done
+run --background=yes
+expect_status 1 "--background with a value"
+stderr_has "background" "--background with a value"
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures failed"

@@ -57,9 +57,13 @@ private slots:
         delegate.applicationDidFinishLaunching();
 
         QVERIFY(appGlobals);
-        for (const QString &key : {kStatusItemKey, kStatusMenuKey, kStatusMenuScriptsSubMenuKey,
-                                   kGlobalHandlerKey, kLocalHandlerKey})
+        for (const QString &key :
+             {kStatusMenuKey, kStatusMenuScriptsSubMenuKey, kGlobalHandlerKey, kLocalHandlerKey})
             QVERIFY2(appGlobals->objectForKey(key).object(), qPrintable(key));
+        // The tray icon waits for a tray to appear; the test has none.
+        QVERIFY(!appGlobals->objectForKey(kStatusItemKey).object());
+        delegate.makeTrayIcon();
+        QVERIFY(appGlobals->objectForKey(kStatusItemKey).object());
         QVERIFY(ui.window->isVisible());
 
         // The workspace's notifications reach the record.

@@ -8,12 +8,14 @@
 #include "resources.h"
 #include "scriptfoldermenu.h"
 #include "scriptrunner.h"
+#include "shortcuttable.h"
 #include "testsupport.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QSet>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -36,7 +38,8 @@ class TestStatusMenu : public QObject
     {
         QStringList out;
         for (const QAction *action : menu->actions())
-            out.append(action->isSeparator() ? QStringLiteral("---") : menuItemTitle(action));
+            if (action->isVisible())
+                out.append(action->isSeparator() ? QStringLiteral("---") : menuItemTitle(action));
         return out;
     }
 
@@ -88,6 +91,17 @@ private slots:
         appGlobals->load();
         m_delegate = std::make_unique<QZAppDelegate>();
         m_delegate->initStatusMenu();
+        // What the appearance of a tray does; the test has none.
+        m_delegate->makeTrayIcon();
+    }
+
+    QMenu *statusMenu() const
+    {
+        return qobject_cast<QMenu *>(appGlobals->objectForKey(kStatusMenuKey).object());
+    }
+    static QSystemTrayIcon *statusItem()
+    {
+        return qobject_cast<QSystemTrayIcon *>(appGlobals->objectForKey(kStatusItemKey).object());
     }
 
     void init()
@@ -101,14 +115,81 @@ private slots:
     {
         auto *statusMenu = qobject_cast<QMenu *>(appGlobals->objectForKey(kStatusMenuKey).object());
         QVERIFY(statusMenu);
-        QCOMPARE(titles(statusMenu), (QStringList{"Scripts", "---", "Preferences…", "About Trundle",
-                                                  "---", "Quit Trundle"}));
-        QCOMPARE(statusMenu->actions().first()->menu(), scriptsMenu());
+        QCOMPARE(titles(statusMenu),
+                 (QStringList{"Show Script Browser", "---", "Scripts", "---", "Preferences…",
+                              "About Trundle", "---", "Quit Trundle"}));
+        QCOMPARE(item(statusMenu, QStringLiteral("Scripts"))->menu(), scriptsMenu());
         auto *statusItem =
             qobject_cast<QSystemTrayIcon *>(appGlobals->objectForKey(kStatusItemKey).object());
         QVERIFY(statusItem);
         QCOMPARE(statusItem->contextMenu(), statusMenu);
         QVERIFY(!statusItem->icon().isNull());
+    }
+
+    void fixedItemsHaveDistinctMnemonics()
+    {
+        QSet<QChar> keys;
+        for (const QAction *action : statusMenu()->actions()) {
+            if (action->isSeparator())
+                continue;
+            const QString text = action->text();
+            const qsizetype at = text.indexOf(u'&');
+            QVERIFY2(at >= 0 && at + 1 < text.size() && text.at(at + 1) != u'&', qPrintable(text));
+            const QChar key = text.at(at + 1).toLower();
+            QVERIFY2(!keys.contains(key), qPrintable(text));
+            keys.insert(key);
+        }
+        QCOMPARE(keys.size(), 6); // Stop, hidden while nothing runs, has its own key too
+    }
+
+    void aHotKeyStandsBesideItsScript_data()
+    {
+        QTest::addColumn<qint64>("id");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("none") << qint64(0) << "a.sh";
+        QTest::newRow("function key") << qint64(5) << "a.sh\tF5";
+        QTest::newRow("mouse button") << firstMouseButtonID() + 1 << "a.sh\tRight Button";
+    }
+    void aHotKeyStandsBesideItsScript()
+    {
+        QFETCH(qint64, id);
+        QFETCH(QString, shown);
+        touch(QStringLiteral("a.sh"));
+        touch(QStringLiteral("b.sh"));
+        assignShortcut(id, m_scripts + QStringLiteral("/a.sh"));
+        QMenu *menu = userFolderMenu();
+        QCOMPARE(item(menu, QStringLiteral("a.sh"))->text(), shown);
+        QCOMPARE(item(menu, QStringLiteral("b.sh"))->text(), QStringLiteral("b.sh"));
+        assignShortcut(defaultShortcutID(), m_scripts + QStringLiteral("/a.sh"));
+        QCOMPARE(item(userFolderMenu(), QStringLiteral("a.sh"))->text(), QStringLiteral("a.sh"));
+    }
+
+    void aRunShowsInTheTrayAndItsStopEndsIt()
+    {
+        touch(QStringLiteral("long & slow.sh"));
+        QFile::setPermissions(m_scripts + QStringLiteral("/long & slow.sh"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile script(m_scripts + QStringLiteral("/long & slow.sh"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nexec sleep 60\n");
+        script.close();
+        const qint64 idleImage = statusItem()->icon().cacheKey();
+        QSignalSpy started(ScriptRunner::shared(), &ScriptRunner::runStarted);
+        QSignalSpy finished(ScriptRunner::shared(), &ScriptRunner::runFinished);
+        item(userFolderMenu(), QStringLiteral("long & slow.sh"))->trigger();
+        // The run may start within trigger(), before the event loop is back.
+        QVERIFY(!started.isEmpty() || started.wait(30000));
+
+        QCOMPARE(titles(statusMenu()).mid(0, 2),
+                 (QStringList{"Show Script Browser", "Stop long & slow.sh"}));
+        QCOMPARE(statusItem()->toolTip(), QStringLiteral("Trundle — running long & slow.sh"));
+        QVERIFY(statusItem()->icon().cacheKey() != idleImage);
+
+        item(statusMenu(), QStringLiteral("Stop long & slow.sh"))->trigger();
+        QVERIFY(finished.wait(30000));
+        QVERIFY(finished.at(0).at(0).value<ScriptRunResult>().stopped);
+        QCOMPARE(titles(statusMenu()).first(2), (QStringList{"Show Script Browser", "---"}));
+        QCOMPARE(statusItem()->toolTip(), QStringLiteral("Trundle"));
     }
 
     void scriptsMenuHoldsTheTwoFolders()

@@ -10,37 +10,39 @@ e2e_setup
 unset LANGUAGE LC_ALL LC_MESSAGES
 export LANG=de_DE.UTF-8
 
-talks="$HOME/Library/Scripts/talks.sh"
+scripts="$HOME/Library/Scripts"
+mkdir -p "$scripts/Arbeit"
+printf '#!/bin/sh\n' >"$scripts/Arbeit/Sicherung.sh"
+talks="$scripts/talks.sh"
 printf '#!/bin/sh\necho "Fotos werden kopiert"\necho "42 von 100 erledigt"\nsleep 600\n' >"$talks"
 chmod +x "$talks"
-write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
-<key>PreferencesShortcutsAndScriptPathsSettingKey</key><dict><key>9</key><string>$talks</string></dict>"
+write_hotkey_settings "<key>5</key><string>$scripts/Arbeit/Sicherung.sh</string>
+<key>9</key><string>$talks</string>"
 start_trundle
 
 window_named() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
 no_window_named() { ! window_named "$1"; }
 
-# The tray menu with the scripts submenu open, cropped to the lower right corner of the screen.
-open_tray_menu
-xdotool key Down Right
-sleep 0.5
+# The tray menu open at a folder with a bound script, cropped to the lower right corner of the
+# screen.
+open_tray_submenu Arbeit
 import -display "$DISPLAY" -window root -crop 760x300+520+500 "$E2E_ARTIFACTS/tray-menu-de.png" ||
     fail "no picture of the tray menu"
 e2e_log "screenshot $E2E_ARTIFACTS/tray-menu-de.png"
-xdotool key Escape Escape Escape
+xdotool key Escape Escape Escape Escape
 sleep 0.3
 
-# The second item of the menu is the preferences command, the third the about command; the
+# The third item of the menu is the preferences command, the fourth the about command; the
 # windows they open carry the German titles.
 open_tray_menu
-xdotool key Down Down Return
+xdotool key Down Down Down Return
 wait_for 10 "the window \"Trundle-Einstellungen\"" window_named "Trundle-Einstellungen"
 check "the English preferences title is not used" no_window_named "Trundle Preferences"
 xdotool key Escape
 sleep 0.5
 
 open_tray_menu
-xdotool key Down Down Down Return
+xdotool key Down Down Down Down Return
 # xdotool matches its pattern byte by byte in the C locale, where "." does not match the bytes
 # of the umlaut in UTF-8: ".*" stands in for it.
 wait_for 10 "the window \"Über Trundle\"" window_named ".*ber Trundle"

@@ -217,7 +217,7 @@ PY
     for name in $names; do
         open_tray_menu
         # Scripts > ~/Library/Scripts > Odd > the entry
-        xdotool key Down Right Right
+        xdotool key Down Down Right Right
         sleep 0.3
         for _ in $(seq "$at"); do xdotool key Down; done
         xdotool key Right

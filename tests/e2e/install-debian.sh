@@ -96,7 +96,7 @@ wait_for 20 "Trundle's tray icon" tray_icon
 sleep 1
 xwd -root -silent >"$out/desktop.xwd"
 icon=$(tray_icon)
-xdotool mousemove --window "$icon" 8 8 click 1
+xdotool mousemove --window "$icon" 8 8 click 3
 sleep 1
 xwd -root -silent >"$out/menu.xwd"
 xdotool key Escape

@@ -126,10 +126,16 @@ e2e_setup() {
     read -r number <"$fifo" || fail "Xvfb did not start"
     export DISPLAY=":$number"
 
+    [ -n "${E2E_NO_WM:-}" ] || start_window_manager
+    e2e_log "display $DISPLAY ready"
+}
+
+# icewm, with its tray; e2e_setup starts it unless E2E_NO_WM is set.
+start_window_manager() {
     icewm >"$E2E_HOME/icewm.log" 2>&1 &
+    E2E_WM_PID=$!
     E2E_PIDS="$E2E_PIDS $!"
     wait_for 20 "the window manager" wm_running
-    e2e_log "display $DISPLAY ready"
 }
 
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
@@ -205,12 +211,38 @@ stop_trundle() { # stop_trundle [SIGNAL]
     return "$status"
 }
 
-# Opens the tray icon's menu with a click on the icon.
+# Opens the tray icon's menu with a right click on the icon (a left click shows the browser).
+# The menu reads: Show Script Browser, Scripts, Preferences…, About Trundle, Quit Trundle.
 open_tray_menu() {
     local icon
     icon=$(tray_icon_window) || fail "no tray icon"
-    xdotool mousemove --window "$icon" 8 8 click 1
+    xdotool mousemove --window "$icon" 8 8 click 3
     wait_for 10 "the tray menu" popup_menu_shown
+}
+
+# The position (1 is the first) of NAME in the tray submenu of FOLDER, from the debug lines of the
+# folder's last listing (debug logging on), so in the menu's own order, whatever that is.
+menu_position() { # menu_position FOLDER NAME
+    awk -v searching="Searching path: $1" -v path="$1/$2" '
+        index($0, searching) { n = 0; position = 0; next }
+        /Found (folder|scriptfile) at: / {
+            n++
+            if (substr($0, length($0) - length(path) + 1) == path) position = n
+        }
+        END { print position }' "$TRUNDLE_LOG"
+}
+
+# Opens the tray menu at Scripts > ~/Library/Scripts > SUBFOLDER, for a picture of it.
+open_tray_submenu() { # open_tray_submenu SUBFOLDER
+    local scripts="$HOME/Library/Scripts" position
+    open_tray_menu
+    xdotool key Down Down Right Right
+    sleep 0.5
+    position=$(menu_position "$scripts" "$1")
+    [ "$position" -gt 0 ] || fail "no $1 in the tray menu (is debug logging on?)"
+    for _ in $(seq $((position - 1))); do xdotool key Down; done
+    xdotool key Right
+    sleep 0.5
 }
 
 # A Qt menu is an override-redirect window of Trundle's that is neither the tray icon nor a

@@ -32,7 +32,7 @@ PY
 walk_menu() { # walk_menu NAME [NAME...] (each inside the folder before it)
     local folder=$scripts name step
     open_tray_menu
-    xdotool key Down Right Right
+    xdotool key Down Down Right Right
     sleep 0.3
     for name in "$@"; do
         for step in $(seq "$(menu_index "$folder" "$name")"); do xdotool key Down; done

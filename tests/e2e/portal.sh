@@ -72,7 +72,7 @@ expect_portal_counts "each release runs it once more; an unbound one runs nothin
 
 # --- A key bound in the preferences window is asked for again, on a new session. ---
 open_tray_menu
-xdotool key Down Down Return # Scripts, Preferences…
+xdotool key Down Down Down Return # Show Script Browser, Scripts, Preferences…
 pref_window() { xdotool search --onlyvisible --name '^Trundle Preferences$' 2>/dev/null | head -n 1 | grep .; }
 wait_for 10 "the preferences window" pref_window
 prefs=$(pref_window)

@@ -11,7 +11,8 @@ for name in "Deploy site.sh" "Backup notes.sh"; do
     printf '#!/bin/sh\necho "%s: done"\ntouch "$HOME/.ran"\n' "$name" >"$scripts/Work/$name"
     chmod +x "$scripts/Work/$name"
 done
-write_settings "<key>PreferencesShortcutsAndScriptPathsSettingKey</key>
+write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
+<key>PreferencesShortcutsAndScriptPathsSettingKey</key>
 <dict><key>5</key><string>$scripts/Work/Deploy site.sh</string>
 <key>14</key><string>$scripts/Work/Backup notes.sh</string></dict>
 <key>PreferencesExpandedFileSystemItemsPathsSettingKey</key>
@@ -42,23 +43,22 @@ sleep 0.5
 xdotool mousemove --window "$(window_named "Trundle")" 100 330 click 1
 shot_of_window browser "Trundle"
 
-# The tray menu with the scripts submenu open, cropped to the lower right corner of the screen.
-open_tray_menu
-xdotool key Down Right Right
-sleep 0.5
+# The tray menu open at the Work folder, whose scripts show their hot keys, cropped to the lower
+# right corner of the screen.
+open_tray_submenu Work
 import -display "$DISPLAY" -window root -crop 760x300+520+500 "$E2E_ARTIFACTS/tray-menu.png"
 e2e_log "screenshot $E2E_ARTIFACTS/tray-menu.png"
-xdotool key Escape Escape Escape
+xdotool key Escape Escape Escape Escape
 sleep 0.3
 
 open_tray_menu
-xdotool key Down Down Return
+xdotool key Down Down Down Return
 shot_of_window preferences "Trundle Preferences"
 xdotool key Escape
 sleep 0.5
 
 open_tray_menu
-xdotool key Down Down Down Return
+xdotool key Down Down Down Down Return
 shot_of_window about "About Trundle"
 
 stop_trundle TERM || fail "trundle did not exit cleanly"

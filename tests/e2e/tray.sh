@@ -1,7 +1,8 @@
 #!/bin/bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Trundle starts with its tray icon, mirrors the script folders in the tray menu, runs a script
-# chosen there, keeps one copy running, and saves its settings when it is stopped by a signal.
+# chosen there, keeps one copy running, saves its settings when it is stopped by a signal, and
+# asks before Quit ends a running script.
 . "$(dirname "$0")/lib.sh"
 e2e_setup
 
@@ -48,7 +49,7 @@ check "the running copy was asked to show its window" \
 index=$(($(row_of "$scripts" hello.sh) - 1))
 open_tray_menu
 # Scripts > ~/Library/Scripts > hello.sh
-xdotool key Down Right Right
+xdotool key Down Down Right Right
 sleep 0.3
 for _ in $(seq "$index"); do xdotool key Down; done
 sleep 0.3
@@ -72,6 +73,44 @@ stop_trundle INT || fail "trundle did not exit cleanly on SIGINT"
 check "the debug switch survives the restart" test "$(settings_value PreferencesDebugLoggingSettingKey)" = true
 check "no run-time key is saved" \
     test "$(settings_keys)" = "PreferencesDebugLoggingSettingKey PreferencesExpandedFileSystemItemsPathsSettingKey PreferencesShortcutsAndScriptPathsSettingKey"
+
+# --- Quit from the tray while a script runs asks first: cancelled, the script goes on; confirmed,
+# the script and Trundle end. The menu's mnemonic Q chooses Quit. ---
+cat >"$scripts/slow.sh" <<SCRIPT
+#!/bin/sh
+echo \$\$ >"$E2E_HOME/slow.pid"
+exec sleep 300
+SCRIPT
+chmod +x "$scripts/slow.sh"
+start_trundle
+index=$(($(row_of "$scripts" slow.sh) - 1))
+open_tray_menu
+xdotool key Down Down Right Right
+for _ in $(seq "$index"); do xdotool key Down; done
+xdotool key Return
+wait_for 10 "the slow script to start" test -s "$E2E_HOME/slow.pid"
+slow=$(cat "$E2E_HOME/slow.pid")
+question_shown() { xdotool search --onlyvisible --name '^Quit Trundle$' >/dev/null 2>&1; }
+question_gone() { ! question_shown; }
+open_tray_menu
+xdotool key q
+wait_for 10 "the question before quitting" question_shown
+e2e_screenshot quit-question
+xdotool key Escape
+wait_for 10 "the question to go" question_gone
+check "cancelled, Trundle goes on" kill -0 "$TRUNDLE_PID"
+check "cancelled, the script goes on" kill -0 "$slow"
+open_tray_menu
+xdotool key q
+wait_for 10 "the question before quitting" question_shown
+xdotool key Return
+status=0
+wait "$TRUNDLE_PID" || status=$?
+forget_pid "$TRUNDLE_PID"
+check "confirmed, Trundle ends cleanly" test "$status" -eq 0
+# Ended, or a zombie that nobody reaps here (the test's PID 1 may not).
+script_gone() { ! kill -0 "$slow" 2>/dev/null || ps -o stat= -p "$slow" | grep -q Z; }
+check "confirmed, the script was stopped" script_gone
 
 # --- Without any display the program says so in one sentence. ---
 message=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$TRUNDLE" 2>&1) && fail "started without a display"

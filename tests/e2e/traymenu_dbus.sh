@@ -30,6 +30,8 @@ menu_has() { # menu_has LINE TITLE...: the submenu reached through the titles ho
     menu "$@" | grep -qxF -- "$line"
 }
 wait_for 30 "Trundle's menu on the bus" menu_has $'Scripts\tsubmenu'
+first_entry() { menu | head -n 1; }
+check "the menu starts with Show Script Browser" test "$(first_entry)" = "Show Script Browser"
 
 check "the script folders are submenus before they are listed" \
     menu_has $'/Library/Scripts\tsubmenu' Scripts

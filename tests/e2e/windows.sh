@@ -31,7 +31,7 @@ open_tray_menu_patiently() {
     local icon attempt tries
     for attempt in 1 2 3; do
         icon=$(tray_icon_window) || fail "no tray icon"
-        xdotool mousemove --window "$icon" 8 8 click 1
+        xdotool mousemove --window "$icon" 8 8 click 3
         for tries in $(seq 40); do
             popup_menu_shown && return 0
             sleep 0.05
@@ -41,10 +41,10 @@ open_tray_menu_patiently() {
     fail "the tray menu does not open"
 }
 
-# The tray menu reads: Scripts, Preferences…, About Trundle, Quit Trundle.
-choose_menu_item() { # choose_menu_item POSITION (1 is the first item)
+# The tray menu reads: Show Script Browser, Scripts, Preferences…, About Trundle, Quit Trundle.
+choose_menu_item() { # choose_menu_item POSITION (1 is Scripts)
     open_tray_menu_patiently
-    for _ in $(seq "$1"); do xdotool key Down; done
+    for _ in $(seq $(($1 + 1))); do xdotool key Down; done
     xdotool key Return
 }
 window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 | grep .; }

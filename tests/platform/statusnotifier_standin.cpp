@@ -74,6 +74,21 @@ struct MenuEntry
     bool submenu = false;
 };
 
+// A label as a panel shows it: dbusmenu marks the mnemonic with a single "_" ("__" is one "_").
+QString shownLabel(const QString &label)
+{
+    QString shown;
+    for (qsizetype i = 0; i < label.size(); ++i) {
+        if (label.at(i) == u'_') {
+            if (i + 1 < label.size() && label.at(i + 1) == u'_')
+                shown.append(label.at(++i));
+            continue;
+        }
+        shown.append(label.at(i));
+    }
+    return shown;
+}
+
 int fail(const QString &message)
 {
     std::fprintf(stderr, "statusnotifier_standin: %s\n", qPrintable(message));
@@ -103,7 +118,7 @@ std::optional<QList<MenuEntry>> openMenu(QDBusInterface &menu, int id)
         node.beginStructure();
         node >> entry.id >> childProperties;
         node.endStructure();
-        entry.label = childProperties.value(QStringLiteral("label")).toString();
+        entry.label = shownLabel(childProperties.value(QStringLiteral("label")).toString());
         entry.submenu = childProperties.value(QStringLiteral("children-display")).toString() ==
                         QLatin1String("submenu");
         if (childProperties.value(QStringLiteral("type")).toString() != QLatin1String("separator"))
