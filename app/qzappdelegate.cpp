@@ -243,8 +243,16 @@ QAction *QZAppDelegate::addCommand(QMenu *menu, const QString &titleKey,
 
 QString menuItemTitle(const QAction *item)
 {
-    QString title = item->text();
-    return title.replace(QStringLiteral("&&"), QStringLiteral("&"));
+    // The title as shown: "&&" is a literal '&', a single '&' marks the mnemonic.
+    const QString text = item->text();
+    QString title;
+    title.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) == u'&' && i + 1 < text.size())
+            ++i;
+        title.append(text.at(i));
+    }
+    return title;
 }
 
 QString keyEquivalent(const QAction *item)

@@ -113,7 +113,8 @@ private:
     std::unique_ptr<RunFailureNotice> _runFailureNotice;
 };
 
-// The title of a menu item as the user reads it ("&&" in the action's text stands for "&").
+// The title of a menu item as the user reads it: "&&" in the action's text stands for "&", and
+// a single '&' (the mnemonic's mark) is left out.
 QString menuItemTitle(const QAction *item);
 // The key equivalent of a menu item: the one-letter text set with setKeyEquivalent, or "".
 QString keyEquivalent(const QAction *item);

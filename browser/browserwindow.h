@@ -56,6 +56,11 @@ private:
     RecentRunsModel *m_recentRuns = nullptr;
 };
 
+// The browser's first size on a screen whose available area is available.
+QSize browserWindowSize(const QSize &available);
+// Sizes and centres the window on its screen, the tree taking most of it.
+void fitBrowserWindowToScreen(QMainWindow *window);
+
 // Sets the five outlets of ds to the window's views: the outline view (also as the scroll view),
 // the window, the progress panel and its indicator. Call awakeFromNib() and initOutline() after.
 void connectDataSource(FileBrowserDataSource *ds, BrowserWindow *window);
