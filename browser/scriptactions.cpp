@@ -90,7 +90,7 @@ QString createNewScript(const QString &folder, const QString &name, QString *err
         *error = problem;
         return {};
     }
-    const QString path = QDir(folder).filePath(name);
+    QString path = QDir(folder).filePath(name);
     const QByteArray nativePath = QFile::encodeName(path);
     // O_EXCL: a file that appeared since the check above is left alone, never overwritten.
     const int fd = ::open(nativePath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0777);
@@ -157,7 +157,7 @@ QString defaultTextEditorEntry()
         query.waitForFinished(1000);
         return {};
     }
-    const QString entry = QString::fromUtf8(query.readAllStandardOutput()).trimmed();
+    QString entry = QString::fromUtf8(query.readAllStandardOutput()).trimmed();
     // One desktop file id, nothing else: the answer becomes an argument of gio.
     if (!entry.endsWith(QLatin1String(".desktop")) || entry.contains(u'/') || entry.contains(u'\n'))
         return {};
