@@ -279,13 +279,13 @@ open_preferences() {
     wait_for 5 "the preferences window to take the focus" window_active "$PREFS"
 }
 
-# In the preferences window, which has the focus: past its two check boxes into the browser,
-# whose first row becomes current, open the top-level folder FOLDER with Right, go down to its
+# In the preferences window, which has the focus: past the Hot Keys box's check box into the
+# browser, whose first row becomes current, open the top-level folder FOLDER with Right, go down to its
 # entry NAME and open that script's hot-key pop-up with the space bar.
 open_hot_key_popup() { # open_hot_key_popup FOLDER NAME
     local row
     row=$(row_of "$1" "$2")
-    xdotool key Tab Tab
+    xdotool key Tab
     sleep 0.2
     xdotool key Right
     sleep 0.3
