@@ -197,7 +197,8 @@ QMenu *ScriptActions::contextMenuAt(const QPoint &pos)
     QTreeView *view = m_dataSource->_fileBrowserOutlineView;
     const QModelIndex index = view->indexAt(pos);
     FileSystemItem *item = index.isValid() ? m_dataSource->itemForIndex(index) : nullptr;
-    if (!item || item->fullPath().isEmpty())
+    // A missing root (no /Library/Scripts) offers nothing to act on.
+    if (!item || item->fullPath().isEmpty() || !QFileInfo::exists(item->fullPath()))
         return nullptr;
     // The row the menu is for is the selected one, as after a click: Run goes the double
     // click's road, which runs the selected row.
