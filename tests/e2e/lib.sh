@@ -255,6 +255,8 @@ print(rows[0][0], rows[0][1])')
     [ -n "$ROW_HEIGHT" ]
 }
 row_y() { echo $((ROW_TOP + $1 * ROW_HEIGHT + ROW_HEIGHT / 2)); }
+# A point in the hot-key column of the browser window $BROWSER, the last, whatever its width.
+hot_key_x() { echo $(($(xwininfo -id "$BROWSER" | awk '/Width:/ {print $2}') - 60)); }
 
 # The row of an entry of an open top-level folder (the user's script folder): the folder's own
 # row is 0, its entries follow in the order the file system lists them.
