@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QTest>
+#include <QTranslator>
 
 #include <sys/stat.h>
 
@@ -49,6 +50,8 @@ private slots:
     void makeExecutableSetsTheBits();
     void contextMenuOffersWhatFits_data();
     void contextMenuOffersWhatFits();
+    void mnemonicsAreOneAndUniquePerMenu_data();
+    void mnemonicsAreOneAndUniquePerMenu();
 
 private:
     QString m_folder;
@@ -229,6 +232,53 @@ void TestScriptActions::contextMenuOffersWhatFits()
         actions.removeHotKey(path);
         QCOMPARE(shortcutIDForFullPath(path), qint64(defaultShortcutID()));
         QVERIFY(scriptPathForShortcutID(5).isEmpty());
+    }
+}
+
+void TestScriptActions::mnemonicsAreOneAndUniquePerMenu_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("keys");
+    for (const char *language : {"en", "de"}) {
+        const auto row = [language](const char *menu, const QStringList &keys) {
+            QTest::addRow("%s: %s", language, menu) << QString::fromLatin1(language) << keys;
+        };
+        row("menu bar", {"MenuFile"}); // beside the literal "&Trundle"
+        row("Trundle menu", {"MenuBarAbout", "MenuBarPreferences", "MenuBarQuit"});
+        row("File menu", {"MenuNewScript", "MenuOpenScriptsFolder", "MenuPageSetup", "MenuPrint",
+                          "MenuCloseWindow"});
+        row("script's context menu",
+            {"ContextMenuRun", "ContextMenuEdit", "ContextMenuShowInFileManager",
+             "ContextMenuCopyPath", "ContextMenuMakeExecutable", "ContextMenuRemoveHotKey"});
+        row("folder's context menu", {"ContextMenuOpen", "ContextMenuNewScript"});
+        row("preferences window", {"PreferencesWindowReadInputDevicesButtonTitle",
+                                   "PreferencesWindowNotifyFailedRunsButtonTitle",
+                                   "PreferencesWindowDebugLoggingButtonTitle"});
+    }
+}
+
+void TestScriptActions::mnemonicsAreOneAndUniquePerMenu()
+{
+    QFETCH(QString, language);
+    QFETCH(QStringList, keys);
+    QTranslator table;
+    QVERIFY(table.load(QStringLiteral(":/i18n/trundle_") + language + QStringLiteral(".qm")));
+    const auto text = [&table](const QString &key) {
+        return table.translate(nullptr, key.toUtf8().constData());
+    };
+    QString letters = keys.contains(QStringLiteral("MenuFile")) ? QStringLiteral("t") : QString();
+    for (const QString &key : keys) {
+        const QString title = text(key);
+        const qsizetype mark = title.indexOf(u'&');
+        QVERIFY2(mark >= 0 && mark + 1 < title.size() && title.at(mark + 1).isLetter(),
+                 qPrintable(key + QStringLiteral(" has no mnemonic: ") + title));
+        QVERIFY2(title.indexOf(u'&', mark + 1) < 0, qPrintable(key + u' ' + title));
+        const QChar letter = title.at(mark + 1).toLower();
+        QVERIFY2(!letters.contains(letter), qPrintable(key + QStringLiteral(" repeats ") + letter));
+        letters.append(letter);
+        // The menu bar's titles are the tray's, which menu validation compares, plus the mark.
+        if (key.startsWith(QLatin1String("MenuBar")))
+            QCOMPARE(QString(title).remove(u'&'), text(QString(key).remove(4, 3)));
     }
 }
 
