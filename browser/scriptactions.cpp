@@ -249,12 +249,41 @@ void ScriptActions::editScript(const QString &path)
                                   : QStandardPaths::locate(QStandardPaths::GenericDataLocation,
                                                            QStringLiteral("applications/") + entry);
     QZLog("Editing %@ with %@ (%@)", path, entry, entryFile);
-    if (!entryFile.isEmpty() &&
-        QProcess::startDetached(QStringLiteral("gio"), {QStringLiteral("launch"), entryFile, path}))
+    QList<QStringList> launchers;
+    if (!entryFile.isEmpty())
+        launchers.append({QStringLiteral("gio"), QStringLiteral("launch"), entryFile, path});
+    if (!entry.isEmpty())
+        launchers.append({QStringLiteral("gtk-launch"), entry, path});
+    startEditor(path, entry, launchers);
+}
+
+void ScriptActions::startEditor(const QString &path, const QString &entry,
+                                QList<QStringList> launchers)
+{
+    if (launchers.isEmpty()) {
+        tellUser(text("EditFailedTitle"), text("EditFailedNoEditor").arg(path));
         return;
-    if (!entry.isEmpty() && QProcess::startDetached(QStringLiteral("gtk-launch"), {entry, path}))
-        return;
-    tellUser(text("EditFailedTitle"), text("EditFailedNoEditor").arg(path));
+    }
+    const QStringList command = launchers.takeFirst();
+    auto *launch = new QProcess(this);
+    // The editor inherits the launcher's output: no pipe of ours that closes under it.
+    launch->setStandardOutputFile(QProcess::nullDevice());
+    launch->setStandardErrorFile(QProcess::nullDevice());
+    connect(launch, &QProcess::errorOccurred, this,
+            [this, launch, path, entry, launchers](QProcess::ProcessError error) {
+                if (error != QProcess::FailedToStart)
+                    return;
+                // This launcher is not installed: the next one.
+                launch->deleteLater();
+                startEditor(path, entry, launchers);
+            });
+    connect(launch, &QProcess::finished, this,
+            [this, launch, path, entry](int status, QProcess::ExitStatus how) {
+                launch->deleteLater();
+                if (how != QProcess::NormalExit || status != 0)
+                    tellUser(text("EditFailedTitle"), text("EditFailedLaunch").arg(path, entry));
+            });
+    launch->start(command.first(), command.mid(1));
 }
 
 void ScriptActions::showInFileManager(const QString &path)

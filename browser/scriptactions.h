@@ -6,8 +6,10 @@
 // folders) and the File menu's Open Scripts Folder and New Script…. The file operations behind
 // them are free functions, so they can be tried without a window.
 
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <sys/types.h>
 
@@ -68,6 +70,9 @@ private:
     // The folder for New Script…: the selected folder, the folder of the selected script, or
     // ~/Library/Scripts.
     QString folderForNewScript() const;
+    // Opens path with the first launcher of launchers that is installed (each a command line
+    // that starts the editor's desktop entry, entry); tells the user when none works.
+    void startEditor(const QString &path, const QString &entry, QList<QStringList> launchers);
     void tellUser(const QString &title, const QString &message);
 
     FileBrowserDataSource *m_dataSource;

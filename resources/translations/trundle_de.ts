@@ -598,6 +598,11 @@
         <extracomment>%1: the script's path</extracomment>
         <translation>Für einfache Textdateien ist kein Texteditor eingestellt, daher kann %1 nicht zum Bearbeiten geöffnet werden. Wählen Sie einen in den Standardanwendungen Ihres Desktops (zum Beispiel: xdg-mime default org.gnome.TextEditor.desktop text/plain).</translation>
     </message>
+    <message id="EditFailedLaunch">
+        <source>%1 could not be opened in the text editor (%2): its launcher failed. Check that the editor your desktop names for plain text files is installed.</source>
+        <extracomment>%1: the script's path, %2: the editor's desktop entry</extracomment>
+        <translation>%1 konnte nicht im Texteditor (%2) geöffnet werden: sein Start schlug fehl. Prüfen Sie, ob der Editor installiert ist, den Ihr Desktop für einfache Textdateien nennt.</translation>
+    </message>
     <message id="OpenFolderFailedTitle">
         <source>Open Folder</source>
         <extracomment>title of the message when a folder cannot be opened</extracomment>

@@ -598,6 +598,11 @@
         <extracomment>%1: the script's path</extracomment>
         <translation>No text editor is set for plain text files, so %1 cannot be opened for editing. Choose one in your desktop's default applications (for example: xdg-mime default org.gnome.TextEditor.desktop text/plain).</translation>
     </message>
+    <message id="EditFailedLaunch">
+        <source>%1 could not be opened in the text editor (%2): its launcher failed. Check that the editor your desktop names for plain text files is installed.</source>
+        <extracomment>%1: the script's path, %2: the editor's desktop entry</extracomment>
+        <translation>%1 could not be opened in the text editor (%2): its launcher failed. Check that the editor your desktop names for plain text files is installed.</translation>
+    </message>
     <message id="OpenFolderFailedTitle">
         <source>Open Folder</source>
         <extracomment>title of the message when a folder cannot be opened</extracomment>
