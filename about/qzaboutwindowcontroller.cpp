@@ -70,9 +70,12 @@ QZAboutWindowController::QZAboutWindowController(const QString &windowNibName, Q
     _goToHomeButton->setText(localizedString(QStringLiteral("AboutWindowGoToHomeButtonTitle")));
     _donateButton->setText(localizedString(QStringLiteral("AboutWindowDonateButtonTitle")));
 
-    // The credits ship as HTML, the rich text a Qt text view reads.
-    const QString creditsPath =
-        documentResourcePath(QStringLiteral("Credits"), QStringLiteral("html"));
+    // The credits ship as HTML, the rich text a Qt text view reads, one document a language;
+    // the text table names the one to show, and English stands in for a missing one.
+    QString creditsPath = documentResourcePath(
+        localizedString(QStringLiteral("AboutWindowCreditsDocument")), QStringLiteral("html"));
+    if (creditsPath.isEmpty())
+        creditsPath = documentResourcePath(QStringLiteral("Credits"), QStringLiteral("html"));
     QZLog("creditsPath: %@", creditsPath);
     loadCredits(creditsPath);
 

@@ -5,6 +5,7 @@
 #include "filebrowserdatasource.h"
 #include "qzappdelegate.h"
 #include "resources.h"
+#include "scriptactions.h"
 
 #include <QAction>
 #include <QEvent>
@@ -34,12 +35,12 @@ private:
     QZAppDelegate *m_delegate;
 };
 
+// title is a text table entry whose '&' marks the item's mnemonic.
 QAction *addMenuCommand(QMenu *menu, const QString &title, const QString &key,
                         const QKeySequence &shortcut, QZAppDelegate *delegate,
                         void (QZAppDelegate::*command)())
 {
-    QString text = title;
-    QAction *action = menu->addAction(text.replace(u'&', QStringLiteral("&&")));
+    QAction *action = menu->addAction(title);
     setKeyEquivalent(action, key);
     action->setShortcut(shortcut);
     QObject::connect(action, &QAction::triggered, delegate, command);
@@ -55,17 +56,19 @@ void validateOnShow(QMenu *menu, QZAppDelegate *delegate)
     });
 }
 
-void buildMenuBar(BrowserWindow *window, QZAppDelegate *delegate)
+// Returns the File menu.
+QMenu *buildMenuBar(BrowserWindow *window, QZAppDelegate *delegate)
 {
     QMenuBar *bar = window->menuBar();
 
     QMenu *appMenu = bar->addMenu(QStringLiteral("&Trundle"));
-    addMenuCommand(appMenu, localizedString(QStringLiteral("MenuAbout")), QString(), {}, delegate,
-                   &QZAppDelegate::openAboutWindow);
-    addMenuCommand(appMenu, localizedString(QStringLiteral("MenuPreferences")), QStringLiteral(","),
-                   QKeySequence::Preferences, delegate, &QZAppDelegate::openPreferencesWindow);
+    addMenuCommand(appMenu, localizedString(QStringLiteral("MenuBarAbout")), QString(), {},
+                   delegate, &QZAppDelegate::openAboutWindow);
+    addMenuCommand(appMenu, localizedString(QStringLiteral("MenuBarPreferences")),
+                   QStringLiteral(","), QKeySequence::Preferences, delegate,
+                   &QZAppDelegate::openPreferencesWindow);
     appMenu->addSeparator();
-    addMenuCommand(appMenu, localizedString(QStringLiteral("MenuQuit")), QStringLiteral("q"),
+    addMenuCommand(appMenu, localizedString(QStringLiteral("MenuBarQuit")), QStringLiteral("q"),
                    QKeySequence::Quit, delegate, &QZAppDelegate::quit);
     validateOnShow(appMenu, delegate);
 
@@ -83,6 +86,7 @@ void buildMenuBar(BrowserWindow *window, QZAppDelegate *delegate)
     close->setShortcut(QKeySequence::Close);
     QObject::connect(close, &QAction::triggered, window, &QWidget::close);
     validateOnShow(fileMenu, delegate);
+    return fileMenu;
 }
 
 } // namespace
@@ -94,7 +98,9 @@ MainInterface loadMainInterface(QZAppDelegate *delegate)
     ui.window->setAttribute(Qt::WA_DeleteOnClose, false);
     ui.dataSource = new FileBrowserDataSource(delegate);
     connectDataSource(ui.dataSource, ui.window);
-    buildMenuBar(ui.window, delegate);
+    QMenu *fileMenu = buildMenuBar(ui.window, delegate);
+    auto *actions = new ScriptActions(ui.dataSource, ui.window);
+    actions->addFileMenuItems(fileMenu);
     ui.window->installEventFilter(new KeyWindowWatcher(delegate, ui.window));
 
     delegate->setWindow(ui.window);

@@ -272,6 +272,8 @@ QAction *QZAppDelegate::addCommand(QMenu *menu, const QString &titleKey,
 
 QString menuItemTitle(const QAction *item)
 {
+    // The title as shown: "&&" is a literal '&', a single '&' marks the mnemonic, and what follows
+    // a tab is the key shown beside the title.
     const QString text = item->text();
     QString title;
     title.reserve(text.size());

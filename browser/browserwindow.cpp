@@ -29,6 +29,7 @@ BrowserWindow::BrowserWindow(QWidget *parent)
 
     m_ui->browserSplitter->setStretchFactor(0, 3);
     m_ui->browserSplitter->setStretchFactor(1, 2);
+    fitBrowserWindowToScreen(this);
     m_ui->recentRunsBox->setTitle(localizedString(QStringLiteral("RecentRunsTitle")));
     m_recentRuns = new RecentRunsModel(this);
     QTableView *view = m_ui->recentRunsView;

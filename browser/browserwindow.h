@@ -57,6 +57,11 @@ private:
     RecentRunsModel *m_recentRuns = nullptr;
 };
 
+// The browser's first size on a screen whose available area is available.
+QSize browserWindowSize(const QSize &available);
+// Sizes and centres the window on its screen, the tree taking most of it.
+void fitBrowserWindowToScreen(QMainWindow *window);
+
 // Sets the five outlets of ds to the window's views: the outline view (also as the scroll view),
 // the window, the progress panel and its indicator, and gives the outline view its keys (Enter
 // runs, F2 and Space open the hot-key pop-up). Call awakeFromNib() and initOutline() after.

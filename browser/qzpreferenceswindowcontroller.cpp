@@ -126,6 +126,9 @@ void QZPreferencesWindowController::windowDidLoad()
         localizedString(QStringLiteral("PreferencesWindowReadInputDevicesButtonTitle")));
     _readInputDevicesCheckbox->setToolTip(
         localizedString(QStringLiteral("PreferencesWindowReadInputDevicesToolTip")));
+    // A trust decision: said in the window, not only in a tool tip.
+    m_ui->_readInputDevicesExplanation->setText(
+        localizedString(QStringLiteral("PreferencesWindowReadInputDevicesExplanation")));
     _readInputDevicesCheckbox->setChecked(
         appGlobals && appGlobals->objectForKey(kReadInputDevicesSettingKey).boolValue());
     _shortcutsBox->setTitle(localizedString(QStringLiteral("PreferencesWindowBoxShortcuts")));

@@ -143,7 +143,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # with qt6-wayland: without it Qt runs through XWayland in a Wayland session.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "rsync, libqt6svg6")
-# xdg-open opens the about window's web pages; a tray needs a desktop that has one.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, xdg-utils")
+# xdg-open opens the about window's web pages; a tray needs a desktop that has one. Qt's own
+# texts (the dialogs' buttons) come in the user's language from qt6-translations-l10n.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, xdg-utils, qt6-translations-l10n")
 
 include(CPack)

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
@@ -15,6 +16,11 @@ void installTextTable()
 {
     // English is always loaded; a table for the user's language, when one ships, is consulted
     // first, so its gaps fall back to English and a key missing everywhere yields the key.
+    // Qt's own texts (dialog buttons), where the distribution ships them in the user's language.
+    static QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
     static QTranslator english;
     if (english.load(QStringLiteral(":/i18n/trundle_en.qm")))
         QCoreApplication::installTranslator(&english);

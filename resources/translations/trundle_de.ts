@@ -29,19 +29,19 @@
         <translation>&amp;Datei</translation>
     </message>
     <message id="MenuPageSetup">
-        <source>Page Setup…</source>
+        <source>Page Set&amp;up…</source>
         <extracomment>File menu command</extracomment>
-        <translation>Seite einrichten…</translation>
+        <translation>Seite ein&amp;richten…</translation>
     </message>
     <message id="MenuPrint">
-        <source>Print…</source>
+        <source>&amp;Print…</source>
         <extracomment>File menu command, always disabled: there is nothing to print</extracomment>
-        <translation>Drucken…</translation>
+        <translation>&amp;Drucken…</translation>
     </message>
     <message id="MenuCloseWindow">
-        <source>Close Window</source>
+        <source>&amp;Close Window</source>
         <extracomment>File menu command</extracomment>
-        <translation>Fenster schließen</translation>
+        <translation>Fenster &amp;schließen</translation>
     </message>
     <message id="HotKeyCount">
         <source>20</source>
@@ -187,12 +187,12 @@
         <translation>Entwicklung</translation>
     </message>
     <message id="PreferencesWindowDebugLoggingButtonTitle">
-        <source>Write a debug log to standard error</source>
-        <translation>Ein Debug-Protokoll in die Standardfehlerausgabe schreiben</translation>
+        <source>Write a &amp;debug log to standard error</source>
+        <translation>Ein &amp;Debug-Protokoll in die Standardfehlerausgabe schreiben</translation>
     </message>
     <message id="PreferencesWindowReadInputDevicesButtonTitle">
-        <source>Read keyboards and mice directly</source>
-        <translation>Tastaturen und Mäuse direkt lesen</translation>
+        <source>&amp;Read keyboards and mice directly</source>
+        <translation>&amp;Tastaturen und Mäuse direkt lesen</translation>
     </message>
     <message id="PreferencesWindowReadInputDevicesToolTip">
         <source>Hot keys from /dev/input, also under Wayland. Needs membership of the input group, whose members can read every key typed on this machine, passwords included. Takes effect at the next start.</source>
@@ -357,8 +357,8 @@
         <translation>Skriptläufe</translation>
     </message>
     <message id="PreferencesWindowNotifyFailedRunsButtonTitle">
-        <source>Notify me when a script cannot be run or fails</source>
-        <translation>Benachrichtigen, wenn ein Skript nicht ausgeführt werden kann oder fehlschlägt</translation>
+        <source>&amp;Notify me when a script cannot be run or fails</source>
+        <translation>&amp;Benachrichtigen, wenn ein Skript nicht ausgeführt werden kann oder fehlschlägt</translation>
     </message>
     <message id="RecentRunsTitle">
         <source>&amp;Recent Runs</source>
@@ -570,6 +570,165 @@
         <source>&amp;Stop Script and Quit</source>
         <extracomment>button of the question on Quit during a run</extracomment>
         <translation>Skript &amp;stoppen und beenden</translation>
+    <message id="MenuBarAbout">
+        <source>&amp;About Trundle</source>
+        <extracomment>browser menu bar command; '&amp;' marks the mnemonic; the same title as MenuAbout without it</extracomment>
+        <translation>&amp;Über Trundle</translation>
+    </message>
+    <message id="MenuBarPreferences">
+        <source>&amp;Preferences…</source>
+        <extracomment>browser menu bar command; '&amp;' marks the mnemonic; the same title as MenuPreferences without it</extracomment>
+        <translation>&amp;Einstellungen…</translation>
+    </message>
+    <message id="MenuBarQuit">
+        <source>&amp;Quit Trundle</source>
+        <extracomment>browser menu bar command; '&amp;' marks the mnemonic; the same title as MenuQuit without it</extracomment>
+        <translation>Trundle &amp;beenden</translation>
+    </message>
+    <message id="MenuNewScript">
+        <source>&amp;New Script…</source>
+        <extracomment>File menu command: asks for a name and creates an executable script</extracomment>
+        <translation>&amp;Neues Skript…</translation>
+    </message>
+    <message id="MenuOpenScriptsFolder">
+        <source>&amp;Open Scripts Folder</source>
+        <extracomment>File menu command: opens ~/Library/Scripts in the file manager</extracomment>
+        <translation>Skriptordner ö&amp;ffnen</translation>
+    </message>
+    <message id="ContextMenuRun">
+        <source>&amp;Run</source>
+        <extracomment>context menu of a script row</extracomment>
+        <translation>&amp;Ausführen</translation>
+    </message>
+    <message id="ContextMenuEdit">
+        <source>&amp;Edit</source>
+        <extracomment>context menu of a script row: opens the script in the text editor</extracomment>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message id="ContextMenuShowInFileManager">
+        <source>Show in &amp;File Manager</source>
+        <extracomment>context menu of a script row</extracomment>
+        <translation>Im &amp;Dateimanager zeigen</translation>
+    </message>
+    <message id="ContextMenuCopyPath">
+        <source>&amp;Copy Path</source>
+        <extracomment>context menu of a script row: copies the full path</extracomment>
+        <translation>Pfad &amp;kopieren</translation>
+    </message>
+    <message id="ContextMenuMakeExecutable">
+        <source>Make E&amp;xecutable</source>
+        <extracomment>context menu of a script row without the execute bit</extracomment>
+        <translation>Ausführbar &amp;machen</translation>
+    </message>
+    <message id="ContextMenuRemoveHotKey">
+        <source>Remove &amp;Hot Key</source>
+        <extracomment>context menu of a script row with a hot key</extracomment>
+        <translation>&amp;Tastenkürzel entfernen</translation>
+    </message>
+    <message id="ContextMenuOpen">
+        <source>&amp;Open</source>
+        <extracomment>context menu of a folder row: opens it in the file manager</extracomment>
+        <translation>Ö&amp;ffnen</translation>
+    </message>
+    <message id="ContextMenuNewScript">
+        <source>&amp;New Script…</source>
+        <extracomment>context menu of a folder row</extracomment>
+        <translation>&amp;Neues Skript…</translation>
+    </message>
+    <message id="NewScriptTitle">
+        <source>New Script</source>
+        <extracomment>title of the dialog that asks for a new script's name</extracomment>
+        <translation>Neues Skript</translation>
+    </message>
+    <message id="NewScriptPrompt">
+        <source>Name of the new script in %1:</source>
+        <extracomment>%1: the folder</extracomment>
+        <translation>Name des neuen Skripts in %1:</translation>
+    </message>
+    <message id="NewScriptComment">
+        <source>A new Trundle script: write its commands below.</source>
+        <extracomment>the comment line of a new script, after the #! line</extracomment>
+        <translation>Ein neues Trundle-Skript: Schreiben Sie seine Befehle darunter.</translation>
+    </message>
+    <message id="NewScriptNameEmpty">
+        <source>Please type a name for the script.</source>
+        <extracomment>a new script's name was empty</extracomment>
+        <translation>Bitte geben Sie einen Namen für das Skript ein.</translation>
+    </message>
+    <message id="NewScriptNameSlash">
+        <source>A script's name cannot contain “/”. Please choose another name.</source>
+        <extracomment>a new script's name had a slash</extracomment>
+        <translation>Der Name eines Skripts darf kein „/“ enthalten. Bitte wählen Sie einen anderen Namen.</translation>
+    </message>
+    <message id="NewScriptNameDots">
+        <source>“.” and “..” name folders, not scripts. Please choose another name.</source>
+        <extracomment>a new script's name was . or ..</extracomment>
+        <translation>„.“ und „..“ bezeichnen Ordner, keine Skripte. Bitte wählen Sie einen anderen Namen.</translation>
+    </message>
+    <message id="NewScriptNameHidden">
+        <source>A name that starts with “.” makes a hidden file, which the menus do not show. Please choose another name.</source>
+        <extracomment>a new script's name began with a dot</extracomment>
+        <translation>Ein Name, der mit „.“ beginnt, ergibt eine versteckte Datei, die die Menüs nicht zeigen. Bitte wählen Sie einen anderen Namen.</translation>
+    </message>
+    <message id="NewScriptNameTaken">
+        <source>“%1” already exists in this folder. Please choose another name; the existing file is left as it is.</source>
+        <extracomment>%1: the name</extracomment>
+        <translation>„%1“ gibt es in diesem Ordner schon. Bitte wählen Sie einen anderen Namen; die vorhandene Datei bleibt unverändert.</translation>
+    </message>
+    <message id="NewScriptCannotCreate">
+        <source>The script %1 cannot be created: %2.</source>
+        <extracomment>%1: the path, %2: the system's reason</extracomment>
+        <translation>Das Skript %1 kann nicht angelegt werden: %2.</translation>
+    </message>
+    <message id="MakeExecutableFailedTitle">
+        <source>Make Executable</source>
+        <extracomment>title of the message when the execute bit cannot be set</extracomment>
+        <translation>Ausführbar machen</translation>
+    </message>
+    <message id="MakeExecutableFailed">
+        <source>%1 cannot be made executable: %2.</source>
+        <extracomment>%1: the path, %2: the system's reason</extracomment>
+        <translation>%1 kann nicht ausführbar gemacht werden: %2.</translation>
+    </message>
+    <message id="EditFailedTitle">
+        <source>Edit</source>
+        <extracomment>title of the message when no editor can be started</extracomment>
+        <translation>Bearbeiten</translation>
+    </message>
+    <message id="EditFailedNoEditor">
+        <source>No text editor is set for plain text files, so %1 cannot be opened for editing. Choose one in your desktop's default applications (for example: xdg-mime default org.gnome.TextEditor.desktop text/plain).</source>
+        <extracomment>%1: the script's path</extracomment>
+        <translation>Für einfache Textdateien ist kein Texteditor eingestellt, daher kann %1 nicht zum Bearbeiten geöffnet werden. Wählen Sie einen in den Standardanwendungen Ihres Desktops (zum Beispiel: xdg-mime default org.gnome.TextEditor.desktop text/plain).</translation>
+    </message>
+    <message id="EditFailedLaunch">
+        <source>%1 could not be opened in the text editor (%2): its launcher failed. Check that the editor your desktop names for plain text files is installed.</source>
+        <extracomment>%1: the script's path, %2: the editor's desktop entry</extracomment>
+        <translation>%1 konnte nicht im Texteditor (%2) geöffnet werden: sein Start schlug fehl. Prüfen Sie, ob der Editor installiert ist, den Ihr Desktop für einfache Textdateien nennt.</translation>
+    </message>
+    <message id="OpenFolderFailedTitle">
+        <source>Open Folder</source>
+        <extracomment>title of the message when a folder cannot be opened</extracomment>
+        <translation>Ordner öffnen</translation>
+    </message>
+    <message id="OpenFolderMissing">
+        <source>The folder %1 does not exist.</source>
+        <extracomment>%1: the folder</extracomment>
+        <translation>Den Ordner %1 gibt es nicht.</translation>
+    </message>
+    <message id="OpenFolderNoFileManager">
+        <source>No file manager could open %1.</source>
+        <extracomment>%1: the folder</extracomment>
+        <translation>Kein Dateimanager konnte %1 öffnen.</translation>
+    </message>
+    <message id="PreferencesWindowReadInputDevicesExplanation">
+        <source>Takes hot keys from the keyboards and mice themselves, also where the desktop offers no global keys. It means Trundle reads every key and button of every input device, passwords included. It needs membership of the input group, which lets every program you run do the same: tick it only if you trust that. Takes effect at the next start.</source>
+        <extracomment>the wrapped line under the check box &quot;Read keyboards and mice directly&quot;</extracomment>
+        <translation>Nimmt Tastenkürzel direkt von Tastaturen und Mäusen, auch wo der Desktop keine globalen Tasten bietet. Trundle liest dabei jede Taste und jeden Knopf jedes Eingabegeräts, Passwörter eingeschlossen. Dazu ist die Mitgliedschaft in der Gruppe input nötig, die jedem Programm, das Sie starten, dasselbe erlaubt: Kreuzen Sie es nur an, wenn Sie dem vertrauen. Wirkt ab dem nächsten Start.</translation>
+    </message>
+    <message id="AboutWindowCreditsDocument">
+        <source>Credits</source>
+        <extracomment>the name of the About window's credits document in this language (Credits.html, Credits_de.html)</extracomment>
+        <translation>Credits_de</translation>
     </message>
 </context>
 </TS>

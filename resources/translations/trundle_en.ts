@@ -29,19 +29,19 @@
         <translation>&amp;File</translation>
     </message>
     <message id="MenuPageSetup">
-        <source>Page Setup…</source>
+        <source>Page Set&amp;up…</source>
         <extracomment>File menu command</extracomment>
-        <translation>Page Setup…</translation>
+        <translation>Page Set&amp;up…</translation>
     </message>
     <message id="MenuPrint">
-        <source>Print…</source>
+        <source>&amp;Print…</source>
         <extracomment>File menu command, always disabled: there is nothing to print</extracomment>
-        <translation>Print…</translation>
+        <translation>&amp;Print…</translation>
     </message>
     <message id="MenuCloseWindow">
-        <source>Close Window</source>
+        <source>&amp;Close Window</source>
         <extracomment>File menu command</extracomment>
-        <translation>Close Window</translation>
+        <translation>&amp;Close Window</translation>
     </message>
     <message id="HotKeyCount">
         <source>20</source>
@@ -187,12 +187,12 @@
         <translation>Developer</translation>
     </message>
     <message id="PreferencesWindowDebugLoggingButtonTitle">
-        <source>Write a debug log to standard error</source>
-        <translation>Write a debug log to standard error</translation>
+        <source>Write a &amp;debug log to standard error</source>
+        <translation>Write a &amp;debug log to standard error</translation>
     </message>
     <message id="PreferencesWindowReadInputDevicesButtonTitle">
-        <source>Read keyboards and mice directly</source>
-        <translation>Read keyboards and mice directly</translation>
+        <source>&amp;Read keyboards and mice directly</source>
+        <translation>&amp;Read keyboards and mice directly</translation>
     </message>
     <message id="PreferencesWindowReadInputDevicesToolTip">
         <source>Hot keys from /dev/input, also under Wayland. Needs membership of the input group, whose members can read every key typed on this machine, passwords included. Takes effect at the next start.</source>
@@ -357,8 +357,8 @@
         <translation>Script runs</translation>
     </message>
     <message id="PreferencesWindowNotifyFailedRunsButtonTitle">
-        <source>Notify me when a script cannot be run or fails</source>
-        <translation>Notify me when a script cannot be run or fails</translation>
+        <source>&amp;Notify me when a script cannot be run or fails</source>
+        <translation>&amp;Notify me when a script cannot be run or fails</translation>
     </message>
     <message id="RecentRunsTitle">
         <source>&amp;Recent Runs</source>
@@ -570,6 +570,165 @@
         <source>&amp;Stop Script and Quit</source>
         <extracomment>button of the question on Quit during a run</extracomment>
         <translation>&amp;Stop Script and Quit</translation>
+    <message id="MenuBarAbout">
+        <source>&amp;About Trundle</source>
+        <extracomment>browser menu bar command; '&amp;' marks the mnemonic; the same title as MenuAbout without it</extracomment>
+        <translation>&amp;About Trundle</translation>
+    </message>
+    <message id="MenuBarPreferences">
+        <source>&amp;Preferences…</source>
+        <extracomment>browser menu bar command; '&amp;' marks the mnemonic; the same title as MenuPreferences without it</extracomment>
+        <translation>&amp;Preferences…</translation>
+    </message>
+    <message id="MenuBarQuit">
+        <source>&amp;Quit Trundle</source>
+        <extracomment>browser menu bar command; '&amp;' marks the mnemonic; the same title as MenuQuit without it</extracomment>
+        <translation>&amp;Quit Trundle</translation>
+    </message>
+    <message id="MenuNewScript">
+        <source>&amp;New Script…</source>
+        <extracomment>File menu command: asks for a name and creates an executable script</extracomment>
+        <translation>&amp;New Script…</translation>
+    </message>
+    <message id="MenuOpenScriptsFolder">
+        <source>&amp;Open Scripts Folder</source>
+        <extracomment>File menu command: opens ~/Library/Scripts in the file manager</extracomment>
+        <translation>&amp;Open Scripts Folder</translation>
+    </message>
+    <message id="ContextMenuRun">
+        <source>&amp;Run</source>
+        <extracomment>context menu of a script row</extracomment>
+        <translation>&amp;Run</translation>
+    </message>
+    <message id="ContextMenuEdit">
+        <source>&amp;Edit</source>
+        <extracomment>context menu of a script row: opens the script in the text editor</extracomment>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message id="ContextMenuShowInFileManager">
+        <source>Show in &amp;File Manager</source>
+        <extracomment>context menu of a script row</extracomment>
+        <translation>Show in &amp;File Manager</translation>
+    </message>
+    <message id="ContextMenuCopyPath">
+        <source>&amp;Copy Path</source>
+        <extracomment>context menu of a script row: copies the full path</extracomment>
+        <translation>&amp;Copy Path</translation>
+    </message>
+    <message id="ContextMenuMakeExecutable">
+        <source>Make E&amp;xecutable</source>
+        <extracomment>context menu of a script row without the execute bit</extracomment>
+        <translation>Make E&amp;xecutable</translation>
+    </message>
+    <message id="ContextMenuRemoveHotKey">
+        <source>Remove &amp;Hot Key</source>
+        <extracomment>context menu of a script row with a hot key</extracomment>
+        <translation>Remove &amp;Hot Key</translation>
+    </message>
+    <message id="ContextMenuOpen">
+        <source>&amp;Open</source>
+        <extracomment>context menu of a folder row: opens it in the file manager</extracomment>
+        <translation>&amp;Open</translation>
+    </message>
+    <message id="ContextMenuNewScript">
+        <source>&amp;New Script…</source>
+        <extracomment>context menu of a folder row</extracomment>
+        <translation>&amp;New Script…</translation>
+    </message>
+    <message id="NewScriptTitle">
+        <source>New Script</source>
+        <extracomment>title of the dialog that asks for a new script's name</extracomment>
+        <translation>New Script</translation>
+    </message>
+    <message id="NewScriptPrompt">
+        <source>Name of the new script in %1:</source>
+        <extracomment>%1: the folder</extracomment>
+        <translation>Name of the new script in %1:</translation>
+    </message>
+    <message id="NewScriptComment">
+        <source>A new Trundle script: write its commands below.</source>
+        <extracomment>the comment line of a new script, after the #! line</extracomment>
+        <translation>A new Trundle script: write its commands below.</translation>
+    </message>
+    <message id="NewScriptNameEmpty">
+        <source>Please type a name for the script.</source>
+        <extracomment>a new script's name was empty</extracomment>
+        <translation>Please type a name for the script.</translation>
+    </message>
+    <message id="NewScriptNameSlash">
+        <source>A script's name cannot contain “/”. Please choose another name.</source>
+        <extracomment>a new script's name had a slash</extracomment>
+        <translation>A script's name cannot contain “/”. Please choose another name.</translation>
+    </message>
+    <message id="NewScriptNameDots">
+        <source>“.” and “..” name folders, not scripts. Please choose another name.</source>
+        <extracomment>a new script's name was . or ..</extracomment>
+        <translation>“.” and “..” name folders, not scripts. Please choose another name.</translation>
+    </message>
+    <message id="NewScriptNameHidden">
+        <source>A name that starts with “.” makes a hidden file, which the menus do not show. Please choose another name.</source>
+        <extracomment>a new script's name began with a dot</extracomment>
+        <translation>A name that starts with “.” makes a hidden file, which the menus do not show. Please choose another name.</translation>
+    </message>
+    <message id="NewScriptNameTaken">
+        <source>“%1” already exists in this folder. Please choose another name; the existing file is left as it is.</source>
+        <extracomment>%1: the name</extracomment>
+        <translation>“%1” already exists in this folder. Please choose another name; the existing file is left as it is.</translation>
+    </message>
+    <message id="NewScriptCannotCreate">
+        <source>The script %1 cannot be created: %2.</source>
+        <extracomment>%1: the path, %2: the system's reason</extracomment>
+        <translation>The script %1 cannot be created: %2.</translation>
+    </message>
+    <message id="MakeExecutableFailedTitle">
+        <source>Make Executable</source>
+        <extracomment>title of the message when the execute bit cannot be set</extracomment>
+        <translation>Make Executable</translation>
+    </message>
+    <message id="MakeExecutableFailed">
+        <source>%1 cannot be made executable: %2.</source>
+        <extracomment>%1: the path, %2: the system's reason</extracomment>
+        <translation>%1 cannot be made executable: %2.</translation>
+    </message>
+    <message id="EditFailedTitle">
+        <source>Edit</source>
+        <extracomment>title of the message when no editor can be started</extracomment>
+        <translation>Edit</translation>
+    </message>
+    <message id="EditFailedNoEditor">
+        <source>No text editor is set for plain text files, so %1 cannot be opened for editing. Choose one in your desktop's default applications (for example: xdg-mime default org.gnome.TextEditor.desktop text/plain).</source>
+        <extracomment>%1: the script's path</extracomment>
+        <translation>No text editor is set for plain text files, so %1 cannot be opened for editing. Choose one in your desktop's default applications (for example: xdg-mime default org.gnome.TextEditor.desktop text/plain).</translation>
+    </message>
+    <message id="EditFailedLaunch">
+        <source>%1 could not be opened in the text editor (%2): its launcher failed. Check that the editor your desktop names for plain text files is installed.</source>
+        <extracomment>%1: the script's path, %2: the editor's desktop entry</extracomment>
+        <translation>%1 could not be opened in the text editor (%2): its launcher failed. Check that the editor your desktop names for plain text files is installed.</translation>
+    </message>
+    <message id="OpenFolderFailedTitle">
+        <source>Open Folder</source>
+        <extracomment>title of the message when a folder cannot be opened</extracomment>
+        <translation>Open Folder</translation>
+    </message>
+    <message id="OpenFolderMissing">
+        <source>The folder %1 does not exist.</source>
+        <extracomment>%1: the folder</extracomment>
+        <translation>The folder %1 does not exist.</translation>
+    </message>
+    <message id="OpenFolderNoFileManager">
+        <source>No file manager could open %1.</source>
+        <extracomment>%1: the folder</extracomment>
+        <translation>No file manager could open %1.</translation>
+    </message>
+    <message id="PreferencesWindowReadInputDevicesExplanation">
+        <source>Takes hot keys from the keyboards and mice themselves, also where the desktop offers no global keys. It means Trundle reads every key and button of every input device, passwords included. It needs membership of the input group, which lets every program you run do the same: tick it only if you trust that. Takes effect at the next start.</source>
+        <extracomment>the wrapped line under the check box &quot;Read keyboards and mice directly&quot;</extracomment>
+        <translation>Takes hot keys from the keyboards and mice themselves, also where the desktop offers no global keys. It means Trundle reads every key and button of every input device, passwords included. It needs membership of the input group, which lets every program you run do the same: tick it only if you trust that. Takes effect at the next start.</translation>
+    </message>
+    <message id="AboutWindowCreditsDocument">
+        <source>Credits</source>
+        <extracomment>the name of the About window's credits document in this language (Credits.html, Credits_de.html)</extracomment>
+        <translation>Credits</translation>
     </message>
 </context>
 </TS>

@@ -54,7 +54,7 @@ check "the double click decided about bringing an application back" \
     grep -qE "Bringing application|No application other than me" "$TRUNDLE_LOG"
 
 # --- The shortcut pop-up of that row binds F5. ---
-xdotool mousemove --window "$BROWSER" 480 "$(row_y "$slow_row")" click 1
+xdotool mousemove --window "$BROWSER" "$(hot_key_x)" "$(row_y "$slow_row")" click 1
 sleep 0.8
 e2e_screenshot shortcut-popup
 # The list opens on the row's current item (no hot key, the first); F5 is five below.

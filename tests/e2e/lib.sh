@@ -287,6 +287,8 @@ print(rows[0][0], rows[0][1])')
     [ -n "$ROW_HEIGHT" ]
 }
 row_y() { echo $((ROW_TOP + $1 * ROW_HEIGHT + ROW_HEIGHT / 2)); }
+# A point in the hot-key column of the browser window $BROWSER, the last, whatever its width.
+hot_key_x() { echo $(($(xwininfo -id "$BROWSER" | awk '/Width:/ {print $2}') - 60)); }
 
 # The row of an entry of an open top-level folder (the user's script folder): the folder's own
 # row is 0, its entries follow in the order the file system lists them.
@@ -311,13 +313,13 @@ open_preferences() {
     wait_for 5 "the preferences window to take the focus" window_active "$PREFS"
 }
 
-# In the preferences window, which has the focus: past its two check boxes into the browser,
-# whose first row becomes current, open the top-level folder FOLDER with Right, go down to its
+# In the preferences window, which has the focus: past the Hot Keys box's check box into the
+# browser, whose first row becomes current, open the top-level folder FOLDER with Right, go down to its
 # entry NAME and open that script's hot-key pop-up with the space bar.
 open_hot_key_popup() { # open_hot_key_popup FOLDER NAME
     local row
     row=$(row_of "$1" "$2")
-    xdotool key Tab Tab
+    xdotool key Tab
     sleep 0.2
     xdotool key Right
     sleep 0.3

@@ -122,7 +122,7 @@ BROWSER=$(browser_window)
 xdotool windowactivate --sync "$BROWSER"
 wait_for 20 "the browser's rows to be painted" measure_rows
 row=$(row_of "$scripts" later.sh)
-xdotool mousemove --window "$BROWSER" 480 "$(row_y "$row")" click 1
+xdotool mousemove --window "$BROWSER" "$(hot_key_x)" "$(row_y "$row")" click 1
 sleep 0.8
 # The list opens on "None"; F10 is ten below.
 xdotool key Down Down Down Down Down Down Down Down Down Down Return

@@ -1,7 +1,8 @@
 #!/bin/bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Takes the pictures of the user guide: the tray menu, the browser, the preferences and the about
-# window, each cropped to what it shows, from a home folder with a few scripts and a hot key.
+# Takes the pictures of the user guide: the tray menu, the browser, a script's context menu, the
+# preferences and the about window, each cropped to what it shows, from a home folder with a few
+# scripts and a hot key.
 . "$(dirname "$0")/lib.sh"
 e2e_setup
 
@@ -35,13 +36,29 @@ shot_of_window() { # shot_of_window NAME TITLE
     e2e_log "screenshot $E2E_ARTIFACTS/$1.png"
 }
 
-# One run in the Recent Runs pane, selected (its first row is about half-way down the window).
+# One run in the Recent Runs pane, selected (its first row is 125 pixels above the bottom).
 wait_for 10 "the browser window" window_named "Trundle"
+BROWSER=$(window_named "Trundle")
 xdotool key F5
 wait_for 20 "the bound script to run" test -e "$HOME/.ran"
 sleep 0.5
-xdotool mousemove --window "$(window_named "Trundle")" 100 330 click 1
+height=$(xwininfo -id "$BROWSER" | awk '/Height:/ {print $2}')
+xdotool mousemove --window "$BROWSER" 100 $((height - 125)) click 1
 shot_of_window browser "Trundle"
+
+# A script's context menu: the menu key on the row that typing its name selects.
+measure_rows || fail "no rows in the browser"
+xdotool mousemove --window "$BROWSER" 100 "$(row_y 0)" click 1
+xdotool type "Deploy"
+xdotool key Menu
+wait_for 5 "the context menu" popup_menu_shown
+sleep 0.5
+# From the screen: a picture of the window alone leaves out the menu, a window of its own.
+eval "$(xdotool getwindowgeometry --shell "$BROWSER")"
+import -display "$DISPLAY" -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" \
+    "$E2E_ARTIFACTS/context-menu.png" || fail "no picture of the context menu"
+e2e_log "screenshot $E2E_ARTIFACTS/context-menu.png"
+xdotool key Escape
 
 # The tray menu open at the Work folder, whose scripts show their hot keys, cropped to the lower
 # right corner of the screen.

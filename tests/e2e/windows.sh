@@ -70,9 +70,9 @@ check "opening the window saved the settings" test -f "$SETTINGS"
 check "debug logging is stored as off" setting_is PreferencesDebugLoggingSettingKey false
 e2e_screenshot preferences "$prefs"
 
-# The check box is first in the tab order, so it has the focus.
+# The check box is ticked with its mnemonic, Alt+D, which also gives it the focus.
 before=$(log_lines)
-xdotool key space
+xdotool key alt+d
 wait_for 5 "the ticked box in the settings file" setting_is PreferencesDebugLoggingSettingKey true
 after_click=$(tail -n +"$((before + 1))" "$TRUNDLE_LOG")
 check "the store after the change is logged at once" grep -qF "appGlobals (nachher)" <<<"$after_click"
@@ -80,8 +80,10 @@ check "the store before the change is not (logging was off)" \
     test -z "$(grep -F "appGlobals (vorher)" <<<"$after_click" || true)"
 
 # --- Preferences: a hot key bound with the keyboard ---
-# Into the browser, down to the script (the browser lists a folder in the order the file system
+# From the debug check box, the last in the tab order, Tab goes round to the first; then into the
+# browser, down to the script (the browser lists a folder in the order the file system
 # gives, as Python's listdir does), its hot-key pop-up open with the space bar; then F5.
+xdotool key Tab
 open_hot_key_popup "$scripts" bind-me.sh
 e2e_screenshot hot-key-pop-up
 # Escape takes back the pop-up only; the space bar opens it again.

@@ -430,10 +430,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(window));
         QTreeView *view = controller->_fileBrowserOutlineView;
 
-        // Tab leads from the check boxes into the browser, Right opens the home scripts folder,
-        // Down walks to the script, the space bar opens its hot-key pop-up.
-        QCOMPARE(QApplication::focusWidget(), controller->_debugLoggingCheckbox);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        // Tab leads from the Hot Keys box's check box into the browser, Right opens the home
+        // scripts folder, Down walks to the script, the space bar opens its hot-key pop-up.
         QCOMPARE(QApplication::focusWidget(), controller->_readInputDevicesCheckbox);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), view);

@@ -1,0 +1,286 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The browser's actions: a new script (made executable as the umask allows, bad and taken names
+// refused, nothing overwritten), Make Executable as `chmod +x` does it, and which items the
+// context menu of a row offers.
+
+#include "browsertestsupport.h"
+#include "filebrowsermodel.h"
+#include "preferencesdictionary.h"
+#include "resources.h"
+#include "scriptactions.h"
+#include "shortcuttable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QTest>
+#include <QTranslator>
+
+#include <sys/stat.h>
+
+namespace {
+
+mode_t modeOf(const QString &path)
+{
+    struct stat st = {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+QStringList titlesOf(const QMenu *menu)
+{
+    QStringList titles;
+    for (const QAction *action : menu->actions())
+        titles << (action->isSeparator() ? QStringLiteral("---") : action->text());
+    return titles;
+}
+
+} // namespace
+
+class TestScriptActions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void newScript_data();
+    void newScript();
+    void executableMode_data();
+    void executableMode();
+    void makeExecutableSetsTheBits();
+    void contextMenuOffersWhatFits_data();
+    void contextMenuOffersWhatFits();
+    void mnemonicsAreOneAndUniquePerMenu_data();
+    void mnemonicsAreOneAndUniquePerMenu();
+
+private:
+    QString m_folder;
+};
+
+void TestScriptActions::init()
+{
+    resetSettings();
+    ::umask(022);
+    m_folder = scriptsFolder(QStringLiteral("Actions"));
+    QDir(m_folder).removeRecursively();
+    QVERIFY(makeFolder(m_folder));
+    QVERIFY(writeFile(m_folder + QStringLiteral("/taken.sh"), "echo mine\n"));
+    QVERIFY(makeFolder(m_folder + QStringLiteral("/Sub")));
+}
+
+void TestScriptActions::newScript_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("problemKey"); // empty: the script is made
+    QTest::newRow("plain name") << ""
+                                << "backup.sh"
+                                << "";
+    QTest::newRow("name with spaces and umlauts") << ""
+                                                  << "Grüße an alle"
+                                                  << "";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "NewScriptNameEmpty";
+    QTest::newRow("blanks only") << ""
+                                 << "   "
+                                 << "NewScriptNameEmpty";
+    QTest::newRow("slash") << ""
+                           << "Sub/x.sh"
+                           << "NewScriptNameSlash";
+    QTest::newRow("dot") << ""
+                         << "."
+                         << "NewScriptNameDots";
+    QTest::newRow("dot dot") << ""
+                             << ".."
+                             << "NewScriptNameDots";
+    QTest::newRow("hidden") << ""
+                            << ".secret.sh"
+                            << "NewScriptNameHidden";
+    QTest::newRow("taken by a script") << ""
+                                       << "taken.sh"
+                                       << "NewScriptNameTaken";
+    QTest::newRow("taken by a folder") << ""
+                                       << "Sub"
+                                       << "NewScriptNameTaken";
+    QTest::newRow("folder missing") << "/Missing"
+                                    << "x.sh"
+                                    << "NewScriptCannotCreate";
+}
+
+void TestScriptActions::newScript()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, name);
+    QFETCH(QString, problemKey);
+    folder.prepend(m_folder);
+    const QStringList before = QDir(m_folder).entryList(QDir::AllEntries | QDir::Hidden);
+    QString error;
+    const QString path = createNewScript(folder, name, &error);
+    if (problemKey.isEmpty()) {
+        QCOMPARE(path, folder + u'/' + name);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QFile made(path);
+        QVERIFY(made.open(QIODevice::ReadOnly));
+        const QByteArray contents = made.readAll();
+        QCOMPARE(contents, newScriptContents().toUtf8());
+        QVERIFY(contents.startsWith("#!/bin/sh\n# "));
+        QCOMPARE(contents.count('\n'), 2);
+        QCOMPARE(modeOf(path), mode_t(0755));
+        return;
+    }
+    QVERIFY(path.isEmpty());
+    // The sentence starts as the table's does, before any %1.
+    const QString expected = localizedString(problemKey).section(QStringLiteral("%1"), 0, 0);
+    QVERIFY2(error.startsWith(expected), qPrintable(error));
+    QCOMPARE(QDir(m_folder).entryList(QDir::AllEntries | QDir::Hidden), before);
+    QFile taken(m_folder + QStringLiteral("/taken.sh"));
+    QVERIFY(taken.open(QIODevice::ReadOnly));
+    QCOMPARE(taken.readAll(), QByteArray("echo mine\n"));
+}
+
+void TestScriptActions::executableMode_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("mask");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("readable by all, umask 022") << 0644 << 022 << 0755;
+    QTest::newRow("private file") << 0600 << 022 << 0700;
+    QTest::newRow("group may read, others not") << 0640 << 027 << 0750;
+    QTest::newRow("umask 077 keeps the owner's bit only") << 0644 << 077 << 0744;
+    QTest::newRow("umask masks the group only") << 0644 << 070 << 0745;
+    QTest::newRow("already executable") << 0755 << 022 << 0755;
+    QTest::newRow("set-user-ID bit kept") << 04644 << 022 << 04755;
+    QTest::newRow("owner may not even read") << 0044 << 022 << 0155;
+}
+
+void TestScriptActions::executableMode()
+{
+    QFETCH(int, mode);
+    QFETCH(int, mask);
+    QFETCH(int, expected);
+    QCOMPARE(int(::executableMode(mode_t(mode), mode_t(mask))), expected);
+}
+
+void TestScriptActions::makeExecutableSetsTheBits()
+{
+    const QString path = m_folder + QStringLiteral("/taken.sh");
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    QVERIFY(lacksExecuteBit(path));
+    QString error;
+    QVERIFY2(makeExecutable(path, &error), qPrintable(error));
+    QCOMPARE(modeOf(path), mode_t(0750));
+    QVERIFY(!lacksExecuteBit(path));
+    QVERIFY(!lacksExecuteBit(m_folder + QStringLiteral("/Sub")));
+
+    const QString missing = m_folder + QStringLiteral("/missing.sh");
+    QVERIFY(!makeExecutable(missing, &error));
+    QVERIFY2(error.contains(missing), qPrintable(error));
+}
+
+void TestScriptActions::contextMenuOffersWhatFits_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("executable");
+    QTest::addColumn<bool>("bound");
+    QTest::addColumn<QStringList>("keys");
+    const QStringList script{"ContextMenuRun", "ContextMenuEdit", "ContextMenuShowInFileManager",
+                             "ContextMenuCopyPath"};
+    QTest::newRow("executable script") << "taken.sh" << true << false << script;
+    QTest::newRow("script without the execute bit")
+        << "taken.sh" << false << false << (script + QStringList{"ContextMenuMakeExecutable"});
+    QTest::newRow("script with a hot key")
+        << "taken.sh" << true << true << (script + QStringList{"---", "ContextMenuRemoveHotKey"});
+    QTest::newRow("folder") << "Sub" << true << false
+                            << QStringList{"ContextMenuOpen", "ContextMenuNewScript"};
+}
+
+void TestScriptActions::contextMenuOffersWhatFits()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, executable);
+    QFETCH(bool, bound);
+    QFETCH(QStringList, keys);
+    const QString path = m_folder + u'/' + name;
+    if (executable)
+        QVERIFY(QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner));
+    if (bound)
+        assignShortcut(5, path);
+
+    BrowserOnView browser;
+    ScriptActions actions(&browser.ds, &browser.view);
+    browser.view.resize(600, 400);
+    browser.view.expandAll();
+    const QModelIndex index = browser.indexOf(path);
+    QVERIFY(index.isValid());
+    // A missing /Library/Scripts, the second root, has no menu (where the machine has none).
+    const QModelIndex machineRoot = browser.ds.model()->index(1, 0);
+    if (!QFileInfo::exists(browser.ds.itemForIndex(machineRoot)->fullPath()))
+        QVERIFY(!std::unique_ptr<QMenu>(
+            actions.contextMenuAt(browser.view.visualRect(machineRoot).center())));
+    const QPoint pos = browser.view.visualRect(index).center();
+    std::unique_ptr<QMenu> menu(actions.contextMenuAt(pos));
+    QVERIFY(menu);
+    QStringList expected;
+    for (const QString &key : keys)
+        expected << (key == QLatin1String("---") ? key : localizedString(key));
+    QCOMPARE(titlesOf(menu.get()), expected);
+    // The row of the menu is the selected one, which Run and Remove Hot Key act on.
+    QCOMPARE(browser.ds.selectedItem()->fullPath(), path);
+
+    if (bound) {
+        actions.removeHotKey(path);
+        QCOMPARE(shortcutIDForFullPath(path), qint64(defaultShortcutID()));
+        QVERIFY(scriptPathForShortcutID(5).isEmpty());
+    }
+}
+
+void TestScriptActions::mnemonicsAreOneAndUniquePerMenu_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("keys");
+    for (const char *language : {"en", "de"}) {
+        const auto row = [language](const char *menu, const QStringList &keys) {
+            QTest::addRow("%s: %s", language, menu) << QString::fromLatin1(language) << keys;
+        };
+        row("menu bar", {"MenuFile"}); // beside the literal "&Trundle"
+        row("Trundle menu", {"MenuBarAbout", "MenuBarPreferences", "MenuBarQuit"});
+        row("File menu", {"MenuNewScript", "MenuOpenScriptsFolder", "MenuPageSetup", "MenuPrint",
+                          "MenuCloseWindow"});
+        row("script's context menu",
+            {"ContextMenuRun", "ContextMenuEdit", "ContextMenuShowInFileManager",
+             "ContextMenuCopyPath", "ContextMenuMakeExecutable", "ContextMenuRemoveHotKey"});
+        row("folder's context menu", {"ContextMenuOpen", "ContextMenuNewScript"});
+        row("preferences window", {"PreferencesWindowReadInputDevicesButtonTitle",
+                                   "PreferencesWindowNotifyFailedRunsButtonTitle",
+                                   "PreferencesWindowDebugLoggingButtonTitle"});
+    }
+}
+
+void TestScriptActions::mnemonicsAreOneAndUniquePerMenu()
+{
+    QFETCH(QString, language);
+    QFETCH(QStringList, keys);
+    QTranslator table;
+    QVERIFY(table.load(QStringLiteral(":/i18n/trundle_") + language + QStringLiteral(".qm")));
+    const auto text = [&table](const QString &key) {
+        return table.translate(nullptr, key.toUtf8().constData());
+    };
+    QString letters = keys.contains(QStringLiteral("MenuFile")) ? QStringLiteral("t") : QString();
+    for (const QString &key : keys) {
+        const QString title = text(key);
+        const qsizetype mark = title.indexOf(u'&');
+        QVERIFY2(mark >= 0 && mark + 1 < title.size() && title.at(mark + 1).isLetter(),
+                 qPrintable(key + QStringLiteral(" has no mnemonic: ") + title));
+        QVERIFY2(title.indexOf(u'&', mark + 1) < 0, qPrintable(key + u' ' + title));
+        const QChar letter = title.at(mark + 1).toLower();
+        QVERIFY2(!letters.contains(letter), qPrintable(key + QStringLiteral(" repeats ") + letter));
+        letters.append(letter);
+        // The menu bar's titles are the tray's, which menu validation compares, plus the mark.
+        if (key.startsWith(QLatin1String("MenuBar")))
+            QCOMPARE(QString(title).remove(u'&'), text(QString(key).remove(4, 3)));
+    }
+}
+
+TRUNDLE_TEST_MAIN(TestScriptActions)
+#include "test_scriptactions.moc"
