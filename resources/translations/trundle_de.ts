@@ -502,6 +502,7 @@
         <source>Cancel</source>
         <extracomment>button that keeps the old hot key</extracomment>
         <translation>Abbrechen</translation>
+    </message>
     <message id="ProgressPanelTitle">
         <source>Running script</source>
         <extracomment>title of the progress panel</extracomment>
@@ -521,6 +522,7 @@
         <source>Stop</source>
         <extracomment>progress panel button that stops the running script</extracomment>
         <translation>Stoppen</translation>
+    </message>
     <message id="TrayMenuShowBrowser">
         <source>&amp;Show Script Browser</source>
         <extracomment>tray menu: the first item, shows the browser window</extracomment>
@@ -570,6 +572,7 @@
         <source>&amp;Stop Script and Quit</source>
         <extracomment>button of the question on Quit during a run</extracomment>
         <translation>Skript &amp;stoppen und beenden</translation>
+    </message>
     <message id="MenuBarAbout">
         <source>&amp;About Trundle</source>
         <extracomment>browser menu bar command; '&amp;' marks the mnemonic; the same title as MenuAbout without it</extracomment>
