@@ -50,6 +50,7 @@ private:
     void willMoveChild(FileSystemItem *folder, qint64 from, qint64 to) override;
     void didMoveChild() override;
     void didRenameChild(FileSystemItem *child) override;
+    void didChangeChild(FileSystemItem *child) override;
     void emitDataChangedBelow(FileSystemItem *folder);
 
     FileBrowserDataSource *m_dataSource;

@@ -71,8 +71,9 @@ QStringList FileBrowserDataSource::shownFolders() const
     for (const QModelIndex &row : visibleRows()) {
         // The roots' own rows are always shown, so what is in them is too.
         const bool open = !row.parent().isValid() || _fileBrowserOutlineView->isExpanded(row);
-        const FileSystemItem *item = itemForIndex(row);
-        if (open && item && item->childrenWereRead())
+        // A missing root cannot be watched; it shows as missing until the browser reloads.
+        FileSystemItem *item = itemForIndex(row);
+        if (open && item && item->childrenWereRead() && !item->isMissingRoot())
             folders.append(item->fullPath());
     }
     return folders;

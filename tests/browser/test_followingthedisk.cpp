@@ -13,10 +13,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -44,6 +47,10 @@ public:
     void didRenameChild(FileSystemItem *child) override
     {
         changes.append(QStringLiteral("rename to ") + child->name());
+    }
+    void didChangeChild(FileSystemItem *child) override
+    {
+        changes.append(QStringLiteral("change ") + child->name());
     }
 };
 
@@ -136,6 +143,74 @@ private slots:
         RecordingObserver quiet;
         QVERIFY(root->updateChildren(quiet));
         QCOMPARE(quiet.changes, QStringList());
+    }
+
+    void aChangeTakesItsPlaceByName_data()
+    {
+        // Scripts made executable ("-" before a name: not executable, "/" after: a folder), one
+        // change ("add", "rename", "chmod" with its arguments), the changes the update reports
+        // and the names after it.
+        QTest::addColumn<QStringList>("made");
+        QTest::addColumn<QStringList>("change");
+        QTest::addColumn<QStringList>("changes");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("a new script between two")
+            << QStringList{"a.sh", "c.sh"} << QStringList{"add", "B.sh"}
+            << QStringList{"insert 1-1"} << QStringList{"a.sh", "B.sh", "c.sh"};
+        QTest::newRow("a new folder among the scripts")
+            << QStringList{"a.sh", "c.sh"} << QStringList{"add", "b/"} << QStringList{"insert 1-1"}
+            << QStringList{"a.sh", "b", "c.sh"};
+        QTest::newRow("a number by its value")
+            << QStringList{"s 1.sh", "s 10.sh"} << QStringList{"add", "s 9.sh"}
+            << QStringList{"insert 1-1"} << QStringList{"s 1.sh", "s 9.sh", "s 10.sh"};
+        QTest::newRow("a renamed script moves to its new place")
+            << QStringList{"a.sh", "b.sh", "c.sh"} << QStringList{"rename", "a.sh", "z.sh"}
+            << QStringList{"rename to z.sh", "move 1 to 0", "move 2 to 1"}
+            << QStringList{"b.sh", "c.sh", "z.sh"};
+        QTest::newRow("made executable")
+            << QStringList{"-a.sh", "b.sh"} << QStringList{"chmod", "a.sh", "755"}
+            << QStringList{"change a.sh"} << QStringList{"a.sh", "b.sh"};
+        QTest::newRow("no longer executable")
+            << QStringList{"a.sh", "b.sh"} << QStringList{"chmod", "b.sh", "644"}
+            << QStringList{"change b.sh"} << QStringList{"a.sh", "b.sh"};
+    }
+
+    void aChangeTakesItsPlaceByName()
+    {
+        QFETCH(QStringList, made);
+        QFETCH(QStringList, change);
+        QFETCH(QStringList, changes);
+        QFETCH(QStringList, names);
+        const QString folder = m_dir.path() + u'/';
+        const auto make = [&](const QString &name) {
+            if (name.endsWith(u'/'))
+                return makeFolder(folder + name);
+            if (name.startsWith(u'-'))
+                return writeFile(folder + name.mid(1), "#!/bin/sh\n");
+            return writeFile(folder + name, "#!/bin/sh\n", true);
+        };
+        for (const QString &name : made)
+            QVERIFY(make(name));
+        auto root = FileSystemItem::rootItemWithPath(m_dir.path());
+        QCOMPARE(root->numberOfChildren(), made.size());
+
+        if (change[0] == "add")
+            QVERIFY(make(change[1]));
+        else if (change[0] == "rename")
+            QVERIFY(QFile::rename(folder + change[1], folder + change[2]));
+        else
+            QCOMPARE(::chmod(QFile::encodeName(folder + change[1]).constData(),
+                             mode_t(change[2].toUInt(nullptr, 8))),
+                     0);
+        RecordingObserver observer;
+        QVERIFY(root->updateChildren(observer));
+        QCOMPARE(observer.changes, changes);
+        QCOMPARE(childNames(root.get()), names);
+        for (qint64 i = 0; i < root->numberOfChildren(); ++i) {
+            FileSystemItem *child = root->childAtIndex(i);
+            QCOMPARE(child->indexInParent(), i);
+            QCOMPARE(child->lacksExecuteBit(), !QFileInfo(child->fullPath()).isExecutable());
+        }
     }
 
     void anEntryThatChangedKindIsReplaced()
