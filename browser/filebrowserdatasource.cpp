@@ -340,7 +340,7 @@ QString FileBrowserDataSource::toolTipForItem(FileSystemItem *item)
     }
     if (item->lacksExecuteBit())
         return localizedString(QStringLiteral("BrowserScriptNotExecutableToolTip"))
-            .arg(path, QStringLiteral("chmod +x ") + shellSingleQuoted(path));
+            .arg(item->name(), QStringLiteral("chmod +x ") + shellSingleQuoted(path));
     return path;
 }
 
