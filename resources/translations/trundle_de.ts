@@ -481,7 +481,7 @@
     <message id="BrowserScriptNotExecutableToolTip">
         <source>%1 cannot run: it is not executable. To make it executable, run: %2</source>
         <extracomment>tool tip of a dimmed script; %1 its file name, %2 the command that fixes it (chmod +x with the quoted path)</extracomment>
-        <translation>%1 kann nicht laufen: es ist nicht ausführbar. So wird es ausführbar: %2</translation>
+        <translation>%1 kann nicht laufen: Die Datei ist nicht ausführbar. So wird sie ausführbar: %2</translation>
     </message>
 </context>
 </TS>
