@@ -93,7 +93,8 @@ public:
         virtual void didMoveChild() = 0;
         // A child kept its file under a new name; its full path, and those below it, changed.
         virtual void didRenameChild(FileSystemItem *child) = 0;
-        // A kept child's file changed how it shows (it became executable or stopped being so).
+        // A kept child's file changed how it shows (it became executable or stopped being so),
+        // or a root's folder appeared or went (then child is the root itself).
         virtual void didChangeChild(FileSystemItem * /*child*/) {}
     };
 

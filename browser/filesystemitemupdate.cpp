@@ -74,8 +74,7 @@ bool FileSystemItem::updateChildren(ChildrenObserver &observer)
         return false;
     // A folder that went or became a file has nothing in it any more.
     std::optional<std::vector<ListedEntry>> listed = listFolder();
-    if (!m_parent)
-        m_missing = !listed;
+    const bool wasMissing = std::exchange(m_missing, !m_parent && !listed);
     const std::vector<ListedEntry> entries = std::move(listed).value_or(std::vector<ListedEntry>());
     const qint64 entryCount = qint64(entries.size());
 
@@ -175,5 +174,8 @@ bool FileSystemItem::updateChildren(ChildrenObserver &observer)
         if (kept.contains(child.get()) && child->m_childrenState != ChildrenState::Read &&
             child->readExecuteBit())
             observer.didChangeChild(child.get());
+    // A root whose folder appeared or went is titled anew.
+    if (wasMissing != m_missing)
+        observer.didChangeChild(this);
     return true;
 }

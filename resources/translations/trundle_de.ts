@@ -474,9 +474,9 @@
         <translation>%1 (fehlt)</translation>
     </message>
     <message id="BrowserFolderMissingToolTip">
-        <source>The folder %1 does not exist. To keep scripts there, create it with: %2 (it shows here the next time Trundle starts)</source>
+        <source>The folder %1 does not exist. To keep scripts there, create it with: %2</source>
         <extracomment>tool tip of a missing script folder; %1 the folder, %2 the command that creates it</extracomment>
-        <translation>Der Ordner %1 existiert nicht. Um dort Skripte abzulegen, legen Sie ihn so an: %2 (er erscheint hier beim nächsten Start von Trundle)</translation>
+        <translation>Der Ordner %1 existiert nicht. Um dort Skripte abzulegen, legen Sie ihn so an: %2</translation>
     </message>
     <message id="BrowserScriptNotExecutableToolTip">
         <source>%1 cannot run: it is not executable. To make it executable, run: %2</source>

@@ -243,8 +243,9 @@ private slots:
         browser.view.selectionModel()->select(
             browser.indexOf(scriptsFolder("Open/Deeper/chosen.sh")),
             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        // The user's folder, Open and Deeper; /Library/Scripts does not exist.
-        QTRY_COMPARE_WITH_TIMEOUT(browser.ds.watchedFolders().size(), 3, 10000);
+        // The user's folder, Open and Deeper; /Library/Scripts does not exist, so the folder
+        // above it is watched for it to be made.
+        QTRY_COMPARE_WITH_TIMEOUT(browser.ds.watchedFolders().size(), 4, 10000);
 
         QVERIFY(writeFile(scriptsFolder(QStringLiteral("Open/new $1 ü.sh"))));
         QTRY_VERIFY_WITH_TIMEOUT(browser.shows(scriptsFolder(QStringLiteral("Open/new $1 ü.sh"))),
@@ -275,6 +276,32 @@ private slots:
             browser.shows(scriptsFolder(QStringLiteral("Open/Moved/later.sh"))), 10000);
     }
 
+    void aMissingRootShowsOnceMadeAndAgainWhenGone()
+    {
+        QVERIFY(QDir(scriptsFolder()).removeRecursively());
+        Browser browser;
+        const auto userRow = [&] {
+            return browser.ds.model()->index(0, 0);
+        };
+        QCOMPARE(userRow().data().toString(), QString("~/Library/Scripts (missing)"));
+        QVERIFY(userRow().data(Qt::ForegroundRole).isValid());
+        browser.view.expand(userRow());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            browser.ds.watchedFolders().contains(QDir::homePath() + QStringLiteral("/Library")),
+            10000);
+
+        QVERIFY(makeFolder(scriptsFolder()));
+        QVERIFY(writeFile(scriptsFolder(QStringLiteral("new.sh"))));
+        QTRY_VERIFY_WITH_TIMEOUT(browser.shows(scriptsFolder(QStringLiteral("new.sh"))), 10000);
+        QCOMPARE(userRow().data().toString(), QString("~/Library/Scripts"));
+        QVERIFY(!userRow().data(Qt::ForegroundRole).isValid());
+
+        QVERIFY(QDir(scriptsFolder()).removeRecursively());
+        QTRY_COMPARE_WITH_TIMEOUT(userRow().data().toString(),
+                                  QString("~/Library/Scripts (missing)"), 10000);
+        QCOMPARE(browser.ds.model()->rowCount(userRow()), 0);
+    }
+
     void aClosedFolderIsNotWatchedAndIsCurrentWhenItOpens()
     {
         QVERIFY(makeFolder(scriptsFolder(QStringLiteral("Sub"))));
@@ -284,8 +311,8 @@ private slots:
         const QModelIndex sub = browser.indexOf(scriptsFolder(QStringLiteral("Sub")));
         browser.view.expand(sub);
         QTRY_VERIFY_WITH_TIMEOUT(browser.ds.watchedFolders().contains(scriptsFolder("Sub")), 10000);
-        // Only what is shown: the second root does not exist, so it is not watched either.
-        QCOMPARE(browser.ds.watchedFolders().size(), 2);
+        // Only what is shown: the second root does not exist, so only the folder above it is.
+        QCOMPARE(browser.ds.watchedFolders().size(), 3);
 
         browser.view.collapse(sub);
         QTRY_VERIFY_WITH_TIMEOUT(!browser.ds.watchedFolders().contains(scriptsFolder("Sub")),
