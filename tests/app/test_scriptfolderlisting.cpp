@@ -5,17 +5,12 @@
 
 #include "scriptfolderlisting.h"
 
-#include "filenamebytes.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 using Kind = ScriptFolderEntry::Kind;
 
@@ -127,22 +122,6 @@ private slots:
             else
                 touch(name);
         QCOMPARE(namesOf(listScriptFolder(m_dir.path(), {})), listed);
-    }
-
-    void namesThatAreNotUtf8SortTheSameEveryTime()
-    {
-        for (const char *raw : {"b.sh", "\xff.sh", "a.sh", "\xfe.sh"}) {
-            const QByteArray filePath = QFile::encodeName(m_dir.path()) + '/' + raw;
-            const int fd = ::open(filePath.constData(), O_WRONLY | O_CREAT, 0644);
-            QVERIFY(fd >= 0);
-            ::close(fd);
-        }
-        const QStringList names = namesOf(listScriptFolder(m_dir.path(), {}));
-        QCOMPARE(names.size(), 4);
-        QVERIFY(names.indexOf(u"a.sh") < names.indexOf(u"b.sh"));
-        // Told apart by their bytes, as the collation holds them equal.
-        QVERIFY(names.indexOf(fileNameText("\xfe.sh")) < names.indexOf(fileNameText("\xff.sh")));
-        QCOMPARE(namesOf(listScriptFolder(m_dir.path(), {})), names);
     }
 };
 

@@ -80,8 +80,8 @@ check "the store before the change is not (logging was off)" \
     test -z "$(grep -F "appGlobals (vorher)" <<<"$after_click" || true)"
 
 # --- Preferences: a hot key bound with the keyboard ---
-# Into the browser, down to the script (the browser lists a folder in the order the file system
-# gives, as Python's listdir does), its hot-key pop-up open with the space bar; then F5.
+# Into the browser, down to the script (row_of finds its place by name), its hot-key pop-up
+# open with the space bar; then F5.
 open_hot_key_popup "$scripts" bind-me.sh
 e2e_screenshot hot-key-pop-up
 # Escape takes back the pop-up only; the space bar opens it again.
