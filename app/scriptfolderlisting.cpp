@@ -2,8 +2,10 @@
 #include "scriptfolderlisting.h"
 
 #include "filenamebytes.h"
+#include "filesystemitem.h"
 
 #include <memory>
+#include <utility>
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -61,5 +63,16 @@ ScriptFolderListing listScriptFolder(const QString &folderPath, const FolderChai
         }
         listing.entries.append(entry);
     }
+    // Sorted by name as the browser shows them; a name that is not UTF-8 sorts by its text with
+    // the odd bytes as they show.
+    QStringList names;
+    names.reserve(listing.entries.size());
+    for (const ScriptFolderEntry &entry : std::as_const(listing.entries))
+        names.append(entry.name);
+    QList<ScriptFolderEntry> sorted;
+    sorted.reserve(listing.entries.size());
+    for (const qsizetype index : nameOrder(names))
+        sorted.append(std::move(listing.entries[index]));
+    listing.entries = std::move(sorted);
     return listing;
 }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// One level of a script folder as the tray's scripts menu shows it: every entry in the order the
-// file system lists it, each with the verdict of the menu's rules. The menu fills a folder's
+// One level of a script folder as the tray's scripts menu shows it: every entry sorted by name
+// as the browser sorts it (nameOrder: natural, case-insensitive, folders among the scripts), each
+// with the verdict of the menu's rules. The menu fills a folder's
 // submenu from this each time the submenu opens; the rules live here, apart from the widgets.
 
 #include <QList>

@@ -7,6 +7,7 @@
 #include "log.h"
 #include "preferencesdictionary.h"
 #include "resources.h"
+#include "runfailurenotice.h"
 #include "shell.h"
 #include "shortcutpopupcell.h"
 
@@ -295,7 +296,7 @@ PlistValue FileBrowserDataSource::objectValueForTableColumn(const QString &table
     } else if (tableColumn == foldersColumnIdentifier) {
         QZLog("Colum: Folders-Column");
         if (item) {
-            value = PlistValue(item->name());
+            value = PlistValue(titleForItem(item));
         } else {
             value = PlistValue(localizedString(QStringLiteral("DefaultPathPlatzhalterDings")));
             QZLog("Why is this item nil?");
@@ -306,6 +307,46 @@ PlistValue FileBrowserDataSource::objectValueForTableColumn(const QString &table
     }
     QZLog("Returning value (actually an object, type depending on column) for item: %@", value);
     return value;
+}
+
+QString FileBrowserDataSource::titleForItem(FileSystemItem *item)
+{
+    if (!item)
+        return {};
+    if (item->parent())
+        return item->name();
+    const QString &path = item->fullPath();
+    const QString home = QDir::homePath();
+    QString title = path;
+    if (home != QLatin1String("/") && (path == home || path.startsWith(home + u'/')))
+        title = u'~' + path.mid(home.size());
+    if (item->isMissingRoot())
+        title = localizedString(QStringLiteral("BrowserFolderMissingTitle")).arg(title);
+    return title;
+}
+
+QString FileBrowserDataSource::toolTipForItem(FileSystemItem *item)
+{
+    if (!item)
+        return {};
+    const QString &path = item->fullPath();
+    if (item->isMissingRoot()) {
+        // The machine's folder belongs to root; the user's own needs no sudo.
+        const bool own = path.startsWith(QDir::homePath() + u'/');
+        const QString command =
+            (own ? QStringLiteral("mkdir -p ") : QStringLiteral("sudo mkdir -p ")) +
+            shellSingleQuoted(path);
+        return localizedString(QStringLiteral("BrowserFolderMissingToolTip")).arg(path, command);
+    }
+    if (item->lacksExecuteBit())
+        return localizedString(QStringLiteral("BrowserScriptNotExecutableToolTip"))
+            .arg(item->name(), QStringLiteral("chmod +x ") + shellSingleQuoted(path));
+    return path;
+}
+
+bool FileBrowserDataSource::isItemDimmed(FileSystemItem *item)
+{
+    return item && (item->isMissingRoot() || item->lacksExecuteBit());
 }
 
 void FileBrowserDataSource::outlineViewSelectionDidChange()

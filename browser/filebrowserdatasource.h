@@ -96,6 +96,14 @@ public:
     bool isItemExpandable(FileSystemItem *item);
     // "folders": the item's title (text); "shortcuts": its shortcut ID (integer); any other
     // column: the identifier itself, with an error line.
+    // A root is titled with its path, the home folder written "~", and "(missing)" when its
+    // folder does not exist; any other item with its name.
+    static QString titleForItem(FileSystemItem *item);
+    // The folders column's tool tip: the full path, or for a missing root and a script that
+    // cannot run, what is wrong and the command that puts it right.
+    static QString toolTipForItem(FileSystemItem *item);
+    // Whether the row is drawn dimmed: a missing root, a script that cannot run.
+    static bool isItemDimmed(FileSystemItem *item);
     PlistValue objectValueForTableColumn(const QString &tableColumn, FileSystemItem *item);
     // The shortcuts column is edited on script rows only.
     bool shouldEditTableColumn(const QString &tableColumn, FileSystemItem *item);

@@ -9,7 +9,9 @@
 #include "shortcutpopupcell.h"
 #include "shortcuttable.h"
 
+#include <QGuiApplication>
 #include <QIcon>
+#include <QPalette>
 
 #include <algorithm>
 #include <limits>
@@ -103,6 +105,12 @@ void FileBrowserModel::didRenameChild(FileSystemItem *child)
     emit dataChanged(row, row.siblingAtColumn(1));
     // The rows below show paths too (tool tips, hot keys), which changed with the name.
     emitDataChangedBelow(child);
+}
+
+void FileBrowserModel::didChangeChild(FileSystemItem *child)
+{
+    const QModelIndex row = indexForItem(child);
+    emit dataChanged(row, row);
 }
 
 void FileBrowserModel::emitDataChangedBelow(FileSystemItem *folder)
@@ -212,9 +220,14 @@ QVariant FileBrowserModel::data(const QModelIndex &index, int role) const
             return {};
         return item->nodeIcon();
     }
+    case Qt::ForegroundRole:
+        // A missing root and a script that cannot run are drawn in the disabled text colour.
+        if (folders && FileBrowserDataSource::isItemDimmed(item))
+            return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+        return {};
     case Qt::ToolTipRole: {
         if (folders)
-            return item->fullPath();
+            return FileBrowserDataSource::toolTipForItem(item);
         // A bound function key says whether it works, and through what or why not.
         const qint64 shortcutID = FileBrowserDataSource::canHaveShortcut(item)
                                       ? shortcutIDForFullPath(item->fullPath())

@@ -50,6 +50,7 @@ private:
     void willMoveChild(FileSystemItem *folder, qint64 from, qint64 to) override;
     void didMoveChild() override;
     void didRenameChild(FileSystemItem *child) override;
+    void didChangeChild(FileSystemItem *child) override;
     void emitDataChangedBelow(FileSystemItem *folder);
     // The shortcuts column's text of a row: the key's title, or nothing.
     QString shortcutText(FileSystemItem *item) const;

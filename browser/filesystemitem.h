@@ -6,6 +6,7 @@
 // a tree of items is a snapshot until updateChildren() brings a folder's children in line with
 // the disk again (the browser does that for the folders it shows, when they change).
 //
+// Children come sorted by name as people read them (nameOrder), folders among the files.
 // Entries whose names begin with "." are left out, and so is every entry that does not exist
 // (a dangling or looping symbolic link). Entries whose names are not valid UTF-8 are left out
 // too, with a line in the process log: the browser identifies scripts by text paths, and such a
@@ -14,6 +15,7 @@
 #include <QIcon>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -21,6 +23,15 @@
 
 #include <sys/stat.h>
 #include <sys/types.h>
+
+// The order in which names are shown, as indexes into names: natural (2 before 10),
+// case-insensitive and by the user's locale. Names the collation holds equal ("a" and "A") keep
+// a fixed order by their characters, so a listing comes out the same every time.
+std::vector<qsizetype> nameOrder(const QStringList &names);
+
+// Whether the file at path can be run as it is: it exists, is no folder (links followed), and
+// this user may execute it.
+bool isExecutableFile(const QString &path);
 
 class FileSystemItem
 {
@@ -49,6 +60,17 @@ public:
     FileSystemItem *childAtIndex(qint64 index);
     // True for everything but folders with shown children.
     bool isLeaf() { return numberOfChildren() < 1; }
+    // A folder row, empty or not, a missing root too: never a script.
+    bool isFolder() { return numberOfChildren() >= 0; }
+    // A root whose folder does not exist (or is no folder): shown as an empty folder.
+    bool isMissingRoot()
+    {
+        children();
+        return !m_parent && m_missing;
+    }
+    // A file, not a folder, that cannot be run as it is (no execute permission for this user).
+    // Read when the item is made and again when its folder is brought in line with the disk.
+    bool lacksExecuteBit() const { return m_lacksExecuteBit; }
     // Orders newest first: -1 when this item is newer than other, 0 when both are equal, +1
     // otherwise (also when either time stamp is not a number).
     qint64 compareModificationTimeStamp(const FileSystemItem &other) const;
@@ -71,6 +93,9 @@ public:
         virtual void didMoveChild() = 0;
         // A child kept its file under a new name; its full path, and those below it, changed.
         virtual void didRenameChild(FileSystemItem *child) = 0;
+        // A kept child's file changed how it shows (it became executable or stopped being so),
+        // or a root's folder appeared or went (then child is the root itself).
+        virtual void didChangeChild(FileSystemItem * /*child*/) {}
     };
 
     // Reads the folder again and brings the children in line with it, in the listing's order:
@@ -115,7 +140,7 @@ private:
         bool operator==(const Identity &other) const = default;
     };
 
-    // The kept entries in the file system's order; nothing when the path is not a folder.
+    // The kept entries in nameOrder; nothing when the path is not a folder.
     std::optional<std::vector<ListedEntry>> listFolder() const;
     void readChildren();
     // Whether a child can stand for a listed entry of the same name: a read child must still
@@ -125,6 +150,8 @@ private:
     static double modificationTimeOf(const struct stat &attributes);
     void updateFullPathFromParent();
     void renumberChildren(qint64 from);
+    // Reads the execute permission again; true when it changed.
+    bool readExecuteBit();
 
     QString m_relativePath;
     QString _fullPath;
@@ -137,4 +164,6 @@ private:
     qint64 m_indexInParent = 0;
     // The entry's own device and inode (a link's, not its target's): a rename keeps them.
     Identity m_identity;
+    bool m_missing = false;
+    bool m_lacksExecuteBit = false;
 };

@@ -11,6 +11,9 @@
 #include <QHash>
 #include <QSet>
 
+#include <optional>
+#include <utility>
+
 #include <sys/stat.h>
 
 namespace {
@@ -70,7 +73,9 @@ bool FileSystemItem::updateChildren(ChildrenObserver &observer)
     if (m_childrenState != ChildrenState::Read)
         return false;
     // A folder that went or became a file has nothing in it any more.
-    const std::vector<ListedEntry> entries = listFolder().value_or(std::vector<ListedEntry>());
+    std::optional<std::vector<ListedEntry>> listed = listFolder();
+    const bool wasMissing = std::exchange(m_missing, !m_parent && !listed);
+    const std::vector<ListedEntry> entries = std::move(listed).value_or(std::vector<ListedEntry>());
     const qint64 entryCount = qint64(entries.size());
 
     // Which child stands for which entry: the one of the same name, else the one whose file
@@ -163,5 +168,14 @@ bool FileSystemItem::updateChildren(ChildrenObserver &observer)
         observer.didInsertChildren();
         row = last + 1;
     }
+
+    // A kept script that was made executable, or stopped being so, shows so.
+    for (const auto &child : m_children)
+        if (kept.contains(child.get()) && child->m_childrenState != ChildrenState::Read &&
+            child->readExecuteBit())
+            observer.didChangeChild(child.get());
+    // A root whose folder appeared or went is titled anew.
+    if (wasMissing != m_missing)
+        observer.didChangeChild(this);
     return true;
 }

@@ -71,9 +71,17 @@ QStringList FileBrowserDataSource::shownFolders() const
     for (const QModelIndex &row : visibleRows()) {
         // The roots' own rows are always shown, so what is in them is too.
         const bool open = !row.parent().isValid() || _fileBrowserOutlineView->isExpanded(row);
-        const FileSystemItem *item = itemForIndex(row);
-        if (open && item && item->childrenWereRead())
-            folders.append(item->fullPath());
+        FileSystemItem *item = itemForIndex(row);
+        if (!open || !item || !item->childrenWereRead())
+            continue;
+        // A missing root cannot be watched: the nearest folder above it that exists is, to see
+        // it made.
+        QString folder = item->fullPath();
+        if (item->isMissingRoot())
+            while (!QFileInfo(folder).isDir() && folder != QLatin1String("/"))
+                folder = QFileInfo(folder).path();
+        if (!folders.contains(folder))
+            folders.append(folder);
     }
     return folders;
 }
@@ -148,6 +156,11 @@ FileSystemItem *FileBrowserDataSource::shownItemForPath(const QString &path) con
 
 void FileBrowserDataSource::folderDidChange(const QString &path)
 {
+    // A missing root below the changed folder may have been made.
+    const QString prefix = path.endsWith(u'/') ? path : path + u'/';
+    for (FileSystemItem *root : std::as_const(m_currentRoots))
+        if (root && root->isMissingRoot() && root->fullPath().startsWith(prefix))
+            m_model->updateChildrenOfItem(root);
     FileSystemItem *item = shownItemForPath(path);
     if (!item)
         return;

@@ -91,7 +91,11 @@ void ImageAndTextCell::paint(QPainter *painter, const QStyleOptionViewItem &opti
     if (hasImage()) {
         QZLog("Image wasn't nil. Drawing image.");
         const QRectF imageRect = imageRectForBounds(frame);
-        const QIcon::Mode mode = selected ? QIcon::Selected : QIcon::Normal;
+        // A row the model dims (it gives a text colour of its own) has its icon dimmed too.
+        const bool dimmed = index.data(Qt::ForegroundRole).isValid();
+        const QIcon::Mode mode = selected ? QIcon::Selected
+                                 : dimmed ? QIcon::Disabled
+                                          : QIcon::Normal;
         m_image.paint(painter, imageRect.toAlignedRect(), Qt::AlignCenter, mode);
         const QRectF titleRect = titleRectForBounds(frame);
         const QString elided =

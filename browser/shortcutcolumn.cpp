@@ -186,7 +186,7 @@ void FileBrowserDataSource::willDisplayCell(QAbstractItemDelegate *cell, const Q
         // Only a cell that draws icons gets one; any other cell is left alone.
         if (auto *imageCell = qobject_cast<ImageAndTextCell *>(cell)) {
             if (item)
-                item->setNodeIcon(iconForItem(item, item->isLeaf()));
+                item->setNodeIcon(iconForItem(item, !item->isFolder()));
             imageCell->setImage(item ? item->nodeIcon() : QIcon());
         }
     } else {

@@ -733,5 +733,20 @@
         <extracomment>the name of the About window's credits document in this language (Credits.html, Credits_de.html)</extracomment>
         <translation>Credits_de</translation>
     </message>
+    <message id="BrowserFolderMissingTitle">
+        <source>%1 (missing)</source>
+        <extracomment>browser row of a script folder that does not exist; %1 is the folder, e.g. /Library/Scripts</extracomment>
+        <translation>%1 (fehlt)</translation>
+    </message>
+    <message id="BrowserFolderMissingToolTip">
+        <source>The folder %1 does not exist. To keep scripts there, create it with: %2</source>
+        <extracomment>tool tip of a missing script folder; %1 the folder, %2 the command that creates it</extracomment>
+        <translation>Der Ordner %1 existiert nicht. Um dort Skripte abzulegen, legen Sie ihn so an: %2</translation>
+    </message>
+    <message id="BrowserScriptNotExecutableToolTip">
+        <source>%1 cannot run: it is not executable. To make it executable, run: %2</source>
+        <extracomment>tool tip of a dimmed script; %1 its file name, %2 the command that fixes it (chmod +x with the quoted path)</extracomment>
+        <translation>%1 kann nicht laufen: Die Datei ist nicht ausführbar. So wird sie ausführbar: %2</translation>
+    </message>
 </context>
 </TS>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One level of a script folder as the tray menu lists it: the file system's order and the
-// verdict for every entry. How submenus use it, and the chain of folders across fills, is
+// One level of a script folder as the tray menu lists it: sorted by name, and the verdict for
+// every entry. How submenus use it, and the chain of folders across fills, is
 // tested with the menu (test_statusmenu).
 
 #include "scriptfolderlisting.h"
@@ -29,6 +29,14 @@ class TestScriptFolderListing : public QObject
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
 
+    static QStringList namesOf(const ScriptFolderListing &listing)
+    {
+        QStringList names;
+        for (const ScriptFolderEntry &entry : listing.entries)
+            names.append(entry.name);
+        return names;
+    }
+
     static QHash<QString, Kind> kindsByName(const ScriptFolderListing &listing)
     {
         QHash<QString, Kind> kinds;
@@ -44,7 +52,7 @@ private slots:
         QDir().mkpath(m_dir.path());
     }
 
-    void everyEntryGetsItsVerdictInTheFileSystemsOrder()
+    void everyEntryGetsItsVerdictSortedByName()
     {
         touch(QStringLiteral("b.scpt"));
         touch(QStringLiteral(".DS_Store"));
@@ -58,17 +66,12 @@ private slots:
         QVERIFY(QFile::link(m_dir.path(), path(QStringLiteral("here"))));
 
         const ScriptFolderListing listing = listScriptFolder(m_dir.path(), {});
-        QStringList listedOrder;
-        for (QDirIterator it(m_dir.path(),
-                             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-             it.hasNext();)
-            listedOrder.append(it.nextFileInfo().fileName());
-        QStringList names;
-        for (const ScriptFolderEntry &entry : listing.entries) {
-            names.append(entry.name);
+        for (const ScriptFolderEntry &entry : listing.entries)
             QCOMPARE(entry.fullPath, m_dir.path() + u'/' + entry.name);
-        }
-        QCOMPARE(names, listedOrder);
+        // Folders among the files, capitals among the small letters.
+        QCOMPARE(namesOf(listing),
+                 (QStringList{".DS_Store", ".hidden", "b.scpt", "Café \"$(x)\" `y`.sh", "dangling",
+                              "here", "Mail", "self", "to-file", "to-Mail"}));
 
         const QHash<QString, Kind> expected = {
             {QStringLiteral("b.scpt"), Kind::Script},
@@ -85,6 +88,40 @@ private slots:
             {QStringLiteral("here"), Kind::LeadsBack},
         };
         QCOMPARE(kindsByName(listing), expected);
+    }
+
+    void entriesAreSortedByName_data()
+    {
+        // Entries made in this order (a trailing "/" makes a folder), and the order listed.
+        QTest::addColumn<QStringList>("made");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("numbers by value")
+            << QStringList{"script 10.sh", "script 2.sh", "script 1.sh", "script 02b.sh"}
+            << QStringList{"script 1.sh", "script 2.sh", "script 02b.sh", "script 10.sh"};
+        QTest::newRow("case does not matter")
+            << QStringList{"cherry", "Banana", "apple", "BANANA2"}
+            << QStringList{"apple", "Banana", "BANANA2", "cherry"};
+        QTest::newRow("folders among the scripts")
+            << QStringList{"Zip.sh", "Mail/", "adobe.sh", "zz/"}
+            << QStringList{"adobe.sh", "Mail", "Zip.sh", "zz"};
+        QTest::newRow("accents sort with their letter")
+            << QStringList{"zebra.sh", "Éclair.sh", "echo.sh"}
+            << QStringList{"echo.sh", "Éclair.sh", "zebra.sh"};
+        QTest::newRow("names equal but for case keep one order")
+            << QStringList{"a.sh", "A.sh", "b.sh", "B.sh"}
+            << QStringList{"A.sh", "a.sh", "B.sh", "b.sh"};
+    }
+
+    void entriesAreSortedByName()
+    {
+        QFETCH(QStringList, made);
+        QFETCH(QStringList, listed);
+        for (const QString &name : made)
+            if (name.endsWith(u'/'))
+                QVERIFY(QDir().mkpath(path(name)));
+            else
+                touch(name);
+        QCOMPARE(namesOf(listScriptFolder(m_dir.path(), {})), listed);
     }
 };
 

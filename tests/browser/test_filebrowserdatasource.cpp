@@ -15,6 +15,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -30,6 +31,7 @@ void buildTree()
     QVERIFY(writeFile(s + "/Trundle Scripts/a.sh", "#!/bin/sh\necho a\n", true));
     QVERIFY(writeFile(s + "/b.sh", "#!/bin/sh\n", true));
     QVERIFY(writeFile(s + "/.hidden.sh"));
+    QVERIFY(writeFile(s + "/plain it's.sh", "#!/bin/sh\n"));
     QVERIFY(makeFolder(s + "/Empty"));
     QVERIFY(makeFolder(s + "/Nested/inner"));
     QVERIFY(writeFile(s + "/Nested/inner/deep.sh"));
@@ -60,6 +62,8 @@ private slots:
     void topLevelIsAlwaysTheTwoRoots_data();
     void topLevelIsAlwaysTheTwoRoots();
     void foldersColumnValues();
+    void foldersColumnShowsWhatIsWrong_data();
+    void foldersColumnShowsWhatIsWrong();
     void unknownColumnsAnswerWithErrorLines_data();
     void unknownColumnsAnswerWithErrorLines();
     void foldersColumnCannotBeEdited();
@@ -85,7 +89,7 @@ void TestFileBrowserDataSource::modelPassesTheModelTester()
     // Walk every shown index down to the inner script, as a view opening the rows would.
     QAbstractItemModel *model = ds.model();
     const QModelIndex user = model->index(0, 0);
-    QCOMPARE(user.data().toString(), scriptsFolder());
+    QCOMPARE(user.data().toString(), QString("~/Library/Scripts"));
     QVERIFY(model->rowCount(user) > 0);
     for (int r = 0; r < model->rowCount(user); ++r) {
         const QModelIndex child = model->index(r, 0, user);
@@ -135,8 +139,11 @@ void TestFileBrowserDataSource::topLevelIsAlwaysTheTwoRoots()
     FileSystemItem *machine = ds.childOfItem(1, nullptr);
     QCOMPARE(user->name(), scriptsFolder());
     QCOMPARE(machine->name(), QString("/Library/Scripts"));
-    QCOMPARE(ds.isItemExpandable(user), userFolderExists);
-    QCOMPARE(ds.model()->hasChildren(ds.model()->index(0, 0)), userFolderExists);
+    // A missing root is an empty folder row all the same, never a script.
+    QVERIFY(ds.isItemExpandable(user));
+    QCOMPARE(user->isMissingRoot(), !userFolderExists);
+    QVERIFY(ds.model()->hasChildren(ds.model()->index(0, 0)));
+    QCOMPARE(ds.model()->rowCount(ds.model()->index(0, 0)) > 0, userFolderExists);
     QCOMPARE(ds.mountedVolumes().size(), 2);
     QCOMPARE(ds.mountedVolumes().at(0), QUrl::fromLocalFile(scriptsFolder()));
 }
@@ -147,7 +154,7 @@ void TestFileBrowserDataSource::foldersColumnValues()
     ds.initOutline();
     const QString folders = FileBrowserDataSource::foldersColumnIdentifier;
     FileSystemItem *user = ds.childOfItem(0, nullptr);
-    QCOMPARE(ds.objectValueForTableColumn(folders, user), PlistValue(scriptsFolder()));
+    QCOMPARE(ds.objectValueForTableColumn(folders, user), PlistValue("~/Library/Scripts"));
     FileSystemItem *own = childNamed(ds, user, "Trundle Scripts");
     QVERIFY(own);
     QCOMPARE(ds.objectValueForTableColumn(folders, own), PlistValue("Trundle Scripts"));
@@ -158,7 +165,53 @@ void TestFileBrowserDataSource::foldersColumnValues()
              localizedString("PreferencesWindowColumnFolders"));
     QCOMPARE(ds.model()->headerData(1, Qt::Horizontal).toString(),
              localizedString("PreferencesWindowColumnShortcuts"));
-    QCOMPARE(ds.model()->index(0, 0).data().toString(), scriptsFolder());
+    QCOMPARE(ds.model()->index(0, 0).data().toString(), QString("~/Library/Scripts"));
+}
+
+void TestFileBrowserDataSource::foldersColumnShowsWhatIsWrong_data()
+{
+    // A row of the user's folder ("" for the folder itself, "/" for the machine's folder), its
+    // title, whether it is dimmed, and what its tool tip holds.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("dimmed");
+    QTest::addColumn<QString>("toolTip");
+    QTest::newRow("user's folder") << ""
+                                   << "~/Library/Scripts" << false << scriptsFolder();
+    QTest::newRow("missing machine folder") << "/"
+                                            << "/Library/Scripts (missing)" << true
+                                            << "create it with: sudo mkdir -p '/Library/Scripts'";
+    QTest::newRow("script") << "b.sh"
+                            << "b.sh" << false << scriptsFolder("b.sh");
+    QTest::newRow("script without execute bit")
+        << "plain it's.sh"
+        << "plain it's.sh" << true
+        << "it is not executable. To make it executable, run: chmod +x '" + scriptsFolder() +
+               "/plain it'\\''s.sh'";
+    QTest::newRow("folder") << "Empty"
+                            << "Empty" << false << scriptsFolder("Empty");
+}
+
+void TestFileBrowserDataSource::foldersColumnShowsWhatIsWrong()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, title);
+    QFETCH(bool, dimmed);
+    QFETCH(QString, toolTip);
+    if (name == "/" && QFileInfo::exists("/Library/Scripts"))
+        QSKIP("/Library/Scripts exists on this machine");
+    FileBrowserDataSource ds;
+    ds.initOutline();
+    FileSystemItem *user = ds.childOfItem(0, nullptr);
+    FileSystemItem *item = name.isEmpty() ? user
+                           : name == "/"  ? ds.childOfItem(1, nullptr)
+                                          : childNamed(ds, user, name);
+    QVERIFY(item);
+    const QModelIndex index = ds.browserModel()->indexForItem(item);
+    QCOMPARE(index.data().toString(), title);
+    QCOMPARE(index.data(Qt::ForegroundRole).isValid(), dimmed);
+    QVERIFY2(index.data(Qt::ToolTipRole).toString().contains(toolTip),
+             qPrintable(index.data(Qt::ToolTipRole).toString()));
 }
 
 void TestFileBrowserDataSource::unknownColumnsAnswerWithErrorLines_data()

@@ -199,12 +199,14 @@ void TestFileSystemItem::childCounts_data()
     QTest::addColumn<QString>("setup");
     QTest::addColumn<qint64>("count");
     QTest::addColumn<bool>("leaf");
-    QTest::newRow("empty folder") << "empty" << qint64(0) << true;
-    QTest::newRow("plain file") << "file" << qint64(-1) << true;
-    QTest::newRow("missing path") << "missing" << qint64(-1) << true;
-    QTest::newRow("folder with two files") << "two" << qint64(2) << false;
-    QTest::newRow("folder of dot files only") << "dots" << qint64(0) << true;
-    QTest::newRow("folder that cannot be listed") << "locked" << qint64(0) << true;
+    QTest::addColumn<bool>("missing");
+    QTest::newRow("empty folder") << "empty" << qint64(0) << true << false;
+    // A root is always a folder row: one that is no folder is shown as missing, and empty.
+    QTest::newRow("plain file") << "file" << qint64(0) << true << true;
+    QTest::newRow("missing path") << "missing" << qint64(0) << true << true;
+    QTest::newRow("folder with two files") << "two" << qint64(2) << false << false;
+    QTest::newRow("folder of dot files only") << "dots" << qint64(0) << true << false;
+    QTest::newRow("folder that cannot be listed") << "locked" << qint64(0) << true << false;
 }
 
 void TestFileSystemItem::childCounts()
@@ -212,6 +214,7 @@ void TestFileSystemItem::childCounts()
     QFETCH(QString, setup);
     QFETCH(qint64, count);
     QFETCH(bool, leaf);
+    QFETCH(bool, missing);
     QTemporaryDir dir;
     QString path = dir.path() + "/item";
     if (setup == "empty") {
@@ -235,6 +238,8 @@ void TestFileSystemItem::childCounts()
     auto root = FileSystemItem::rootItemWithPath(path);
     QCOMPARE(root->numberOfChildren(), count);
     QCOMPARE(root->isLeaf(), leaf);
+    QVERIFY(root->isFolder());
+    QCOMPARE(root->isMissingRoot(), missing);
     QCOMPARE(root->childAtIndex(0) == nullptr, count < 1);
     if (setup == "locked")
         ::chmod(QFile::encodeName(path).constData(), 0700);

@@ -18,6 +18,8 @@
 #include <QTest>
 #include <QTreeView>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Records the changes an update makes, and checks that each comes between its two calls.
@@ -44,6 +46,10 @@ public:
     void didRenameChild(FileSystemItem *child) override
     {
         changes.append(QStringLiteral("rename to ") + child->name());
+    }
+    void didChangeChild(FileSystemItem *child) override
+    {
+        changes.append(QStringLiteral("change ") + child->name());
     }
 };
 
@@ -138,6 +144,68 @@ private slots:
         QCOMPARE(quiet.changes, QStringList());
     }
 
+    void aChangeTakesItsPlaceByName_data()
+    {
+        // Scripts made executable ("-" before a name: not executable, "/" after: a folder), one
+        // change ("add", "rename", "chmod" with its arguments), the changes the update reports
+        // and the names after it.
+        QTest::addColumn<QStringList>("made");
+        QTest::addColumn<QStringList>("change");
+        QTest::addColumn<QStringList>("changes");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("a new script between two")
+            << QStringList{"a.sh", "c.sh"} << QStringList{"add", "B.sh"}
+            << QStringList{"insert 1-1"} << QStringList{"a.sh", "B.sh", "c.sh"};
+        QTest::newRow("a new folder among the scripts")
+            << QStringList{"a.sh", "c.sh"} << QStringList{"add", "b/"} << QStringList{"insert 1-1"}
+            << QStringList{"a.sh", "b", "c.sh"};
+        QTest::newRow("a renamed script moves to its new place")
+            << QStringList{"a.sh", "b.sh", "c.sh"} << QStringList{"rename", "a.sh", "z.sh"}
+            << QStringList{"rename to z.sh", "move 1 to 0", "move 2 to 1"}
+            << QStringList{"b.sh", "c.sh", "z.sh"};
+        QTest::newRow("made executable")
+            << QStringList{"-a.sh", "b.sh"} << QStringList{"chmod", "a.sh", "755"}
+            << QStringList{"change a.sh"} << QStringList{"a.sh", "b.sh"};
+        QTest::newRow("no longer executable")
+            << QStringList{"a.sh", "b.sh"} << QStringList{"chmod", "b.sh", "644"}
+            << QStringList{"change b.sh"} << QStringList{"a.sh", "b.sh"};
+    }
+
+    void aChangeTakesItsPlaceByName()
+    {
+        QFETCH(QStringList, made);
+        QFETCH(QStringList, change);
+        QFETCH(QStringList, changes);
+        QFETCH(QStringList, names);
+        const QString folder = m_dir.path() + u'/';
+        const auto make = [&](const QString &name) {
+            if (name.endsWith(u'/'))
+                return makeFolder(folder + name);
+            if (name.startsWith(u'-'))
+                return writeFile(folder + name.mid(1), "#!/bin/sh\n");
+            return writeFile(folder + name, "#!/bin/sh\n", true);
+        };
+        for (const QString &name : made)
+            QVERIFY(make(name));
+        auto root = FileSystemItem::rootItemWithPath(m_dir.path());
+        QCOMPARE(root->numberOfChildren(), made.size());
+
+        if (change[0] == "add")
+            QVERIFY(make(change[1]));
+        else if (change[0] == "rename")
+            QVERIFY(QFile::rename(folder + change[1], folder + change[2]));
+        else
+            QCOMPARE(::chmod(QFile::encodeName(folder + change[1]).constData(),
+                             mode_t(change[2].toUInt(nullptr, 8))),
+                     0);
+        RecordingObserver observer;
+        QVERIFY(root->updateChildren(observer));
+        QCOMPARE(observer.changes, changes);
+        QCOMPARE(childNames(root.get()), names);
+        if (change[0] == "chmod")
+            QCOMPARE(root->readChildNamed(change[1])->lacksExecuteBit(), change[2] == "644");
+    }
+
     void anEntryThatChangedKindIsReplaced()
     {
         const QString folder = m_dir.path();
@@ -168,8 +236,9 @@ private slots:
         browser.view.selectionModel()->select(
             browser.indexOf(scriptsFolder("Open/Deeper/chosen.sh")),
             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        // The user's folder, Open and Deeper; /Library/Scripts does not exist.
-        QTRY_COMPARE_WITH_TIMEOUT(browser.ds.watchedFolders().size(), 3, 10000);
+        // The user's folder, Open and Deeper; /Library/Scripts does not exist, so the folder
+        // above it is watched for it to be made.
+        QTRY_COMPARE_WITH_TIMEOUT(browser.ds.watchedFolders().size(), 4, 10000);
 
         QVERIFY(writeFile(scriptsFolder(QStringLiteral("Open/new $1 ü.sh"))));
         QTRY_VERIFY_WITH_TIMEOUT(browser.shows(scriptsFolder(QStringLiteral("Open/new $1 ü.sh"))),
@@ -200,6 +269,32 @@ private slots:
             browser.shows(scriptsFolder(QStringLiteral("Open/Moved/later.sh"))), 10000);
     }
 
+    void aMissingRootShowsOnceMadeAndAgainWhenGone()
+    {
+        QVERIFY(QDir(scriptsFolder()).removeRecursively());
+        Browser browser;
+        const auto userRow = [&] {
+            return browser.ds.model()->index(0, 0);
+        };
+        QCOMPARE(userRow().data().toString(), QString("~/Library/Scripts (missing)"));
+        QVERIFY(userRow().data(Qt::ForegroundRole).isValid());
+        browser.view.expand(userRow());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            browser.ds.watchedFolders().contains(QDir::homePath() + QStringLiteral("/Library")),
+            10000);
+
+        QVERIFY(makeFolder(scriptsFolder()));
+        QVERIFY(writeFile(scriptsFolder(QStringLiteral("new.sh"))));
+        QTRY_VERIFY_WITH_TIMEOUT(browser.shows(scriptsFolder(QStringLiteral("new.sh"))), 10000);
+        QCOMPARE(userRow().data().toString(), QString("~/Library/Scripts"));
+        QVERIFY(!userRow().data(Qt::ForegroundRole).isValid());
+
+        QVERIFY(QDir(scriptsFolder()).removeRecursively());
+        QTRY_COMPARE_WITH_TIMEOUT(userRow().data().toString(),
+                                  QString("~/Library/Scripts (missing)"), 10000);
+        QCOMPARE(browser.ds.model()->rowCount(userRow()), 0);
+    }
+
     void aClosedFolderIsNotWatchedAndIsCurrentWhenItOpens()
     {
         QVERIFY(makeFolder(scriptsFolder(QStringLiteral("Sub"))));
@@ -209,8 +304,8 @@ private slots:
         const QModelIndex sub = browser.indexOf(scriptsFolder(QStringLiteral("Sub")));
         browser.view.expand(sub);
         QTRY_VERIFY_WITH_TIMEOUT(browser.ds.watchedFolders().contains(scriptsFolder("Sub")), 10000);
-        // Only what is shown: the second root does not exist, so it is not watched either.
-        QCOMPARE(browser.ds.watchedFolders().size(), 2);
+        // Only what is shown: the second root does not exist, so only the folder above it is.
+        QCOMPARE(browser.ds.watchedFolders().size(), 3);
 
         browser.view.collapse(sub);
         QTRY_VERIFY_WITH_TIMEOUT(!browser.ds.watchedFolders().contains(scriptsFolder("Sub")),

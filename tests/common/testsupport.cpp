@@ -3,10 +3,13 @@
 
 #include "resources.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
@@ -133,6 +136,14 @@ QStringList listingOrder(const QString &folder)
             names.append(QFile::decodeName(entry->d_name));
     }
     ::closedir(dir);
+    // The browser's order; the tests run in the C locale, which the browser sorts as English.
+    QCollator collator(QLocale(QLocale::English, QLocale::UnitedStates));
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(names.begin(), names.end(), [&](const QString &a, const QString &b) {
+        const int order = collator.compare(a, b);
+        return order != 0 ? order < 0 : a < b;
+    });
     return names;
 }
 

@@ -54,8 +54,8 @@ bool makeFolder(const QString &path);
 bool writeFile(const QString &path, const QByteArray &contents = {}, bool executable = false);
 bool makeSymlink(const QString &target, const QString &linkPath);
 
-// The entry names of a folder in the order the file system lists them, dot entries and "." and
-// ".." left out.
+// The entry names of a folder in the order the browser and the tray show them (natural,
+// case-insensitive, equal ones by their characters), dot entries and "." and ".." left out.
 QStringList listingOrder(const QString &folder);
 
 // The user's script folder, ~/Library/Scripts under the HOME of now, or the path relative to it.

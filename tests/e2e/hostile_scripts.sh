@@ -208,7 +208,9 @@ for name in (b"a\xff.sh", b"a\xef\xbf\xbd.sh"):
     with open(path, "wb") as script:
         script.write(b"#!/bin/sh\necho " + name.hex().encode() + b" >>'" + journal + b"'\n")
     os.chmod(path, 0o755)
-print(" ".join(n.hex() for n in os.listdir(odd)))  # the menu's order
+sys.path.insert(0, os.environ["E2E_LIB_DIR"])
+from nameorder import sorted_names
+print(" ".join(n.hex() for n in sorted_names(os.listdir(odd))))  # the menu's order
 PY
 )
     write_hotkey_settings ""

@@ -10,6 +10,8 @@
 set -eu
 
 E2E_NAME=${E2E_NAME:-$(basename "$0" .sh)}
+# Where nameorder.py is, for the helpers that find a name's place in a listing.
+export E2E_LIB_DIR=${E2E_LIB_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)}
 TRUNDLE=${TRUNDLE:-trundle}
 E2E_ARTIFACTS=${E2E_ARTIFACTS:-$PWD/e2e-artifacts}
 mkdir -p "$E2E_ARTIFACTS"
@@ -291,13 +293,15 @@ row_y() { echo $((ROW_TOP + $1 * ROW_HEIGHT + ROW_HEIGHT / 2)); }
 hot_key_x() { echo $(($(xwininfo -id "$BROWSER" | awk '/Width:/ {print $2}') - 60)); }
 
 # The row of an entry of an open top-level folder (the user's script folder): the folder's own
-# row is 0, its entries follow in the order the file system lists them.
+# row is 0, its entries follow sorted by name as Trundle sorts them (nameorder.py).
 row_of() { # row_of FOLDER NAME
     python3 - "$1" "$2" <<'PY'
 import os, sys
+sys.path.insert(0, os.environ["E2E_LIB_DIR"])
+from nameorder import sorted_names
 folder, name = sys.argv[1], sys.argv[2]
 kept = [n for n in os.listdir(folder) if not n.startswith(".") and os.path.exists(os.path.join(folder, n))]
-print(1 + kept.index(name))
+print(1 + sorted_names(kept).index(name))
 PY
 }
 

@@ -13,11 +13,13 @@ scripts="$HOME/Library/Scripts"
 mkdir -p "$scripts/Trundle Scripts"
 write_settings '<key>PreferencesDebugLoggingSettingKey</key><true/>'
 
-# The position of NAME among the entries the menu keeps in FOLDER, in the file system's order
-# (links back to a folder above are left out).
+# The position of NAME among the entries the menu keeps in FOLDER, sorted by name as Trundle
+# sorts (links back to a folder above are left out).
 menu_index() { # menu_index FOLDER NAME
     python3 - "$1" "$2" <<'PY'
 import os, sys
+sys.path.insert(0, os.environ["E2E_LIB_DIR"])
+from nameorder import sorted_names
 folder, name = sys.argv[1], sys.argv[2]
 here = os.path.realpath(folder)
 def kept(n):
@@ -25,7 +27,7 @@ def kept(n):
     real = os.path.realpath(path)
     leads_back = os.path.isdir(path) and (here == real or here.startswith(real.rstrip("/") + "/"))
     return not n.startswith(".") and os.path.exists(path) and not leads_back
-print([n for n in os.listdir(folder) if kept(n)].index(name))
+print(sorted_names([n for n in os.listdir(folder) if kept(n)]).index(name))
 PY
 }
 # Opens the tray menu and walks Scripts > ~/Library/Scripts > the entries named, in turn.

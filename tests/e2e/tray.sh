@@ -44,8 +44,8 @@ check "the running copy was asked to show its window" \
     log_has "A second start asks for the browser window."
 
 
-# The menu lists the folder in the order the file system gives, as Python's listdir does; the
-# submenu has no row of the folder's own, so the script is one up from its browser row.
+# The menu lists the folder sorted by name, as the browser does; the submenu has no row of the
+# folder's own, so the script is one up from its browser row.
 index=$(($(row_of "$scripts" hello.sh) - 1))
 open_tray_menu
 # Scripts > ~/Library/Scripts > hello.sh

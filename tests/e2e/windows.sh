@@ -81,8 +81,8 @@ check "the store before the change is not (logging was off)" \
 
 # --- Preferences: a hot key bound with the keyboard ---
 # From the debug check box, the last in the tab order, Tab goes round to the first; then into the
-# browser, down to the script (the browser lists a folder in the order the file system
-# gives, as Python's listdir does), its hot-key pop-up open with the space bar; then F5.
+# browser, down to the script (row_of finds its place by name), its hot-key pop-up open with the
+# space bar; then F5.
 xdotool key Tab
 open_hot_key_popup "$scripts" bind-me.sh
 e2e_screenshot hot-key-pop-up
