@@ -26,7 +26,8 @@ libplist-dev libxi-dev libxres-dev libx11-dev libxcb1-dev libgl-dev rsync"
 
 # What the tests and benchmarks add: a virtual X server with a window manager and a tray, the
 # tools that drive and look at it, the other hot-key programs and screen lockers the tests run
-# beside Trundle, a Wayland compositor with XWayland and Qt's Wayland plugin, a bus of the
+# beside Trundle, Wayland compositors (weston with XWayland; sway with waybar as the tray) and
+# Qt's Wayland plugin, a bus of the
 # tests' own, clang-tidy, the checkers of the Debian package and of the AppStream, desktop and
 # manual-page files, the XTest headers for the latency benchmark, and a KDE Plasma desktop's
 # global-shortcuts portal (the portal, its KDE backend and kglobalaccel), which one run binds keys
@@ -34,7 +35,7 @@ libplist-dev libxi-dev libxres-dev libx11-dev libxcb1-dev libgl-dev rsync"
 # only where a test starts them itself (the tests' buses name no service folders).
 test_packages="clang-tidy python3 fonts-dejavu-core procps
 xvfb icewm xdotool x11-utils x11-xserver-utils xterm imagemagick xbindkeys sxhkd
-i3lock xsecurelock dbus-daemon dbus-bin weston xwayland qt6-wayland
+i3lock xsecurelock dbus-daemon dbus-bin weston xwayland qt6-wayland sway waybar systemd
 xdg-desktop-portal xdg-desktop-portal-kde libkf5globalaccel-bin
 dpkg-dev lintian appstream desktop-file-utils man-db groff-base libxtst-dev"
 

@@ -64,10 +64,6 @@ std::vector<qsizetype> nameOrder(const QStringList &names)
     return order;
 }
 
-namespace {
-
-// Whether this user may run the file at path; nothing for a folder (links followed) or a path
-// that does not exist.
 std::optional<bool> fileMayBeRun(const QString &path)
 {
     const QByteArray encoded = QFile::encodeName(path);
@@ -76,8 +72,6 @@ std::optional<bool> fileMayBeRun(const QString &path)
         return std::nullopt;
     return ::access(encoded.constData(), X_OK) == 0;
 }
-
-} // namespace
 
 bool isExecutableFile(const QString &path)
 {

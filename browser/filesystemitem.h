@@ -32,6 +32,9 @@ std::vector<qsizetype> nameOrder(const QStringList &names);
 // Whether the file at path can be run as it is: it exists, is no folder (links followed), and
 // this user may execute it.
 bool isExecutableFile(const QString &path);
+// Whether this user may run the file at path; nothing for a folder (links followed) or a path that
+// does not exist.
+std::optional<bool> fileMayBeRun(const QString &path);
 
 class FileSystemItem
 {

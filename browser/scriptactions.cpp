@@ -127,10 +127,8 @@ mode_t executableMode(mode_t mode, mode_t umask)
 
 bool lacksExecuteBit(const QString &path)
 {
-    struct stat st = {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || S_ISDIR(st.st_mode))
-        return false;
-    return !(st.st_mode & S_IXUSR);
+    // The browser's test for a dimmed script, so the action is offered on exactly those rows.
+    return fileMayBeRun(path) == false;
 }
 
 bool makeExecutable(const QString &path, QString *error)

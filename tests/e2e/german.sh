@@ -13,6 +13,7 @@ export LANG=de_DE.UTF-8
 scripts="$HOME/Library/Scripts"
 mkdir -p "$scripts/Arbeit"
 printf '#!/bin/sh\n' >"$scripts/Arbeit/Sicherung.sh"
+chmod +x "$scripts/Arbeit/Sicherung.sh"
 talks="$scripts/talks.sh"
 printf '#!/bin/sh\necho "Fotos werden kopiert"\necho "42 von 100 erledigt"\nsleep 600\n' >"$talks"
 chmod +x "$talks"
