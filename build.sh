@@ -24,15 +24,15 @@ build_packages="make cmake ninja-build g++ pkg-config
 qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools libqt6svg6
 libplist-dev libxi-dev libxres-dev libx11-dev libxcb1-dev libgl-dev rsync"
 
-# What the tests and benchmarks add: a virtual X server with a window manager and a tray, the
-# tools that drive and look at it, the other hot-key programs and screen lockers the tests run
-# beside Trundle, Wayland compositors (weston with XWayland; sway with waybar as the tray) and
-# Qt's Wayland plugin, a bus of the
-# tests' own, clang-tidy, the checkers of the Debian package and of the AppStream, desktop and
-# manual-page files, the XTest headers for the latency benchmark, and a KDE Plasma desktop's
-# global-shortcuts portal (the portal, its KDE backend and kglobalaccel), which one run binds keys
-# through. None of these brings a notification daemon; the portal's bus services are started
-# only where a test starts them itself (the tests' buses name no service folders).
+# What the tests and benchmarks add: a virtual X server with a window manager and a tray, the tools
+# that drive and look at it, the other hot-key programs and screen lockers the tests run beside
+# Trundle, Wayland compositors (weston with XWayland; sway with waybar as the tray) and Qt's
+# Wayland plugin, a bus of the tests' own, clang-tidy, the checkers of the Debian package and of
+# the AppStream, desktop and manual-page files, the XTest headers for the latency benchmark, and a
+# KDE Plasma desktop's global-shortcuts portal (the portal, its KDE backend and kglobalaccel),
+# which one run binds keys through. None of these brings a notification daemon; the portal's bus
+# services are started only where a test starts them itself (the tests' buses name no service
+# folders).
 test_packages="clang-tidy python3 fonts-dejavu-core procps
 xvfb icewm xdotool x11-utils x11-xserver-utils xterm imagemagick xbindkeys sxhkd
 i3lock xsecurelock dbus-daemon dbus-bin weston xwayland qt6-wayland sway waybar systemd
