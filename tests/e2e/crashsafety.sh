@@ -113,7 +113,9 @@ for round in $(seq "$rounds"); do
     wait_for 20 "the browser window in front" active_window_is "Trundle"
     open_preferences_from_menu_bar
     wait_for 10 "the preferences window" active_window_is "Trundle Preferences"
-    # The check box has the focus; each space toggles it and saves.
+    # Alt+D toggles the debug check box and gives it the focus; then each space toggles it and
+    # saves.
+    xdotool key alt+d
     xdotool key --delay 3 --repeat 1000 space 2>/dev/null &
     typist=$!
     sleep "0.$(printf '%03d' $((RANDOM % 400)))"

@@ -305,13 +305,13 @@ print(1 + sorted_names(kept).index(name))
 PY
 }
 
-# Opens the preferences window from the tray menu (Scripts, Preferences…) and waits until it has
-# the focus; sets PREFS to its window.
+# Opens the preferences window from the tray menu (Show Script Browser, Scripts, Preferences…) and
+# waits until it has the focus; sets PREFS to its window.
 pref_window() { xdotool search --onlyvisible --name '^Trundle Preferences$' 2>/dev/null | head -n 1 | grep .; }
 window_active() { test "$(xdotool getactivewindow)" = "$1"; }
 open_preferences() {
     open_tray_menu
-    xdotool key Down Down Return
+    xdotool key Down Down Down Return
     wait_for 10 "the preferences window" pref_window
     PREFS=$(pref_window)
     wait_for 5 "the preferences window to take the focus" window_active "$PREFS"
