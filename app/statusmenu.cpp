@@ -3,6 +3,7 @@
 
 #include "qzappdelegate.h"
 
+#include "filebrowserdatasource.h"
 #include "filenamebytes.h"
 #include "log.h"
 #include "notifier.h"
@@ -237,7 +238,8 @@ void QZAppDelegate::updateScriptsMenu()
     const QStringList folders = {QDir::homePath() + QStringLiteral("/Library/Scripts"),
                                  QStringLiteral("/Library/Scripts")};
     for (const QString &folder : folders)
-        addFolderItem(scriptsMenu, folder, folder, FolderChain());
+        addFolderItem(scriptsMenu, FileBrowserDataSource::pathAsShown(folder), folder,
+                      FolderChain());
     QZLog("Nurf.");
 }
 

@@ -309,17 +309,21 @@ PlistValue FileBrowserDataSource::objectValueForTableColumn(const QString &table
     return value;
 }
 
+QString FileBrowserDataSource::pathAsShown(const QString &path)
+{
+    const QString home = QDir::homePath();
+    if (home != QLatin1String("/") && (path == home || path.startsWith(home + u'/')))
+        return u'~' + path.mid(home.size());
+    return path;
+}
+
 QString FileBrowserDataSource::titleForItem(FileSystemItem *item)
 {
     if (!item)
         return {};
     if (item->parent())
         return item->name();
-    const QString &path = item->fullPath();
-    const QString home = QDir::homePath();
-    QString title = path;
-    if (home != QLatin1String("/") && (path == home || path.startsWith(home + u'/')))
-        title = u'~' + path.mid(home.size());
+    QString title = pathAsShown(item->fullPath());
     if (item->isMissingRoot())
         title = localizedString(QStringLiteral("BrowserFolderMissingTitle")).arg(title);
     return title;

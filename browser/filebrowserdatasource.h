@@ -98,6 +98,8 @@ public:
     // column: the identifier itself, with an error line.
     // A root is titled with its path, the home folder written "~", and "(missing)" when its
     // folder does not exist; any other item with its name.
+    // A folder's path as the user reads it: the home folder as "~".
+    static QString pathAsShown(const QString &path);
     static QString titleForItem(FileSystemItem *item);
     // The folders column's tool tip: the full path, or for a missing root and a script that
     // cannot run, what is wrong and the command that puts it right.

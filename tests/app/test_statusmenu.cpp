@@ -195,8 +195,9 @@ private slots:
     void scriptsMenuHoldsTheTwoFolders()
     {
         m_delegate->updateScriptsMenu();
-        // /Library/Scripts is listed even where it does not exist, with an empty submenu.
-        QCOMPARE(titles(scriptsMenu()), (QStringList{m_scripts, "/Library/Scripts"}));
+        // Titled as the user reads them; /Library/Scripts is listed even where it does not exist,
+        // with an empty submenu.
+        QCOMPARE(titles(scriptsMenu()), (QStringList{"~/Library/Scripts", "/Library/Scripts"}));
         for (const QAction *folder : scriptsMenu()->actions())
             QVERIFY(folder->menu());
         if (!QFileInfo::exists(QStringLiteral("/Library/Scripts")))

@@ -36,16 +36,18 @@ check "the menu starts with Show Script Browser" test "$(first_entry)" = "Show S
 check "the script folders are submenus before they are listed" \
     menu_has $'/Library/Scripts\tsubmenu' Scripts
 check "a folder inside is a submenu before it is listed" \
-    menu_has $'Sub\tsubmenu' Scripts "$scripts"
+    menu_has $'Sub\tsubmenu' Scripts "~/Library/Scripts"
 
 marker="$E2E_HOME/ran"
 printf '#!/bin/sh\necho ran >"%s"\n' "$marker" >"$scripts/added later.sh"
 chmod +x "$scripts/added later.sh"
 check "a script added after start is in the menu when it opens again" \
-    menu_has "added later.sh" Scripts "$scripts"
-"$STATUSNOTIFIER_STANDIN" click Scripts "$scripts" "added later.sh" 2>>"$E2E_HOME/tray.log" ||
+    menu_has "added later.sh" Scripts "~/Library/Scripts"
+"$STATUSNOTIFIER_STANDIN" click Scripts "~/Library/Scripts" "added later.sh" \
+    2>>"$E2E_HOME/tray.log" ||
     fail "cannot click the added script"
 wait_for 20 "the script added after start to run" test -f "$marker"
-check "the folder's submenu lists its folder when opened" menu_has "inner.sh" Scripts "$scripts" Sub
+check "the folder's submenu lists its folder when opened" \
+    menu_has "inner.sh" Scripts "~/Library/Scripts" Sub
 stop_trundle TERM || fail "Trundle did not exit cleanly"
 e2e_log "passed"
