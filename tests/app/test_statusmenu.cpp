@@ -129,7 +129,6 @@ private slots:
     {
         QTest::addColumn<qint64>("id");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("none") << qint64(0) << "a.sh";
         QTest::newRow("function key") << qint64(5) << "a.sh\tF5";
         QTest::newRow("mouse button") << firstMouseButtonID() + 1 << "a.sh\tRight Button";
     }

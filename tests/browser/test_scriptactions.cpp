@@ -153,7 +153,6 @@ void TestScriptActions::contextMenuOffersWhatFits_data()
     QTest::addColumn<QStringList>("keys");
     const QStringList script{"ContextMenuRun", "ContextMenuEdit", "ContextMenuShowInFileManager",
                              "ContextMenuCopyPath"};
-    QTest::newRow("executable script") << "taken.sh" << true << false << script;
     QTest::newRow("script without the execute bit")
         << "taken.sh" << false << false << (script + QStringList{"ContextMenuMakeExecutable"});
     QTest::newRow("script with a hot key")

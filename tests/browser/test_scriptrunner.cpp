@@ -354,7 +354,6 @@ void TestScriptRunner::latestOutputLines_data()
 {
     QTest::addColumn<QByteArray>("output");
     QTest::addColumn<QStringList>("lines");
-    QTest::newRow("fewer than asked") << QByteArray("a\nb\n") << QStringList{"a", "b"};
     QTest::newRow("the last three") << QByteArray("1\n2\n3\n4\n5") << QStringList{"3", "4", "5"};
     QTest::newRow("blank lines skipped") << QByteArray("a\n\n  \nb\n\n") << QStringList{"a", "b"};
     QTest::newRow("a counter rewritten with carriage returns")
