@@ -15,7 +15,6 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
-#include <QSet>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -126,27 +125,10 @@ private slots:
         QVERIFY(!statusItem->icon().isNull());
     }
 
-    void fixedItemsHaveDistinctMnemonics()
-    {
-        QSet<QChar> keys;
-        for (const QAction *action : statusMenu()->actions()) {
-            if (action->isSeparator())
-                continue;
-            const QString text = action->text();
-            const qsizetype at = text.indexOf(u'&');
-            QVERIFY2(at >= 0 && at + 1 < text.size() && text.at(at + 1) != u'&', qPrintable(text));
-            const QChar key = text.at(at + 1).toLower();
-            QVERIFY2(!keys.contains(key), qPrintable(text));
-            keys.insert(key);
-        }
-        QCOMPARE(keys.size(), 6); // Stop, hidden while nothing runs, has its own key too
-    }
-
     void aHotKeyStandsBesideItsScript_data()
     {
         QTest::addColumn<qint64>("id");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("none") << qint64(0) << "a.sh";
         QTest::newRow("function key") << qint64(5) << "a.sh\tF5";
         QTest::newRow("mouse button") << firstMouseButtonID() + 1 << "a.sh\tRight Button";
     }
@@ -166,13 +148,8 @@ private slots:
 
     void aRunShowsInTheTrayAndItsStopEndsIt()
     {
-        touch(QStringLiteral("long & slow.sh"));
-        QFile::setPermissions(m_scripts + QStringLiteral("/long & slow.sh"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QFile script(m_scripts + QStringLiteral("/long & slow.sh"));
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\nexec sleep 60\n");
-        script.close();
+        QVERIFY(writeFile(m_scripts + QStringLiteral("/long & slow.sh"),
+                          "#!/bin/sh\nexec sleep 60\n", true));
         const qint64 idleImage = statusItem()->icon().cacheKey();
         QSignalSpy started(ScriptRunner::shared(), &ScriptRunner::runStarted);
         QSignalSpy finished(ScriptRunner::shared(), &ScriptRunner::runFinished);

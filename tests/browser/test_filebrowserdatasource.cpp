@@ -176,20 +176,18 @@ void TestFileBrowserDataSource::foldersColumnShowsWhatIsWrong_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<bool>("dimmed");
     QTest::addColumn<QString>("toolTip");
-    QTest::newRow("user's folder") << ""
-                                   << "~/Library/Scripts" << false << scriptsFolder();
-    QTest::newRow("missing machine folder") << "/"
-                                            << "/Library/Scripts (missing)" << true
-                                            << "create it with: sudo mkdir -p '/Library/Scripts'";
-    QTest::newRow("script") << "b.sh"
-                            << "b.sh" << false << scriptsFolder("b.sh");
-    QTest::newRow("script without execute bit")
-        << "plain it's.sh"
-        << "plain it's.sh" << true
-        << "it is not executable. To make it executable, run: chmod +x '" + scriptsFolder() +
-               "/plain it'\\''s.sh'";
-    QTest::newRow("folder") << "Empty"
-                            << "Empty" << false << scriptsFolder("Empty");
+    const auto row = [](const char *tag, const char *name, const char *title, bool dimmed,
+                        const QString &toolTip) {
+        QTest::newRow(tag) << QString::fromUtf8(name) << QString::fromUtf8(title) << dimmed
+                           << toolTip;
+    };
+    row("user's folder", "", "~/Library/Scripts", false, scriptsFolder());
+    row("missing machine folder", "/", "/Library/Scripts (missing)", true,
+        "create it with: sudo mkdir -p '/Library/Scripts'");
+    row("script", "b.sh", "b.sh", false, scriptsFolder("b.sh"));
+    row("script without execute bit", "plain it's.sh", "plain it's.sh", true,
+        "it is not executable. To make it executable, run: chmod +x '" + scriptsFolder() +
+            "/plain it'\\''s.sh'");
 }
 
 void TestFileBrowserDataSource::foldersColumnShowsWhatIsWrong()

@@ -112,8 +112,6 @@ private slots:
     void panelShowsTheScriptItsTimeAndItsLatestOutput();
     void latestOutputLines_data();
     void latestOutputLines();
-    void elapsedTime_data();
-    void elapsedTime();
     void destroyedWindowIsForgotten();
     void doubleClickBringsBackTheLastApplicationThenRuns_data();
     void doubleClickBringsBackTheLastApplicationThenRuns();
@@ -356,8 +354,6 @@ void TestScriptRunner::latestOutputLines_data()
 {
     QTest::addColumn<QByteArray>("output");
     QTest::addColumn<QStringList>("lines");
-    QTest::newRow("nothing") << QByteArray() << QStringList{};
-    QTest::newRow("fewer than asked") << QByteArray("a\nb\n") << QStringList{"a", "b"};
     QTest::newRow("the last three") << QByteArray("1\n2\n3\n4\n5") << QStringList{"3", "4", "5"};
     QTest::newRow("blank lines skipped") << QByteArray("a\n\n  \nb\n\n") << QStringList{"a", "b"};
     QTest::newRow("a counter rewritten with carriage returns")
@@ -373,23 +369,6 @@ void TestScriptRunner::latestOutputLines()
     QFETCH(QByteArray, output);
     QFETCH(QStringList, lines);
     QCOMPARE(::latestOutputLines(output, 3), lines);
-}
-
-void TestScriptRunner::elapsedTime_data()
-{
-    QTest::addColumn<qint64>("ms");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("start") << qint64(0) << "0:00";
-    QTest::newRow("seconds, cut not rounded") << qint64(7999) << "0:07";
-    QTest::newRow("minutes") << qint64(750000) << "12:30";
-    QTest::newRow("hours") << qint64(3723000) << "1:02:03";
-}
-
-void TestScriptRunner::elapsedTime()
-{
-    QFETCH(qint64, ms);
-    QFETCH(QString, text);
-    QCOMPARE(elapsedTimeText(ms), text);
 }
 
 void TestScriptRunner::destroyedWindowIsForgotten()
