@@ -12,6 +12,8 @@ for name in "Deploy site.sh" "Backup notes.sh"; do
     printf '#!/bin/sh\necho "%s: done"\ntouch "$HOME/.ran"\n' "$name" >"$scripts/Work/$name"
     chmod +x "$scripts/Work/$name"
 done
+# One script without the execute bit, which the browser shows dimmed.
+printf '#!/bin/sh\necho draft\n' >"$scripts/Work/Clean up downloads.sh"
 write_settings "<key>PreferencesDebugLoggingSettingKey</key><true/>
 <key>PreferencesShortcutsAndScriptPathsSettingKey</key>
 <dict><key>5</key><string>$scripts/Work/Deploy site.sh</string>
