@@ -7,6 +7,7 @@
 
 #include "ui_ProgressPanel.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -87,12 +88,22 @@ void RunProgressPanel::showRun(const QString &path)
     showOutput();
     refreshElapsed();
     m_ui->stopButton->setEnabled(true);
-    if (isVisible())
+    if (isVisible() || !mayShowWithoutTakingTheKeyboard())
         return;
     placeOnScreen();
     winId(); // the native window, for its state before it is mapped
     platform::keepOutOfTaskbar(windowHandle());
     show();
+}
+
+bool RunProgressPanel::mayShowWithoutTakingTheKeyboard()
+{
+    // A Wayland compositor decides the focus of a new window itself, and sway gives it to every
+    // one: there the panel would take the keyboard from the application in front for the whole
+    // run, while the script may be typing into it. So it shows there only while a window of
+    // Trundle's has the keyboard anyway; otherwise the tray icon and its menu show the run.
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")) ||
+           QApplication::activeWindow() != nullptr;
 }
 
 void RunProgressPanel::placeOnScreen()

@@ -56,6 +56,7 @@ private:
     void refreshElapsed();
     void refreshOutput();
     void showOutput();
+    static bool mayShowWithoutTakingTheKeyboard();
     void placeOnScreen();
 
     std::unique_ptr<Ui::ProgressPanel> m_ui;
