@@ -74,7 +74,8 @@ QString sampleScriptsFolderPath()
 
 QString bundleInfoString()
 {
-    return QStringLiteral("Trundle " TRUNDLE_VERSION ", Copyright © 2026 The Trundle developers");
+    return localizedString(QStringLiteral("AboutVersionAndCopyright"))
+        .arg(QStringLiteral(TRUNDLE_VERSION));
 }
 
 QString ownBundleIdentifier()

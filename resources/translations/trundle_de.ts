@@ -748,5 +748,10 @@
         <extracomment>tool tip of a dimmed script; %1 its file name, %2 the command that fixes it (chmod +x with the quoted path)</extracomment>
         <translation>%1 kann nicht laufen: Die Datei ist nicht ausführbar. So wird sie ausführbar: %2</translation>
     </message>
+    <message id="AboutVersionAndCopyright">
+        <source>Trundle %1, Copyright © 2026 The Trundle developers</source>
+        <extracomment>the about window's line under the name; %1 is the version</extracomment>
+        <translation>Trundle %1, Copyright © 2026 die Trundle-Entwickler</translation>
+    </message>
 </context>
 </TS>
