@@ -116,6 +116,14 @@ void FileBrowserDataSource::updateWatchedFolders()
     const QStringList failed = m_folderWatcher->addPaths(added);
     for (const QString &path : failed) {
         m_unwatchableFolders.insert(path);
+        if (!QFileInfo(path).isDir()) {
+            // Gone since it was last read, and the notice of that may have gone with its old
+            // watch: reading it and the folder above again shows it gone (a root as missing,
+            // watched from the folder above it).
+            scheduleFolderUpdate(path);
+            scheduleFolderUpdate(QFileInfo(path).path());
+            continue;
+        }
         processLog("Cannot watch %@ for changes (it cannot be read, or the system's limit of "
                    "watches is reached); the browser shows it as it was when it was opened.",
                    path);
