@@ -18,7 +18,6 @@
 
 #include <QAction>
 #include <QDBusConnection>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -235,8 +234,8 @@ void QZAppDelegate::updateScriptsMenu()
     removeScriptItems(scriptsMenu);
 
     // Nothing is listed here: each folder's submenu lists its folder when it is about to open.
-    const QStringList folders = {QDir::homePath() + QStringLiteral("/Library/Scripts"),
-                                 QStringLiteral("/Library/Scripts")};
+    const QStringList folders = {FileBrowserDataSource::userScriptsFolderPath(),
+                                 FileBrowserDataSource::machineScriptsFolderPath()};
     for (const QString &folder : folders)
         addFolderItem(scriptsMenu, FileBrowserDataSource::pathAsShown(folder), folder,
                       FolderChain());
